@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vortalux {
+
+// Byte-string helpers. Data files and wire texts are single-byte text: only ASCII letters fold.
+char AsciiLower(char c);
+std::string AsciiLowerCopy(std::string_view text);
+std::string AsciiUpperCopy(std::string_view text);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+bool EndsWithNoCase(std::string_view text, std::string_view suffix);
+// Negative, zero or positive as `a` sorts before, with or after `b` when case is ignored.
+// Letters fold to upper case, the order in which NTFS lists names (so "_" sorts after "Z").
+int CompareNoCase(std::string_view a, std::string_view b);
+
+// Replaces every occurrence of `what` in `text` by `with`, scanning left to right.
+void ReplaceAll(std::string& text, std::string_view what, std::string_view with);
+
+}  // namespace vortalux

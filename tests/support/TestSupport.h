@@ -1,0 +1,31 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace vortalux::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it when the
+// object goes away.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+    std::filesystem::path operator/(std::string_view name) const { return m_path / std::string(name); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+std::string ReadFileBytes(const std::filesystem::path& path);
+// Writes the bytes exactly, creating missing parent folders.
+void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
+// A file under tests/data.
+std::filesystem::path TestDataPath(std::string_view name);
+
+}  // namespace vortalux::test
