@@ -1,0 +1,66 @@
+#include "MessageBox.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace vortalux {
+
+namespace {
+
+class PrintingPresenter final : public MessagePresenter {
+public:
+    MessageAnswer Present(const MessageRequest& request) override
+    {
+        std::fprintf(stderr, "[%s] %s\n", request.caption.c_str(), request.text.c_str());
+        std::fflush(stderr);
+        return DefaultAnswer(request);
+    }
+};
+
+PrintingPresenter g_printingPresenter;
+MessagePresenter* g_presenter = &g_printingPresenter;
+
+std::vector<MessageAnswer> AnswersOf(MessageButtons buttons)
+{
+    using A = MessageAnswer;
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return {A::Ok};
+    case MessageButtons::OkCancel:
+        return {A::Ok, A::Cancel};
+    case MessageButtons::AbortRetryIgnore:
+        return {A::Abort, A::Retry, A::Ignore};
+    case MessageButtons::YesNoCancel:
+        return {A::Yes, A::No, A::Cancel};
+    case MessageButtons::YesNo:
+        return {A::Yes, A::No};
+    case MessageButtons::RetryCancel:
+        return {A::Retry, A::Cancel};
+    }
+    return {A::Ok};
+}
+
+}  // namespace
+
+MessageAnswer DefaultAnswer(const MessageRequest& request)
+{
+    const std::vector<MessageAnswer> answers = AnswersOf(request.buttons);
+    const auto index = static_cast<size_t>(request.defaultButton);
+    return index < answers.size() ? answers[index] : answers.front();
+}
+
+MessageAnswer ShowMessage(const MessageRequest& request) { return g_presenter->Present(request); }
+
+void ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon)
+{
+    ShowMessage(MessageRequest{caption, text, icon, MessageButtons::Ok, 0});
+}
+
+MessagePresenter* SetMessagePresenter(MessagePresenter* presenter)
+{
+    MessagePresenter* previous = g_presenter == &g_printingPresenter ? nullptr : g_presenter;
+    g_presenter = presenter != nullptr ? presenter : &g_printingPresenter;
+    return previous;
+}
+
+}  // namespace vortalux

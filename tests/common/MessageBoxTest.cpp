@@ -1,0 +1,37 @@
+#include "MessageBox.h"
+#include "RecordingPresenter.h"
+
+#include <gtest/gtest.h>
+
+using namespace vortalux;
+
+TEST(MessageBox, DefaultAnswerIsTheDefaultButton)
+{
+    EXPECT_EQ(DefaultAnswer({"c", "t", MessageIcon::Question, MessageButtons::YesNo, 0}), MessageAnswer::Yes);
+    EXPECT_EQ(DefaultAnswer({"c", "t", MessageIcon::Question, MessageButtons::YesNo, 1}), MessageAnswer::No);
+    EXPECT_EQ(DefaultAnswer({"c", "t", MessageIcon::None, MessageButtons::YesNoCancel, 2}),
+              MessageAnswer::Cancel);
+    // A default beyond the buttons falls back to the first one.
+    EXPECT_EQ(DefaultAnswer({"c", "t", MessageIcon::None, MessageButtons::OkCancel, 5}), MessageAnswer::Ok);
+}
+
+TEST(MessageBox, PresenterRecordsAndAnswersThenRestoresThePrevious)
+{
+    {
+        test::RecordingPresenter outer;
+        {
+            test::RecordingPresenter inner;
+            inner.QueueAnswer(MessageAnswer::No);
+            EXPECT_EQ(ShowMessage({"VTL", "Sure?", MessageIcon::Question, MessageButtons::YesNo, 0}),
+                      MessageAnswer::No);
+            ShowMessage("Vortalux", "done", MessageIcon::Information);
+            ASSERT_EQ(inner.shown().size(), 2u);
+            EXPECT_EQ(inner.shown()[1].caption, "Vortalux");
+            EXPECT_EQ(inner.shown()[1].icon, MessageIcon::Information);
+        }
+        ShowMessage("Vortalux", "after", MessageIcon::None);
+        ASSERT_EQ(outer.shown().size(), 1u);
+        EXPECT_EQ(outer.shown()[0].text, "after");
+    }
+    EXPECT_EQ(SetMessagePresenter(nullptr), nullptr);
+}
