@@ -34,8 +34,7 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix)
 
 bool EndsWithNoCase(std::string_view text, std::string_view suffix)
 {
-    return text.size() >= suffix.size() &&
-           EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
+    return text.size() >= suffix.size() && EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
 int CompareNoCase(std::string_view a, std::string_view b)
@@ -72,4 +71,4 @@ void ReplaceAll(std::string& text, std::string_view what, std::string_view with)
     text.swap(out);
 }
 
-}  // namespace vortalux
+} // namespace vortalux

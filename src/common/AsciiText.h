@@ -19,4 +19,4 @@ int CompareNoCase(std::string_view a, std::string_view b);
 // Replaces every occurrence of `what` in `text` by `with`, scanning left to right.
 void ReplaceAll(std::string& text, std::string_view what, std::string_view with);
 
-}  // namespace vortalux
+} // namespace vortalux

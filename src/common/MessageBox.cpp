@@ -40,7 +40,7 @@ std::vector<MessageAnswer> AnswersOf(MessageButtons buttons)
     return {A::Ok};
 }
 
-}  // namespace
+} // namespace
 
 MessageAnswer DefaultAnswer(const MessageRequest& request)
 {
@@ -53,7 +53,7 @@ MessageAnswer ShowMessage(const MessageRequest& request) { return g_presenter->P
 
 void ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon)
 {
-    ShowMessage(MessageRequest{caption, text, icon, MessageButtons::Ok, 0});
+    ShowMessage(MessageRequest {caption, text, icon, MessageButtons::Ok, 0});
 }
 
 MessagePresenter* SetMessagePresenter(MessagePresenter* presenter)
@@ -63,4 +63,4 @@ MessagePresenter* SetMessagePresenter(MessagePresenter* presenter)
     return previous;
 }
 
-}  // namespace vortalux
+} // namespace vortalux

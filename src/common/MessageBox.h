@@ -38,4 +38,4 @@ MessagePresenter* SetMessagePresenter(MessagePresenter* presenter);
 // The answer a box gives when nobody can answer it: its default button.
 MessageAnswer DefaultAnswer(const MessageRequest& request);
 
-}  // namespace vortalux
+} // namespace vortalux

@@ -24,7 +24,7 @@ fs::path& OverriddenDirectory()
 // the program itself otherwise.
 fs::path ModuleDirectory()
 {
-    Dl_info info{};
+    Dl_info info {};
     if (dladdr(reinterpret_cast<void*>(&ModuleDirectory), &info) != 0 && info.dli_fname != nullptr) {
         std::error_code ec;
         fs::path module = fs::canonical(info.dli_fname, ec);
@@ -36,7 +36,7 @@ fs::path ModuleDirectory()
     return ec ? fs::current_path(ec) : exe.parent_path();
 }
 
-}  // namespace
+} // namespace
 
 fs::path ProgramDirectory()
 {
@@ -93,4 +93,4 @@ fs::path ResolveCaseBlind(const fs::path& directory, std::string_view name)
     return exact;
 }
 
-}  // namespace vortalux
+} // namespace vortalux

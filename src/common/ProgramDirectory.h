@@ -20,13 +20,11 @@ void SetProgramDirectory(const std::filesystem::path& directory);
 // regard to ASCII case, sorted by name ascending without regard to case (ties by bytes) so that
 // every machine walks the rules in the same order. Directories, also those named like a match,
 // are skipped. A missing or unreadable directory gives an empty list.
-std::vector<std::string> ListDirectory(const std::filesystem::path& directory,
-                                       std::string_view extension);
+std::vector<std::string> ListDirectory(const std::filesystem::path& directory, std::string_view extension);
 
 // `directory / name` when that file exists; otherwise the entry of `directory` whose name equals
 // `name` without regard to ASCII case, as the file systems rule files come from behave;
 // otherwise `directory / name` unchanged (so writers create it under the asked name).
-std::filesystem::path ResolveCaseBlind(const std::filesystem::path& directory,
-                                       std::string_view name);
+std::filesystem::path ResolveCaseBlind(const std::filesystem::path& directory, std::string_view name);
 
-}  // namespace vortalux
+} // namespace vortalux

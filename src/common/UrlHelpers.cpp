@@ -78,4 +78,4 @@ std::string UrlFolder(std::string_view address)
 
 bool IsHttpsUrl(std::string_view address) { return StartsWithNoCase(address, "https://"); }
 
-}  // namespace vortalux
+} // namespace vortalux

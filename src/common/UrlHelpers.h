@@ -27,4 +27,4 @@ std::string UrlFolder(std::string_view address);
 // True for addresses whose scheme is https (compared without regard to case).
 bool IsHttpsUrl(std::string_view address);
 
-}  // namespace vortalux
+} // namespace vortalux

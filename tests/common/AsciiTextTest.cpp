@@ -6,7 +6,7 @@ using namespace vortalux;
 
 TEST(AsciiText, FoldsOnlyAsciiLetters)
 {
-    EXPECT_EQ(AsciiLowerCopy("AbC\xC9z"), "abc\xC9z");  // 0xC9 (É in Windows-1252) stays
+    EXPECT_EQ(AsciiLowerCopy("AbC\xC9z"), "abc\xC9z"); // 0xC9 (É in Windows-1252) stays
     EXPECT_EQ(AsciiUpperCopy("abc\xE9Z"), "ABC\xE9Z");
     EXPECT_TRUE(EqualsNoCase("SCRIPT", "Script"));
     EXPECT_FALSE(EqualsNoCase("\xC9", "\xE9"));

@@ -9,8 +9,8 @@ TEST(MessageBox, DefaultAnswerIsTheDefaultButton)
 {
     EXPECT_EQ(DefaultAnswer({"c", "t", MessageIcon::Question, MessageButtons::YesNo, 0}), MessageAnswer::Yes);
     EXPECT_EQ(DefaultAnswer({"c", "t", MessageIcon::Question, MessageButtons::YesNo, 1}), MessageAnswer::No);
-    EXPECT_EQ(DefaultAnswer({"c", "t", MessageIcon::None, MessageButtons::YesNoCancel, 2}),
-              MessageAnswer::Cancel);
+    EXPECT_EQ(
+        DefaultAnswer({"c", "t", MessageIcon::None, MessageButtons::YesNoCancel, 2}), MessageAnswer::Cancel);
     // A default beyond the buttons falls back to the first one.
     EXPECT_EQ(DefaultAnswer({"c", "t", MessageIcon::None, MessageButtons::OkCancel, 5}), MessageAnswer::Ok);
 }
@@ -23,7 +23,7 @@ TEST(MessageBox, PresenterRecordsAndAnswersThenRestoresThePrevious)
             test::RecordingPresenter inner;
             inner.QueueAnswer(MessageAnswer::No);
             EXPECT_EQ(ShowMessage({"VTL", "Sure?", MessageIcon::Question, MessageButtons::YesNo, 0}),
-                      MessageAnswer::No);
+                MessageAnswer::No);
             ShowMessage("Vortalux", "done", MessageIcon::Information);
             ASSERT_EQ(inner.shown().size(), 2u);
             EXPECT_EQ(inner.shown()[1].caption, "Vortalux");

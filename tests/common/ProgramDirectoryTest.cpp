@@ -32,12 +32,12 @@ TEST(ListDirectory, SortsCaseBlindMatchesExtensionCaseBlindAndSkipsFolders)
     TempDir dir;
     for (const char* name : {"b.vtl", "A.vtl", "c.VTL", "a.txt", "vtl", "Zed.vtl", "_x.vtl"})
         WriteFileBytes(dir / name, "x");
-    fs::create_directory(dir / "x.vtl");  // a folder named like a rule
+    fs::create_directory(dir / "x.vtl"); // a folder named like a rule
     fs::create_symlink(dir / "x.vtl", dir / "link.vtl");
 
     const auto names = ListDirectory(dir.path(), ".vtl");
     // '_' (0x5F) sorts after the letters, which fold to upper case as NTFS orders names.
-    EXPECT_EQ(names, (std::vector<std::string>{"A.vtl", "b.vtl", "c.VTL", "Zed.vtl", "_x.vtl"}));
+    EXPECT_EQ(names, (std::vector<std::string> {"A.vtl", "b.vtl", "c.VTL", "Zed.vtl", "_x.vtl"}));
 }
 
 TEST(ListDirectory, NamesDifferingOnlyInCaseKeepAStableOrder)
@@ -45,7 +45,7 @@ TEST(ListDirectory, NamesDifferingOnlyInCaseKeepAStableOrder)
     TempDir dir;
     WriteFileBytes(dir / "rule.vtl", "x");
     WriteFileBytes(dir / "RULE.vtl", "x");
-    EXPECT_EQ(ListDirectory(dir.path(), ".vtl"), (std::vector<std::string>{"RULE.vtl", "rule.vtl"}));
+    EXPECT_EQ(ListDirectory(dir.path(), ".vtl"), (std::vector<std::string> {"RULE.vtl", "rule.vtl"}));
 }
 
 TEST(ListDirectory, MissingFolderGivesNothing)

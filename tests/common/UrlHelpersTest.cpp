@@ -9,7 +9,7 @@ TEST(ServerPart, CutsAfterTheSlashThatEndsTheHost)
     EXPECT_EQ(ServerPart("http://site/x/y"), "http://site/");
     EXPECT_EQ(ServerPart("http://site.com:8080/a"), "http://site.com:8080/");
     EXPECT_EQ(ServerPart("https://a.b/c"), "https://a.b/");
-    EXPECT_EQ(ServerPart("http://s/"), "");  // 9 characters
+    EXPECT_EQ(ServerPart("http://s/"), ""); // 9 characters
     EXPECT_EQ(ServerPart("http://site"), "");
     EXPECT_EQ(ServerPart(""), "");
     // The search starts at the 10th character: a one-letter host's slash is not found.
@@ -47,7 +47,7 @@ TEST(SplitUrl, RefusesOtherSchemesAndBadPorts)
     std::string host = "kept", path = "kept";
     int port = 7;
     for (const char* bad : {"file:///etc/passwd", "site/x", "", "http:/x", "http://h:/x", "http://h:abc/x",
-                            "http://h:0/", "http://h:65536/", "http://h:80x/", "http://h:-1/"}) {
+             "http://h:0/", "http://h:65536/", "http://h:80x/", "http://h:-1/"}) {
         EXPECT_FALSE(SplitUrl(bad, host, port, path)) << bad;
     }
     EXPECT_EQ(host, "kept");

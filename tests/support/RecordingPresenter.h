@@ -35,4 +35,4 @@ private:
     std::vector<MessageRequest> m_shown;
 };
 
-}  // namespace vortalux::test
+} // namespace vortalux::test

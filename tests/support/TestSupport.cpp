@@ -21,8 +21,8 @@ TempDir::~TempDir()
 {
     std::error_code ec;
     // Tests may leave read-only folders behind; give write access back before removing them.
-    for (auto it = fs::recursive_directory_iterator(m_path, ec); !ec && it != fs::recursive_directory_iterator();
-         it.increment(ec)) {
+    for (auto it = fs::recursive_directory_iterator(m_path, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
         std::error_code ignored;
         if (it->is_directory(ignored))
             fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
@@ -49,4 +49,4 @@ void WriteFileBytes(const fs::path& path, std::string_view bytes)
 
 fs::path TestDataPath(std::string_view name) { return fs::path(VORTALUX_TEST_DATA_DIR) / std::string(name); }
 
-}  // namespace vortalux::test
+} // namespace vortalux::test

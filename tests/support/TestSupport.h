@@ -28,4 +28,4 @@ void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
 // A file under tests/data.
 std::filesystem::path TestDataPath(std::string_view name);
 
-}  // namespace vortalux::test
+} // namespace vortalux::test
