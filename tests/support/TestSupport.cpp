@@ -1,5 +1,8 @@
 #include "TestSupport.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -45,6 +48,21 @@ void WriteFileBytes(const fs::path& path, std::string_view bytes)
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out)
         throw std::runtime_error("cannot write " + path.string());
+}
+
+bool RunUnprivileged(const std::function<bool()>& check)
+{
+    const pid_t child = ::fork();
+    if (child < 0)
+        throw std::runtime_error("fork failed");
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(3);
+        ::_exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 fs::path TestDataPath(std::string_view name) { return fs::path(VORTALUX_TEST_DATA_DIR) / std::string(name); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,10 @@ private:
 std::string ReadFileBytes(const std::filesystem::path& path);
 // Writes the bytes exactly, creating missing parent folders.
 void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
+// Runs `check` in a child process that holds no root privileges (as "nobody" when the tests
+// run as root), so that file permissions apply; returns what `check` returned.
+bool RunUnprivileged(const std::function<bool()>& check);
+
 // A file under tests/data.
 std::filesystem::path TestDataPath(std::string_view name);
 
