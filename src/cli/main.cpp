@@ -1,12 +1,12 @@
-#include <cstdio>
-#include <string_view>
+#include "CommandLine.h"
+
+#include <iostream>
 
 int main(int argc, char** argv)
 {
-    if (argc > 1 && std::string_view(argv[1]) == "version") {
-        std::printf("%d.%d.%d\n", VORTALUX_VERSION_MAJOR, VORTALUX_VERSION_MINOR, VORTALUX_VERSION_PATCH);
-        return 0;
-    }
-    std::fprintf(stderr, "usage: vortalux version\n");
-    return 2;
+    std::ios::sync_with_stdio(false);
+    vortalux::cli::CommandLine commandLine(std::cin, std::cout, std::cerr);
+    const int code = commandLine.Run(std::vector<std::string>(argv + 1, argv + argc));
+    std::cout.flush();
+    return code;
 }

@@ -1,0 +1,113 @@
+#include "CommandLine.h"
+
+#include "ProgramDirectory.h"
+
+#include <array>
+#include <iomanip>
+#include <ostream>
+
+namespace vortalux::cli {
+
+namespace {
+
+constexpr std::array<const Command*, 3> g_commands = {&VersionCommand, &RulesCommand, &ManagersCommand};
+
+const Command* FindCommand(std::string_view name)
+{
+    for (const Command* command : g_commands) {
+        if (command->name == name)
+            return command;
+    }
+    return nullptr;
+}
+
+bool IsHelp(std::string_view arg) { return arg == "--help" || arg == "-h"; }
+
+} // namespace
+
+int UsageError(CommandContext& context, const Command& command, std::string_view message)
+{
+    const std::string_view help = command.help;
+    context.err << "vortalux " << command.name << ": " << message << '\n'
+                << help.substr(0, help.find('\n')) << '\n';
+    return ExitUsage;
+}
+
+CommandLine::CommandLine(std::istream& in, std::ostream& out, std::ostream& err)
+    : m_in(in)
+    , m_out(out)
+    , m_err(err)
+{
+}
+
+std::span<const Command* const> CommandLine::Commands() { return g_commands; }
+
+void CommandLine::PrintHelp() const
+{
+    m_out << "usage: vortalux [--home DIR] COMMAND [ARGS]\n\n"
+             "Turns links to thumbnails and picture-hosting pages into the addresses of the full-size\n"
+             "pictures and hands them to your download manager.\n\n"
+             "  --home DIR   the folder holding Rules, Managers and the failure reports\n"
+             "               (default: $VORTALUX_HOME, else the program's own folder)\n\n"
+             "commands:\n";
+    for (const Command* command : g_commands)
+        m_out << "  " << std::left << std::setw(14) << command->name << command->summary << '\n';
+    m_out << "\n'vortalux COMMAND --help' describes a command.\n";
+}
+
+int CommandLine::Run(const std::vector<std::string>& args)
+{
+    size_t next = 0;
+    while (next < args.size() && args[next].size() > 1 && args[next][0] == '-') {
+        const std::string& option = args[next];
+        if (IsHelp(option)) {
+            PrintHelp();
+            return ExitOk;
+        }
+        if (option == "--version")
+            return Run({"version"});
+        if (option == "--home" && next + 1 < args.size()) {
+            SetProgramDirectory(args[next + 1]);
+            next += 2;
+        } else if (option.rfind("--home=", 0) == 0) {
+            SetProgramDirectory(option.substr(7));
+            next += 1;
+        } else {
+            m_err << "vortalux: unknown option " << option
+                  << "\nusage: vortalux [--home DIR] COMMAND [ARGS]\n";
+            return ExitUsage;
+        }
+    }
+    if (next == args.size()) {
+        PrintHelp();
+        return ExitUsage;
+    }
+
+    std::string name = args[next++];
+    std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(next), args.end());
+    if (name == "help") {
+        if (rest.empty()) {
+            PrintHelp();
+            return ExitOk;
+        }
+        name = rest.front();
+        rest = {"--help"};
+    }
+    const Command* command = FindCommand(name);
+    if (command == nullptr) {
+        m_err << "vortalux: unknown command '" << name << "' (see 'vortalux --help')\n";
+        return ExitUsage;
+    }
+    for (const std::string& arg : rest) {
+        if (arg == "--")
+            break;
+        if (IsHelp(arg)) {
+            m_out << command->help;
+            return ExitOk;
+        }
+    }
+    CommandContext context {std::move(rest), m_in, m_out, m_err};
+    return command->run(context);
+}
+
+} // namespace vortalux::cli

@@ -1,0 +1,146 @@
+#include "CommandLine.h"
+#include "JsonWriter.h"
+#include "ProgramDirectory.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace vortalux;
+using namespace vortalux::cli;
+using vortalux::test::TempDir;
+using vortalux::test::WriteFileBytes;
+
+namespace {
+
+struct Result {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+Result RunCli(std::vector<std::string> args, const std::string& input = {})
+{
+    std::istringstream in(input);
+    std::ostringstream out, err;
+    CommandLine commandLine(in, out, err);
+    const int code = commandLine.Run(args);
+    SetProgramDirectory({});
+    return {code, out.str(), err.str()};
+}
+
+} // namespace
+
+TEST(CommandLine, HelpVersionAndUsageErrors)
+{
+    Result help = RunCli({"--help"});
+    EXPECT_EQ(help.code, ExitOk);
+    for (const Command* command : CommandLine::Commands())
+        EXPECT_NE(help.out.find(command->name), std::string::npos) << command->name;
+
+    Result version = RunCli({"version"});
+    EXPECT_EQ(version.code, ExitOk);
+    EXPECT_EQ(version.out,
+        std::to_string(VORTALUX_VERSION_MAJOR) + "." + std::to_string(VORTALUX_VERSION_MINOR) + "."
+            + std::to_string(VORTALUX_VERSION_PATCH) + "\n");
+
+    EXPECT_EQ(RunCli({"rules", "--help"}).out.rfind("usage: vortalux rules", 0), 0u);
+    EXPECT_EQ(RunCli({"help", "managers"}).out.rfind("usage: vortalux managers", 0), 0u);
+
+    Result unknown = RunCli({"frobnicate"});
+    EXPECT_EQ(unknown.code, ExitUsage);
+    EXPECT_NE(unknown.err.find("unknown command 'frobnicate'"), std::string::npos);
+    EXPECT_EQ(RunCli({"rules", "--bogus"}).code, ExitUsage);
+    EXPECT_EQ(RunCli({"version", "extra"}).code, ExitUsage);
+    EXPECT_EQ(RunCli({"--home"}).code, ExitUsage);
+    EXPECT_EQ(RunCli({}).code, ExitUsage);
+}
+
+TEST(CommandLine, RulesAsJsonFromTheHomeFolder)
+{
+    TempDir home;
+    WriteFileBytes(home / "Rules" / "b.vtl",
+        "[Main]\r\nver=1\r\nActive=0\r\nIdent=caf\xE9\r\nType=0\r\n"
+        "[SR]\r\nnb=1\r\nsr1.1=a\"b\r\nsr2.1=c\\d\r\n");
+    WriteFileBytes(home / "Rules" / "a.vtl",
+        "[Main]\r\nver=2\r\nType=1\r\nReferer=4\r\n[OS]\r\nnb=1\r\n"
+        "regexp.1=x\r\nresult.1=$1\r\nglobal.1=1\r\n"
+        "[Referer]\r\nRegExp=r\r\nResult=s\r\n");
+    Result result = RunCli({"--home", home.path().string(), "rules", "--json"});
+    ASSERT_EQ(result.code, ExitOk) << result.err;
+    // The Windows-1252 byte E9 comes out as U+00E9, written in UTF-8.
+    EXPECT_EQ(result.out, R"([
+  {
+    "name": "a",
+    "version": "2",
+    "active": true,
+    "ident": "",
+    "type": 1,
+    "referer_mode": 4,
+    "replace_steps": [],
+    "search_steps": [
+      {
+        "pattern": "x",
+        "template": "$1",
+        "global": true
+      }
+    ],
+    "referer_pattern": "r",
+    "referer_template": "s"
+  },
+  {
+    "name": "b",
+    "version": "1",
+    "active": false,
+    "ident": "café",
+    "type": 0,
+    "referer_mode": 3,
+    "replace_steps": [
+      {
+        "pattern": "a\"b",
+        "template": "c\\d"
+      }
+    ],
+    "search_steps": [],
+    "referer_pattern": "",
+    "referer_template": ""
+  }
+]
+)");
+    Result plain = RunCli({"--home=" + home.path().string(), "rules"});
+    EXPECT_EQ(plain.out, "on  a  [page, 1 step]  \noff b  [replace, 1 step]  caf\xE9\n2 rules, 1 active\n");
+}
+
+TEST(CommandLine, ManagersListTheDefault)
+{
+    TempDir home;
+    Result none = RunCli({"--home", home.path().string(), "managers", "--json"});
+    EXPECT_EQ(none.out, "{\n  \"default\": -1,\n  \"managers\": []\n}\n");
+
+    WriteFileBytes(home / "Managers" / "wget.vtm",
+        "[Main]\r\nver=1\r\nDefault=1\r\n[SCRIPT]\r\n\r\nSub AddLink(r, u, n)\r\n");
+    WriteFileBytes(home / "Managers" / "curl.vtm", "[Main]\r\nver=2\r\nDefault=0\r\n");
+    Result json = RunCli({"--home", home.path().string(), "managers", "--json"});
+    EXPECT_EQ(json.out,
+        "{\n  \"default\": 1,\n  \"managers\": [\n"
+        "    {\n      \"name\": \"curl\",\n      \"version\": \"2\",\n      \"script\": \"\"\n    },\n"
+        "    {\n      \"name\": \"wget\",\n      \"version\": \"1\",\n"
+        "      \"script\": \"Sub AddLink(r, u, n)\\r\\n\"\n    }\n  ]\n}\n");
+    Result plain = RunCli({"--home", home.path().string(), "managers"});
+    EXPECT_EQ(plain.out, "  curl  (version 2)\n* wget  (version 1)\n");
+}
+
+TEST(JsonWriter, QuotesAnyBytesIntoValidJson)
+{
+    EXPECT_EQ(JsonWriter::Quote("plain"), "\"plain\"");
+    EXPECT_EQ(JsonWriter::Quote("\"\\\r\n\t\x01"), "\"\\\"\\\\\\r\\n\\t\\u0001\"");
+    // Valid UTF-8 passes through; stray bytes become Latin-1 characters.
+    EXPECT_EQ(JsonWriter::Quote("\xC3\xA9"), "\"\xC3\xA9\"");
+    EXPECT_EQ(JsonWriter::Quote("\xE9t\xE9"), "\"\xC3\xA9t\xC3\xA9\"");
+    EXPECT_EQ(JsonWriter::Quote("\xC3"), "\"\xC3\x83\""); // truncated sequence
+    EXPECT_EQ(JsonWriter::Quote("\xC0\x80"), "\"\xC3\x80\xC2\x80\""); // overlong NUL
+    EXPECT_EQ(JsonWriter::Quote("\xED\xA0\x80"), "\"\xC3\xAD\xC2\xA0\xC2\x80\""); // surrogate
+    EXPECT_EQ(JsonWriter::Quote("\xF0\x9F\x98\x80"), "\"\xF0\x9F\x98\x80\"");
+    EXPECT_EQ(JsonWriter::Quote(std::string("a\0b", 3)), "\"a\\u0000b\"");
+}
