@@ -1,0 +1,336 @@
+#include "CompiledPattern.h"
+
+#include "PatternTranslator.h"
+
+#define PCRE2_CODE_UNIT_WIDTH 8
+#include <pcre2.h>
+
+#include <vector>
+
+namespace vortalux {
+
+namespace {
+
+// ECMAScript behaviour where PCRE2's defaults differ; the translator leaves nothing else to chance.
+constexpr uint32_t kCompileOptions = PCRE2_ALT_BSUX | PCRE2_MATCH_UNSET_BACKREF | PCRE2_ALLOW_EMPTY_CLASS
+    | PCRE2_DOLLAR_ENDONLY | PCRE2_NEVER_UTF | PCRE2_NEVER_UCP | PCRE2_NEVER_BACKSLASH_C;
+
+constexpr size_t kJitStackStart = size_t(32) << 10;
+constexpr size_t kJitStackMax = size_t(8) << 20;
+
+pcre2_compile_context* SharedCompileContext()
+{
+    // Read-only once set up, so every thread may compile with it.
+    static pcre2_compile_context* const context = [] {
+        pcre2_compile_context* created = pcre2_compile_context_create(nullptr);
+        if (created != nullptr)
+            pcre2_set_newline(created, PCRE2_NEWLINE_LF);
+        return created;
+    }();
+    return context;
+}
+
+// What a run needs besides the compiled code: limits, the JIT stack and an output vector. PCRE2
+// lets none of these be shared between threads that match at the same time, so each thread keeps
+// its own, and reuses it from run to run.
+class MatchScratch {
+public:
+    MatchScratch()
+    {
+        m_context = pcre2_match_context_create(nullptr);
+        if (m_context == nullptr)
+            return;
+        pcre2_set_match_limit(m_context, CompiledPattern::kMatchLimit);
+        pcre2_set_depth_limit(m_context, CompiledPattern::kDepthLimit);
+        m_jitStack = pcre2_jit_stack_create(kJitStackStart, kJitStackMax, nullptr);
+        if (m_jitStack != nullptr)
+            pcre2_jit_stack_assign(m_context, nullptr, m_jitStack);
+    }
+    ~MatchScratch()
+    {
+        pcre2_match_data_free(m_data);
+        pcre2_jit_stack_free(m_jitStack);
+        pcre2_match_context_free(m_context);
+    }
+    MatchScratch(const MatchScratch&) = delete;
+    MatchScratch& operator=(const MatchScratch&) = delete;
+
+    pcre2_match_context* Context() const { return m_context; }
+
+    // Match data with room for at least `pairs` offset pairs.
+    pcre2_match_data* DataFor(size_t pairs)
+    {
+        if (pairs > m_pairs) {
+            pcre2_match_data_free(m_data);
+            m_data = pcre2_match_data_create(static_cast<uint32_t>(pairs), nullptr);
+            m_pairs = m_data != nullptr ? pairs : 0;
+        }
+        return m_data;
+    }
+
+    static MatchScratch& ForThisThread()
+    {
+        thread_local MatchScratch scratch;
+        return scratch;
+    }
+
+private:
+    pcre2_match_context* m_context = nullptr;
+    pcre2_jit_stack* m_jitStack = nullptr;
+    pcre2_match_data* m_data = nullptr;
+    size_t m_pairs = 0;
+};
+
+// Runs one pattern over one input, match after match, the ECMAScript way.
+class MatchRunner {
+public:
+    MatchRunner(const pcre2_code* code, bool jit, size_t groupCount, std::string_view input)
+        : m_code(code)
+        , m_jit(jit)
+        , m_input(input)
+    {
+        MatchScratch& scratch = MatchScratch::ForThisThread();
+        m_context = scratch.Context();
+        m_data = scratch.DataFor(groupCount + 1);
+        if (m_data != nullptr)
+            m_ovector = pcre2_get_ovector_pointer(m_data);
+    }
+
+    enum class Result { Match, NoMatch, Failed };
+
+    // Searches from `start` on; Failed covers the match limits and a lack of memory.
+    Result Find(size_t start)
+    {
+        if (m_data == nullptr || m_context == nullptr)
+            return Result::Failed;
+        const auto* subject = reinterpret_cast<PCRE2_SPTR>(m_input.data());
+        const int rc = m_jit ? pcre2_jit_match(m_code, subject, m_input.size(), start, 0, m_data, m_context)
+                             : pcre2_match(m_code, subject, m_input.size(), start, 0, m_data, m_context);
+        if (rc > 0)
+            return Result::Match;
+        return rc == PCRE2_ERROR_NOMATCH ? Result::NoMatch : Result::Failed;
+    }
+
+    // Offset pairs of the last match: the whole match, then each group (PCRE2_UNSET when unset).
+    const PCRE2_SIZE* Ovector() const { return m_ovector; }
+
+    // Where the search after the last match starts: after an empty match one character further on.
+    size_t NextStart() const { return m_ovector[1] == m_ovector[0] ? m_ovector[1] + 1 : m_ovector[1]; }
+
+private:
+    const pcre2_code* m_code;
+    bool m_jit;
+    std::string_view m_input;
+    pcre2_match_context* m_context = nullptr;
+    pcre2_match_data* m_data = nullptr;
+    const PCRE2_SIZE* m_ovector = nullptr;
+};
+
+// One part of a parsed replacement text.
+struct ReplacementPiece {
+    enum class Kind { Literal, Group, Match, Before, After };
+    Kind kind;
+    size_t offset = 0; // Literal: where in the replacement text; Group: the group number
+    size_t length = 0;
+};
+
+std::vector<ReplacementPiece> ParseReplacement(std::string_view replacement, size_t groupCount)
+{
+    std::vector<ReplacementPiece> pieces;
+    size_t literalStart = 0;
+    const auto flushLiteral = [&](size_t end) {
+        if (end > literalStart)
+            pieces.push_back({ReplacementPiece::Kind::Literal, literalStart, end - literalStart});
+    };
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    size_t i = 0;
+    while (i + 1 < replacement.size()) {
+        if (replacement[i] != '$') {
+            ++i;
+            continue;
+        }
+        const char next = replacement[i + 1];
+        if (next == '$') {
+            flushLiteral(i + 1); // keeps one "$"
+            i += 2;
+            literalStart = i;
+            continue;
+        }
+        ReplacementPiece piece {ReplacementPiece::Kind::Literal};
+        size_t used = 0;
+        if (next == '&') {
+            piece.kind = ReplacementPiece::Kind::Match;
+            used = 2;
+        } else if (next == '`') {
+            piece.kind = ReplacementPiece::Kind::Before;
+            used = 2;
+        } else if (next == '\'') {
+            piece.kind = ReplacementPiece::Kind::After;
+            used = 2;
+        } else if (isDigit(next)) {
+            const size_t one = static_cast<size_t>(next - '0');
+            if (i + 2 < replacement.size() && isDigit(replacement[i + 2])) {
+                const size_t two = one * 10 + static_cast<size_t>(replacement[i + 2] - '0');
+                if (two >= 1 && two <= groupCount) {
+                    piece = {ReplacementPiece::Kind::Group, two};
+                    used = 3;
+                }
+            }
+            if (used == 0 && one >= 1 && one <= groupCount) {
+                piece = {ReplacementPiece::Kind::Group, one};
+                used = 2;
+            }
+        }
+        if (used == 0) {
+            ++i; // a "$" that starts nothing is itself
+            continue;
+        }
+        flushLiteral(i);
+        pieces.push_back(piece);
+        i += used;
+        literalStart = i;
+    }
+    flushLiteral(replacement.size());
+    return pieces;
+}
+
+} // namespace
+
+void CompiledPattern::CodeDeleter::operator()(pcre2_real_code_8* code) const { pcre2_code_free(code); }
+
+CompiledPattern::CompiledPattern(pcre2_real_code_8* code, size_t groupCount, bool jit)
+    : m_code(code)
+    , m_groupCount(groupCount)
+    , m_jit(jit)
+{
+}
+
+CompiledPattern::~CompiledPattern() = default;
+
+std::optional<CompiledPattern> CompiledPattern::Compile(std::string_view pattern)
+{
+    const std::optional<std::string> translated = PatternTranslator::Translate(pattern);
+    if (!translated)
+        return std::nullopt;
+    pcre2_compile_context* context = SharedCompileContext();
+    if (context == nullptr)
+        return std::nullopt;
+    int errorCode = 0;
+    PCRE2_SIZE errorOffset = 0;
+    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(translated->data()), translated->size(),
+        kCompileOptions, &errorCode, &errorOffset, context);
+    if (code == nullptr)
+        return std::nullopt;
+    uint32_t captureCount = 0;
+    pcre2_pattern_info(code, PCRE2_INFO_CAPTURECOUNT, &captureCount);
+    // Without JIT (not built in, or out of executable memory) the interpreter gives the same results.
+    const bool jit = pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0;
+    return CompiledPattern(code, captureCount, jit);
+}
+
+MatchList CompiledPattern::Execute(std::string_view input, bool global) const
+{
+    MatchList matches;
+    Execute(input, global, matches);
+    return matches;
+}
+
+void CompiledPattern::Execute(std::string_view input, bool global, MatchList& matches) const
+{
+    matches.Reset(input, m_groupCount);
+    const size_t offsetsPerMatch = (m_groupCount + 1) * 2;
+    MatchRunner runner(m_code.get(), m_jit, m_groupCount, input);
+    const auto fail = [&matches] {
+        matches.m_count = 0;
+        matches.m_offsets.clear();
+        matches.m_limitExceeded = true;
+    };
+    size_t start = 0;
+    while (start <= input.size()) {
+        const MatchRunner::Result result = runner.Find(start);
+        if (result == MatchRunner::Result::NoMatch)
+            break;
+        if (result == MatchRunner::Result::Failed
+            || matches.m_offsets.size() + offsetsPerMatch > kMaxStoredOffsets) {
+            fail();
+            return;
+        }
+        const PCRE2_SIZE* ovector = runner.Ovector();
+        matches.m_offsets.insert(matches.m_offsets.end(), ovector, ovector + offsetsPerMatch);
+        ++matches.m_count;
+        if (!global)
+            break;
+        start = runner.NextStart();
+    }
+}
+
+CompiledPattern::Replacement CompiledPattern::Replace(
+    std::string_view input, std::string_view replacement, bool global) const
+{
+    Replacement outcome;
+    const std::vector<ReplacementPiece> pieces = ParseReplacement(replacement, m_groupCount);
+    MatchRunner runner(m_code.get(), m_jit, m_groupCount, input);
+    std::string& out = outcome.text;
+    const auto append = [&out](std::string_view text) {
+        if (out.size() + text.size() > kMaxOutputSize)
+            return false;
+        out.append(text);
+        return true;
+    };
+    const auto fail = [&outcome] {
+        outcome.text.clear();
+        outcome.text.shrink_to_fit();
+        outcome.matchCount = 0;
+        outcome.limitExceeded = true;
+        return outcome;
+    };
+
+    size_t copied = 0; // input before this offset is already in the output
+    size_t start = 0;
+    while (start <= input.size()) {
+        const MatchRunner::Result result = runner.Find(start);
+        if (result == MatchRunner::Result::NoMatch)
+            break;
+        if (result == MatchRunner::Result::Failed)
+            return fail();
+        const PCRE2_SIZE* ovector = runner.Ovector();
+        const size_t matchStart = ovector[0];
+        const size_t matchEnd = ovector[1];
+        if (!append(input.substr(copied, matchStart - copied)))
+            return fail();
+        for (const ReplacementPiece& piece : pieces) {
+            std::string_view text;
+            switch (piece.kind) {
+            case ReplacementPiece::Kind::Literal:
+                text = replacement.substr(piece.offset, piece.length);
+                break;
+            case ReplacementPiece::Kind::Group:
+                if (ovector[piece.offset * 2] != PCRE2_UNSET)
+                    text = input.substr(
+                        ovector[piece.offset * 2], ovector[piece.offset * 2 + 1] - ovector[piece.offset * 2]);
+                break;
+            case ReplacementPiece::Kind::Match:
+                text = input.substr(matchStart, matchEnd - matchStart);
+                break;
+            case ReplacementPiece::Kind::Before:
+                text = input.substr(0, matchStart);
+                break;
+            case ReplacementPiece::Kind::After:
+                text = input.substr(matchEnd);
+                break;
+            }
+            if (!append(text))
+                return fail();
+        }
+        copied = matchEnd;
+        ++outcome.matchCount;
+        if (!global)
+            break;
+        start = runner.NextStart();
+    }
+    if (!append(input.substr(copied)))
+        return fail();
+    return outcome;
+}
+
+} // namespace vortalux

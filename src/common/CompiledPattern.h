@@ -1,0 +1,72 @@
+#pragma once
+
+#include "MatchList.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+struct pcre2_real_code_8;
+
+namespace vortalux {
+
+// A pattern of VBScript's RegExp dialect, translated (PatternTranslator) and compiled by PCRE2
+// for single-byte text: case-sensitive, "^" and "$" only at the ends of the input, "." any byte
+// but LF. Compiled once, it can be run any number of times; runs on several threads at once are
+// safe (the scratch space of a run is kept per thread).
+class CompiledPattern {
+public:
+    // One start position may take this many backtracking steps; past it the run counts as no match
+    // (a catastrophic pattern fails instead of hanging the caller).
+    static constexpr uint32_t kMatchLimit = 10'000'000;
+    static constexpr uint32_t kDepthLimit = 1'000'000;
+    // A run that would hold more match offsets than this, or a replacement that would grow past
+    // kMaxOutputSize bytes, fails the same way instead of exhausting memory.
+    static constexpr size_t kMaxStoredOffsets = size_t(1) << 24;
+    static constexpr size_t kMaxOutputSize = size_t(64) << 20;
+
+    // nullopt when the pattern is not valid in the dialect or PCRE2 refuses it.
+    static std::optional<CompiledPattern> Compile(std::string_view pattern);
+
+    CompiledPattern(CompiledPattern&&) noexcept = default;
+    CompiledPattern& operator=(CompiledPattern&&) noexcept = default;
+    CompiledPattern(const CompiledPattern&) = delete;
+    CompiledPattern& operator=(const CompiledPattern&) = delete;
+    ~CompiledPattern();
+
+    size_t GroupCount() const { return m_groupCount; }
+    bool IsJitCompiled() const { return m_jit; }
+
+    // The first match, or with `global` every match from left to right; after an empty match the
+    // next search starts one character further on. The list refers to `input`.
+    MatchList Execute(std::string_view input, bool global) const;
+    // The same into an existing list, reusing its storage.
+    void Execute(std::string_view input, bool global, MatchList& matches) const;
+
+    struct Replacement {
+        std::string text; // the input with the first (or every) match replaced; the input when none
+        size_t matchCount = 0;
+        bool limitExceeded = false; // then `text` is empty and the run counts as no match
+    };
+    // Replaces the first match, or with `global` every match, by `replacement` in which "$n" and
+    // "$nn" stand for a group ("$nn" when group nn exists, else "$n" followed by the digit when
+    // group n exists, else the text as it stands), "$&" for the match, "$`" and "$'" for the text
+    // before and after it and "$$" for "$". A group that did not take part gives the empty text.
+    Replacement Replace(std::string_view input, std::string_view replacement, bool global) const;
+
+private:
+    struct CodeDeleter {
+        void operator()(pcre2_real_code_8* code) const;
+    };
+
+    CompiledPattern(pcre2_real_code_8* code, size_t groupCount, bool jit);
+
+    std::unique_ptr<pcre2_real_code_8, CodeDeleter> m_code;
+    size_t m_groupCount = 0;
+    bool m_jit = false;
+};
+
+} // namespace vortalux

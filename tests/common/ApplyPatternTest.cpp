@@ -1,0 +1,170 @@
+#include "ApplyPattern.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace vortalux;
+using namespace std::string_literals;
+
+namespace {
+
+enum Mode { Find, FindWithTemplate, Replace };
+
+struct Step {
+    const char* name;
+    std::string pattern;
+    std::string input;
+    std::string templateText;
+    Mode mode;
+    bool global;
+    std::string source;
+    int expectedReturn;
+    std::string expectedResult;
+};
+
+void Check(const std::vector<Step>& steps)
+{
+    for (const Step& step : steps) {
+        std::string result = step.templateText;
+        const int returned = ApplyPattern(step.pattern, step.input, result, step.mode == Replace,
+            step.mode == FindWithTemplate, step.source, step.global);
+        EXPECT_EQ(returned, step.expectedReturn) << step.name;
+        EXPECT_EQ(result, step.expectedResult) << step.name;
+    }
+}
+
+} // namespace
+
+TEST(ApplyPattern, FindMode)
+{
+    Check({
+        {"one group", "(\\d+)", "a12b34", "p$1", FindWithTemplate, false, "", 1, "p12"},
+        {"one group, global", "(\\d+)", "a12b34", "p$1", FindWithTemplate, true, "", 1, "p12\r\np34"},
+        {"one line per match and group", "b(\\d)(\\d)", "ab12", "$1$2", FindWithTemplate, true, "", 1,
+            "1$2\r\n$12"},
+        {"server part and group", "src=\"([^\"]+)\"", "<img src=\"img/1.jpg\">", "$SRV$1", FindWithTemplate,
+            false, "http://site/x/y", 5, "http://site/img/1.jpg"},
+        {"short source has no server part", "(a)", "a", "[$SRV|$URL]", FindWithTemplate, false, "http://a", 0,
+            "[|http://a]"},
+        {"source without slash after the host", "(a)", "a", "[$SRV]", FindWithTemplate, false,
+            "http://site.example", 0, "[]"},
+        {"no group: template untouched", "b", "abc", "x$URL", FindWithTemplate, false, "http://site/", 1,
+            "x$URL"},
+        {"no group, global: empty result", "b", "abcb", "x$1", FindWithTemplate, true, "", 1, ""},
+        {"$10 gets group 1 and 0", "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)(k)", "abcdefghijk", "$10|$11",
+            FindWithTemplate, false, "", 0, "a0|a1"},
+        {"without template: position only", "(b)", "abc", "$1", Find, true, "s", 1, "$1"},
+        {"zero-based position", "c", "abc", "", Find, false, "", 2, ""},
+        {"match at the start", "^a", "abc", "", Find, false, "", 0, ""},
+        {"placeholders are case-sensitive", "(b)", "b", "$url$Srv$1", FindWithTemplate, false,
+            "http://site/x", 0, "$url$Srvb"},
+    });
+}
+
+TEST(ApplyPattern, SubstitutionOrderWithoutGlobal)
+{
+    Check({
+        // "$URL" and "$SRV" are replaced right after group 1: text that group 1 brings in is
+        // replaced, text that a later group brings in is not.
+        {"group 1 brings $URL", "^(\\S+) (\\S+)$", "$URL x", "[$1]", FindWithTemplate, false, "S", 0, "[S]"},
+        {"group 2 brings $URL", "^(\\S+) (\\S+)$", "$2 $URL", "[$1]", FindWithTemplate, false, "S", 0,
+            "[$URL]"},
+        {"group 1 brings $2", "^(\\S+) (\\S+)$", "$2 two", "$1", FindWithTemplate, false, "", 0, "two"},
+    });
+}
+
+TEST(ApplyPattern, GlobalLines)
+{
+    Check({
+        {"matches in order", "<a href=\"([^\"]+)\">",
+            "<a href=\"1.jpg\"> <a href=\"2.jpg\"> <a href=\"3.jpg\">", "$SRV$1", FindWithTemplate, true,
+            "http://host/page.html", 0, "http://host/1.jpg\r\nhttp://host/2.jpg\r\nhttp://host/3.jpg"},
+        {"empty matches step on", "(x*)", "ab", "[$1]", FindWithTemplate, true, "", 0, "[]\r\n[]\r\n[]"},
+        // No CR LF is added while the result is empty.
+        {"empty lines at the start vanish", "<(\\w*)>", "<><a><><b>", "$1", FindWithTemplate, true, "", 0,
+            "a\r\n\r\nb"},
+        // The whole result is searched again after every line, also what the source brought in.
+        {"source brought in is replaced again", "(\\d)", "12", "$URL$1", FindWithTemplate, true, "x$URL", 0,
+            "xx$URL1\r\nx$URL2"},
+        {"group text is substituted too", "\\[(.*?)\\]", "[$URL][b]", "$1", FindWithTemplate, true, "S", 0,
+            "S\r\nb"},
+        {"one group that did not take part", "(a)|(b)", "ab", "<$1$2>", FindWithTemplate, true, "", 0,
+            "<a$2>\r\n<$1>\r\n<$2>\r\n<$1b>"},
+    });
+}
+
+TEST(ApplyPattern, ReplaceMode)
+{
+    Check({
+        {"drop a part", "thumb_", "http://site/i/thumb_1.jpg", "", Replace, false, "", 1,
+            "http://site/i/1.jpg"},
+        {"groups", "^http://([^/]+)/t/(\\d+)\\.jpg$", "http://host/t/42.jpg", "http://$1/full/$2.jpg",
+            Replace, false, "", 1, "http://host/full/42.jpg"},
+        {"first only", "o", "foo", "0", Replace, false, "", 1, "f0o"},
+        {"global", "o", "foo", "0", Replace, true, "", 1, "f00"},
+        {"source placeholders after the replace", "^.*$", "x", "$SRV|$URL|$&", Replace, false,
+            "http://site/a/b", 1, "http://site/|http://site/a/b|x"},
+        {"$$URL becomes $URL, then the source", "x", "x", "$$URL", Replace, false, "S", 1, "S"},
+        {"use template plays no part", "b", "abc", "_", Replace, false, "", 1, "a_c"},
+    });
+    std::string result = "ignored";
+    EXPECT_EQ(ApplyPattern("b", "abc", result, true, true, "", false), 1);
+    EXPECT_EQ(result, "aignoredc");
+}
+
+TEST(ApplyPattern, FailureKeepsTheTemplate)
+{
+    const std::string as(30, 'a');
+    Check({
+        {"no match", "(z)", "abc", "t$1", FindWithTemplate, false, "", -1, "t$1"},
+        {"no match, replace", "z", "abc", "t", Replace, false, "", -1, "t"},
+        {"invalid pattern", "(a", "(a", "t$1", FindWithTemplate, true, "", -1, "t$1"},
+        {"look-behind is invalid", "(?<=a)b", "ab", "t", Replace, false, "", -1, "t"},
+        {"empty pattern", "", "abc", "t", Find, false, "", -1, "t"},
+        {"empty pattern, replace", "", "abc", "t", Replace, true, "", -1, "t"},
+        {"empty input", "a", "", "t", Find, false, "", -1, "t"},
+        {"backtracking without end", "(a+)+b", as, "t", FindWithTemplate, true, "", -1, "t"},
+        {"match limit", "(a+)+[bc]", as, "t", FindWithTemplate, false, "", -1, "t"},
+        {"match limit, replace", "(a+)+[bc]", as, "t", Replace, true, "", -1, "t"},
+    });
+}
+
+TEST(ApplyPattern, OneCharacterPerByte)
+{
+    Check({
+        {"high bytes are characters", "(.)(.)", "\xe9\xff", "$2$1", FindWithTemplate, false, "", 0,
+            "\xff\xe9"},
+        {"position counts bytes", "b",
+            "\xe9\xe8"
+            "b",
+            "", Find, false, "", 2, ""},
+        {"dot stops at LF only", "a(.*)", "x a\r\xa0\nb", "[$1]", FindWithTemplate, false, "", 2, "[\r\xa0]"},
+        {"NUL in the input", "(b)", "a\0b"s, "$1", FindWithTemplate, false, "", 2, "b"},
+    });
+}
+
+TEST(ApplyPattern, ResultsThatWouldOutgrowMemoryFail)
+{
+    // Every line brings the source in again, and the source brings "$URL" back: a result that grows
+    // with the square of the match count.
+    const std::string input(20000, 'x');
+    const std::string source = "$URL" + std::string(1000, 's');
+    std::string result = "$URL";
+    EXPECT_EQ(ApplyPattern("(x)", input, result, false, true, source, true), -1);
+    EXPECT_EQ(result, "$URL");
+}
+
+TEST(ApplyPattern, SamePatternGlobalAndNotGlobal)
+{
+    // The compiled pattern is shared between calls; the global flag belongs to each call.
+    for (int round = 0; round < 2; ++round) {
+        std::string one = "$1";
+        EXPECT_EQ(ApplyPattern("(\\d)", "a1b2", one, false, true, "", false), 1);
+        EXPECT_EQ(one, "1");
+        std::string all = "$1";
+        EXPECT_EQ(ApplyPattern("(\\d)", "a1b2", all, false, true, "", true), 1);
+        EXPECT_EQ(all, "1\r\n2");
+    }
+}

@@ -1,0 +1,191 @@
+#include "CompiledPattern.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace vortalux;
+using namespace std::string_literals;
+
+namespace {
+
+CompiledPattern MustCompile(std::string_view pattern)
+{
+    std::optional<CompiledPattern> compiled = CompiledPattern::Compile(pattern);
+    if (!compiled)
+        throw std::runtime_error("pattern refused: " + std::string(pattern));
+    return std::move(*compiled);
+}
+
+// Every match as "index:value".
+std::vector<std::string> Describe(const MatchList& matches)
+{
+    std::vector<std::string> out;
+    for (size_t i = 0; i < matches.Count(); ++i)
+        out.push_back(std::to_string(matches.FirstIndex(i)) + ":" + std::string(matches.Value(i)));
+    return out;
+}
+
+} // namespace
+
+TEST(CompiledPattern, ReportsMatchesAndSubMatches)
+{
+    const CompiledPattern pattern = MustCompile("(a)(b)");
+    const MatchList matches = pattern.Execute("xaby", false);
+    ASSERT_EQ(matches.Count(), 1u);
+    EXPECT_EQ(matches.GroupCount(), 2u);
+    EXPECT_EQ(matches.FirstIndex(0), 1u);
+    EXPECT_EQ(matches.Length(0), 2u);
+    EXPECT_EQ(matches.Value(0), "ab");
+    EXPECT_EQ(matches.SubMatch(0, 1), "a");
+    EXPECT_EQ(matches.SubMatch(0, 2), "b");
+}
+
+TEST(CompiledPattern, GroupThatDidNotTakePartIsEmpty)
+{
+    const CompiledPattern pattern = MustCompile("(x)?(y)|(z)");
+    const MatchList matches = pattern.Execute("-y-z", true);
+    ASSERT_EQ(matches.Count(), 2u);
+    EXPECT_FALSE(matches.Participated(0, 1));
+    EXPECT_EQ(matches.SubMatch(0, 1), "");
+    EXPECT_TRUE(matches.Participated(0, 2));
+    EXPECT_FALSE(matches.Participated(0, 3));
+    EXPECT_FALSE(matches.Participated(1, 2));
+    EXPECT_EQ(matches.SubMatch(1, 3), "z");
+}
+
+TEST(CompiledPattern, GlobalSearchStepsPastEmptyMatches)
+{
+    struct Case {
+        const char* pattern;
+        const char* input;
+        std::vector<std::string> matches;
+    };
+    const Case cases[] = {
+        {"a*", "baaac", {"0:", "1:aaa", "4:", "5:"}},
+        {"x*", "abc", {"0:", "1:", "2:", "3:"}},
+        // No second try at the same place: "b" is never reached by the second alternative.
+        {"x*|b", "b", {"0:", "1:"}},
+        {"\\d+", "a12b34", {"1:12", "4:34"}},
+        {"(?=b)", "abab", {"1:", "3:"}},
+        {"", "ab", {"0:", "1:", "2:"}},
+        {"a", "", {}},
+        {"$", "ab", {"2:"}},
+    };
+    for (const Case& c : cases) {
+        const CompiledPattern pattern = MustCompile(c.pattern);
+        EXPECT_EQ(Describe(pattern.Execute(c.input, true)), c.matches) << c.pattern << " over " << c.input;
+    }
+    const CompiledPattern pattern = MustCompile("\\d+");
+    EXPECT_EQ(Describe(pattern.Execute("a12b34", false)), std::vector<std::string> {"1:12"});
+}
+
+TEST(CompiledPattern, ReplacementSyntax)
+{
+    struct Case {
+        const char* name;
+        const char* pattern;
+        const char* input;
+        const char* replacement;
+        bool global;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"group", "(\\d)(\\d)", "a12b", "[$2$1]", false, "a[21]b"},
+        {"missing group is literal", "(\\d)", "a1b", "[$2]", false, "a[$2]b"},
+        {"$0 is literal", "(\\d)", "a1", "$0", false, "a$0"},
+        {"$00 is literal", "(\\d)", "a1", "$00", false, "a$00"},
+        {"$01 is group 1", "(\\d)", "a1", "$01", false, "a1"},
+        {"$10 with one group is group 1 and 0", "(\\d)", "a1", "$10", false, "a10"},
+        {"$05 with one group is literal", "(\\d)", "a1", "$05", false, "a$05"},
+        {"$10 with ten groups", "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)", "abcdefghij", "$10$1", false, "ja"},
+        {"$11 with ten groups", "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)", "abcdefghij", "$11", false, "a1"},
+        {"whole match", "b+", "abbc", "<$&>", false, "a<bb>c"},
+        {"before and after", "b", "abc", "[$`|$']", false, "a[a|c]c"},
+        {"dollar dollar", "b", "abc", "$$1$$", false, "a$1$c"},
+        {"dollar at the end", "b", "abc", "x$", false, "ax$c"},
+        {"dollar before a letter", "b", "abc", "$URL$x", false, "a$URL$xc"},
+        {"group that did not take part", "(x)?b", "abc", "[$1]", false, "a[]c"},
+        {"first match only", "o", "foo", "0", false, "f0o"},
+        {"every match", "o", "foo", "0", true, "f00"},
+        {"global with empty matches", "x*", "abc", "-", true, "-a-b-c-"},
+        {"global before and after", "b", "abab", "($`)", true, "a(a)a(aba)"},
+        {"no match keeps the input", "z", "abc", "-", true, "abc"},
+        {"empty replacement", "thumb_", "http://site/i/thumb_1.jpg", "", false, "http://site/i/1.jpg"},
+    };
+    for (const Case& c : cases) {
+        const CompiledPattern pattern = MustCompile(c.pattern);
+        const CompiledPattern::Replacement replaced = pattern.Replace(c.input, c.replacement, c.global);
+        EXPECT_FALSE(replaced.limitExceeded) << c.name;
+        EXPECT_EQ(replaced.text, c.expected) << c.name;
+    }
+    const CompiledPattern pattern = MustCompile("o");
+    EXPECT_EQ(pattern.Replace("foo", "0", true).matchCount, 2u);
+    EXPECT_EQ(pattern.Replace("bar", "0", true).matchCount, 0u);
+}
+
+TEST(CompiledPattern, OneCharacterPerByte)
+{
+    const std::string input = "caf\xe9 \xfc\xff\n!"s;
+    const CompiledPattern anyButLf = MustCompile("[^ ]\\W");
+    const MatchList matches = anyButLf.Execute(input, true);
+    EXPECT_EQ(Describe(matches), (std::vector<std::string> {"2:f\xe9", "5:\xfc\xff", "7:\n!"}));
+    const CompiledPattern dots = MustCompile("(.)(.)$");
+    const MatchList tail = dots.Execute("\xe9\xff", false);
+    ASSERT_EQ(tail.Count(), 1u);
+    EXPECT_EQ(tail.SubMatch(0, 1), "\xe9");
+    EXPECT_EQ(tail.Length(0), 2u);
+    EXPECT_EQ(MustCompile("\xe9").Replace("a\xe9z", "e", false).text, "aez");
+}
+
+TEST(CompiledPattern, CatastrophicBacktrackingCountsAsNoMatch)
+{
+    const std::string as(30, 'a');
+    // PCRE2 sees that no "b" follows and gives up at once.
+    EXPECT_TRUE(MustCompile("(a+)+b").Execute(as, false).Empty());
+    // Here it cannot, and the match limit ends the search.
+    const CompiledPattern explosive = MustCompile("(a+)+[bc]");
+    const MatchList matches = explosive.Execute(as, true);
+    EXPECT_TRUE(matches.LimitExceeded());
+    EXPECT_TRUE(matches.Empty());
+    const CompiledPattern::Replacement replaced = explosive.Replace(as, "x", true);
+    EXPECT_TRUE(replaced.limitExceeded);
+    EXPECT_EQ(replaced.text, "");
+    EXPECT_EQ(replaced.matchCount, 0u);
+}
+
+TEST(CompiledPattern, ReplacementThatWouldOutgrowMemoryFails)
+{
+    const CompiledPattern pattern = MustCompile("x");
+    const std::string input(1 << 20, 'x');
+    std::string everyMatchHundredTimes;
+    for (int i = 0; i < 100; ++i)
+        everyMatchHundredTimes += "$&";
+    const CompiledPattern::Replacement replaced = pattern.Replace(input, everyMatchHundredTimes, true);
+    EXPECT_TRUE(replaced.limitExceeded);
+}
+
+TEST(CompiledPattern, MovesAndRunsOnSeveralThreads)
+{
+    CompiledPattern moved = MustCompile("(\\d+)-(\\d+)");
+    CompiledPattern pattern = std::move(moved);
+    std::string input;
+    for (int i = 0; i < 2000; ++i)
+        input += std::to_string(i) + "-" + std::to_string(i * 7) + " ";
+    const auto run = [&pattern, &input](size_t& sum) {
+        for (int round = 0; round < 5; ++round) {
+            const MatchList matches = pattern.Execute(input, true);
+            for (size_t i = 0; i < matches.Count(); ++i)
+                sum += std::stoul(std::string(matches.SubMatch(i, 2)));
+        }
+    };
+    size_t first = 0, second = 0;
+    std::thread other(run, std::ref(second));
+    run(first);
+    other.join();
+    const size_t expected = size_t(5) * 7 * (1999 * 2000 / 2);
+    EXPECT_EQ(first, expected);
+    EXPECT_EQ(second, expected);
+}

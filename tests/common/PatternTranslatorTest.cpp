@@ -1,0 +1,265 @@
+#include "PatternTranslator.h"
+#include "CompiledPattern.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace vortalux;
+using namespace std::string_literals;
+
+namespace {
+
+// A pattern run once over an input: the text of the first match, or nullopt when nothing matches.
+struct MatchCase {
+    const char* name;
+    std::string pattern;
+    std::string input;
+    std::optional<std::string> firstMatch;
+};
+
+void ExpectFirstMatches(const std::vector<MatchCase>& cases)
+{
+    for (const MatchCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::optional<CompiledPattern> compiled = CompiledPattern::Compile(c.pattern);
+        ASSERT_TRUE(compiled.has_value()) << "pattern refused: " << c.pattern;
+        const MatchList matches = compiled->Execute(c.input, false);
+        ASSERT_FALSE(matches.LimitExceeded());
+        if (!c.firstMatch) {
+            EXPECT_TRUE(matches.Empty()) << "unexpected match: " << matches.Value(0);
+            continue;
+        }
+        ASSERT_EQ(matches.Count(), 1u) << "no match";
+        EXPECT_EQ(matches.Value(0), *c.firstMatch);
+    }
+}
+
+} // namespace
+
+TEST(PatternTranslator, EscapesThatPcreKnowsButTheDialectReadsAsLetters)
+{
+    std::vector<MatchCase> cases;
+    for (const char letter : "aeAZzGKQEhHRXNpPgkoCLlUVijmqy"s) {
+        const std::string escaped = "x\\"s + letter + "y";
+        cases.push_back({"identity escape", escaped, "--x"s + letter + "y--", "x"s + letter + "y"});
+    }
+    ExpectFirstMatches(cases);
+    ExpectFirstMatches({
+        {"\\Q does not quote", "\\Qa.b\\E", "QazbE", "QazbE"},
+        {"\\K does not reset the start", "ab\\Kc", "abKc", "abKc"},
+        {"\\e is not escape", "\\e", "\x1b"s, std::nullopt},
+        {"\\a is not bell", "\\a", "\a"s, std::nullopt},
+        {"\\h is not blank", "\\h", " \t", std::nullopt},
+        {"\\R is not a line break", "\\R", "\r\n", std::nullopt},
+        {"\\z is not the end", "a\\z", "a", std::nullopt},
+        {"\\k<n> is no named reference", "(a)\\k<n>", "ak<n>", "ak<n>"},
+        {"\\p{L} is no property", "\\p{L}", "p{L}", "p{L}"},
+        {"escaped punctuation", "\\/\\.\\*\\-\\#\\ ", "/.*-# ", "/.*-# "},
+        {"escaped high byte", "\\\xe9", "\xe9", "\xe9"},
+    });
+}
+
+TEST(PatternTranslator, CharacterEscapes)
+{
+    ExpectFirstMatches({
+        {"\\v is vertical tab", "a\\vb",
+            "a\x0b"
+            "b",
+            "a\x0b"
+            "b"},
+        {"\\v is not any vertical space", "\\v", "\n\r\x0c", std::nullopt},
+        {"\\f \\n \\r \\t", "\\f\\n\\r\\t", "\x0c\n\r\t", "\x0c\n\r\t"},
+        {"\\cJ is LF", "\\cJ\\cj", "\n\n", "\n\n"},
+        {"\\c without a letter is a backslash", "\\c1", "\\c1", "\\c1"},
+        {"\\c at the end is a backslash", "a\\c", "a\\c", "a\\c"},
+        {"\\x two hex digits", "\\x41\\x7a", "Az", "Az"},
+        {"\\x one hex digit is the letter", "\\x4", "x4", "x4"},
+        {"\\x without hex is the letter", "\\xg1", "xg1", "xg1"},
+        {"\\u at most 0xFF is that byte", "\\u0041\\u00e9", "A\xe9", "A\xe9"},
+        {"\\u above 0xFF never matches", "\\u0100", "\x00u0100\x01\xff"s, std::nullopt},
+        {"\\u above 0xFF may be optional", "a\\u20ac?b", "ab", "ab"},
+        {"\\u with three hex digits is the letter", "\\u123", "u123", "u123"},
+        {"\\0 is NUL", "a\\0b", "a\0b"s, "a\0b"s},
+        {"raw NUL in the pattern", "a\0b"s, "xa\0b"s, "a\0b"s},
+    });
+}
+
+TEST(PatternTranslator, BackReferencesAndOctalEscapes)
+{
+    const std::string tenGroups = "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)";
+    ExpectFirstMatches({
+        {"back reference", "(a+)-\\1", "aa-aa", "aa-aa"},
+        {"forward reference matches empty", "\\1(a)", "a", "a"},
+        {"reference to a group that did not take part", "(?:(x)|y)\\1z", "yz", "yz"},
+        {"\\1 without groups is octal 1", "\\1", "\x01", "\x01"},
+        {"\\2 beyond one group is octal 2", "(a)\\2", "a\x02", "a\x02"},
+        {"\\10 with one group is octal 10", "(a)\\10", "a\x08", "a\x08"},
+        {"\\10 with ten groups is group 10", tenGroups + "\\10", "abcdefghijj", "abcdefghijj"},
+        {"\\11 with ten groups is octal 11", tenGroups + "\\11", "abcdefghij\x09", "abcdefghij\x09"},
+        {"\\18 with one group is octal 1 then 8", "(a)\\18",
+            "a\x01"
+            "8",
+            "a\x01"
+            "8"},
+        {"\\8 is the digit", "\\8\\9", "89", "89"},
+        {"\\377 is the byte 0xFF", "\\377", "\xff", "\xff"},
+        {"\\400 is a blank then 0", "\\400", " 0", " 0"},
+        {"\\08 is NUL then 8", "\\08",
+            "\0"
+            "8"s,
+            "\0"
+            "8"s},
+        {"\\012 is LF", "\\012", "\n", "\n"},
+        {"digits in a class are octal", "(a)[\\1]", "a\x01", "a\x01"},
+        {"\\8 in a class is the digit", "[\\8]", "8", "8"},
+    });
+}
+
+TEST(PatternTranslator, CharacterClasses)
+{
+    ExpectFirstMatches({
+        {"[] never matches", "a[]", "a", std::nullopt},
+        {"[]* is empty", "a[]*b", "ab", "ab"},
+        {"[^] matches any byte, LF too", "a[^]b", "a\nb", "a\nb"},
+        {"] right after [ closes the class", "[]a]", "a]", std::nullopt},
+        {"] right after [^ closes the class", "[^]a]", "xa]", "xa]"},
+        {"] alone is literal", "a]", "a]", "a]"},
+        {"escaped ] is a member", "[\\]]+", "]]", "]]"},
+        {"no POSIX classes", "[[:alpha:]]", "b", std::nullopt},
+        {"[ is a member", "[[:alpha:]]", "a]", "a]"},
+        {"dash at the ends", "[-a]+[b-]+", "-aa-b", "-aa-b"},
+        {"range from a dash", "[--/]+", "-./", "-./"},
+        {"class escape then dash is three members", "[\\d-z]+", "1-z", "1-z"},
+        {"dash then class escape", "[a-\\d]+", "a-5", "a-5"},
+        {"\\b in a class is backspace", "[\\b]", "\x08", "\x08"},
+        {"\\B in a class is the letter", "[\\B]", "B", "B"},
+        {"\\c with a digit in a class", "[\\c1][\\c_]", "\x11\x1f", "\x11\x1f"},
+        {"\\u range clipped to bytes", "[\\u0041-\\u0100]+", "A\xff", "A\xff"},
+        {"\\u beyond bytes only", "[\\u0100-\\u0200]", "\xff", std::nullopt},
+        {"negated \\u beyond bytes matches anything", "[^\\u0100]", "\n", "\n"},
+        {"negated class", "[^a-c]+", "abcxyz", "xyz"},
+        {"high bytes in a class", "[\xe0-\xef]+", "a\xe9\xe8", "\xe9\xe8"},
+        {"class escapes", "[\\s\\d]+",
+            " 1\t\x0b"
+            "2",
+            " 1\t\x0b"
+            "2"},
+    });
+}
+
+TEST(PatternTranslator, QuantifiersAndLiteralBraces)
+{
+    ExpectFirstMatches({
+        {"exact count", "a{2}", "aaa", "aa"},
+        {"range", "a{1,2}", "aaa", "aa"},
+        {"open range", "a{2,}", "aaaa", "aaaa"},
+        {"lazy", "a{2,}?", "aaaa", "aa"},
+        {"lazy star", "<.*?>", "<a><b>", "<a>"},
+        {"{,n} is literal", "a{,2}", "a{,2}", "a{,2}"},
+        {"lone { is literal", "{", "x{", "{"},
+        {"{x} is literal", "x{a}", "x{a}", "x{a}"},
+        {"unclosed brace is literal", "a{1", "a{1", "a{1"},
+        {"braces with a blank are literal", "a{1, 2}", "a{1, 2}", "a{1, 2}"},
+        {"lone } is literal", "a}", "a}", "a}"},
+        {"brace after a quantifier is literal", "a*{", "aa{", "aa{"},
+        {"quantified look-ahead", "(?=a)*a", "a", "a"},
+        {"quantified back reference", "(a)\\1*", "aaa", "aaa"},
+    });
+}
+
+TEST(PatternTranslator, AnchorsDotAndBytes)
+{
+    ExpectFirstMatches({
+        {". is any byte but LF", "a.b", "a\rb", "a\rb"},
+        {". does not match LF", "a.b", "a\nb", std::nullopt},
+        {". matches a high byte", "a.b",
+            "a\xe9"
+            "b",
+            "a\xe9"
+            "b"},
+        {"\\w is ASCII", "\\w+",
+            "\xe9"
+            "ab\xe9",
+            "ab"},
+        {"\\s includes VT, not NBSP", "\\s+", "\xa0 \x0b\xa0", " \x0b"},
+        {"$ only at the very end", "a$", "a\n", std::nullopt},
+        {"^ only at the very start", "^b", "a\nb", std::nullopt},
+        {"word boundary", "\\bcat\\b", "concat cat", "cat"},
+        {"non-capturing group", "(?:ab)+", "ababa", "abab"},
+        {"negative look-ahead", "a(?!b)", "abac", "a"},
+        {"empty alternative", "a||b", "b", ""},
+    });
+}
+
+TEST(PatternTranslator, RefusesWhatTheDialectRefuses)
+{
+    const std::vector<std::string> invalid = {
+        "(?<=a)b",
+        "(?<!a)b",
+        "(?<n>a)",
+        "(?P<n>a)",
+        "(?'n'a)",
+        "(?i)a",
+        "(?#note)",
+        "(?>a)",
+        "(?|a)",
+        "(?R)",
+        "(?1)",
+        "(?",
+        "(?-i)",
+        "a*+",
+        "a++",
+        "a?+",
+        "a{2}+",
+        "a**",
+        "a{1,2}{3}",
+        "a??+",
+        "*a",
+        "+",
+        "?",
+        "a|*",
+        "(*FAIL)",
+        "(*UTF)a",
+        "(",
+        ")",
+        "a)",
+        "(a",
+        "((a)",
+        "[a",
+        "[",
+        "[^",
+        "[a-",
+        "[\\",
+        "\\",
+        "a\\",
+        "^*",
+        "$+",
+        "\\b*",
+        "\\B?",
+        "{2}",
+        "a|{2}",
+        "a{2,1}",
+        "[z-a]",
+        "[\\x7a-\\x61]",
+        "[\\u0100-\\u0041]",
+        "a{99999}",
+    };
+    for (const std::string& pattern : invalid)
+        EXPECT_FALSE(CompiledPattern::Compile(pattern).has_value()) << pattern;
+    // The translator itself refuses all of them but the count PCRE2 cannot hold.
+    EXPECT_FALSE(PatternTranslator::Translate("(?<=a)b").has_value());
+    EXPECT_TRUE(PatternTranslator::Translate("a{99999}").has_value());
+}
+
+TEST(PatternTranslator, CountsGroupsAsTheDialectDoes)
+{
+    EXPECT_EQ(PatternTranslator::CountGroups(""), 0u);
+    EXPECT_EQ(PatternTranslator::CountGroups("(a)(?:b)(?=c)(d(e))"), 3u);
+    EXPECT_EQ(PatternTranslator::CountGroups("\\(a[(]"), 0u);
+    EXPECT_EQ(PatternTranslator::CountGroups("[]((a)"), 2u);
+    EXPECT_EQ(PatternTranslator::CountGroups("[^](a)"), 1u);
+    EXPECT_EQ(PatternTranslator::CountGroups("[\\]((]((a)"), 2u);
+}
