@@ -31,6 +31,7 @@ struct Command {
 extern const Command VersionCommand;
 extern const Command RulesCommand;
 extern const Command ManagersCommand;
+extern const Command PatternCommand;
 
 // Prints "vortalux COMMAND: message" and the usage line on the error stream; returns ExitUsage.
 int UsageError(CommandContext& context, const Command& command, std::string_view message);

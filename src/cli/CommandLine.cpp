@@ -10,7 +10,8 @@ namespace vortalux::cli {
 
 namespace {
 
-constexpr std::array<const Command*, 3> g_commands = {&VersionCommand, &RulesCommand, &ManagersCommand};
+constexpr std::array<const Command*, 4> g_commands
+    = {&VersionCommand, &RulesCommand, &ManagersCommand, &PatternCommand};
 
 const Command* FindCommand(std::string_view name)
 {

@@ -1,0 +1,125 @@
+#include "RuleWalk.h"
+
+#include "ApplyPattern.h"
+#include "FailureReport.h"
+#include "UrlHelpers.h"
+
+namespace vortalux {
+
+namespace {
+
+RuleWalkObserver g_silentObserver;
+
+bool Identifies(const Rule& rule, std::string_view link)
+{
+    std::string result = "1";
+    return ApplyPattern(rule.ident, link, result, false, false, "", false) >= 0;
+}
+
+// Splits at each CR LF, keeping empty lines, as the template produced them.
+std::vector<std::string> SplitLines(std::string_view text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (true) {
+        const size_t end = text.find("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.emplace_back(text.substr(start));
+            return lines;
+        }
+        lines.emplace_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+}
+
+} // namespace
+
+void AppendLink(std::vector<std::string>& links, std::string address)
+{
+    std::string name = UrlFileName(address);
+    links.push_back(std::move(address));
+    links.push_back(std::move(name));
+}
+
+std::string CustomReferer(const Rule& rule, std::string_view address)
+{
+    std::string result = rule.refererTemplate;
+    if (ApplyPattern(rule.refererPattern, address, result, true, true, address, false) < 0)
+        return rule.refererTemplate;
+    return result;
+}
+
+RuleWalk::RuleWalk(const RuleStore& store, PageSource& pages, std::filesystem::path reportDirectory)
+    : m_store(store)
+    , m_pages(pages)
+    , m_reportDirectory(std::move(reportDirectory))
+{
+}
+
+RuleWalkResult RuleWalk::Run(
+    std::string_view link, std::string_view replaceSource, RuleWalkObserver* observer)
+{
+    RuleWalkObserver& watch = observer != nullptr ? *observer : g_silentObserver;
+    RuleWalkResult outcome;
+    const std::vector<Rule>& rules = m_store.Rules();
+
+    for (size_t position = 0; position < rules.size(); ++position) {
+        const Rule& rule = rules[position];
+        if (!rule.active || !Identifies(rule, link))
+            continue;
+        if (!outcome.identified)
+            outcome.identified = position;
+        watch.RuleIdentified(position, rule);
+        watch.Status(" - Rule: " + rule.name);
+
+        if (rule.type == RuleType::ReplaceInLink) {
+            watch.Status(" - Converting URL");
+            std::string current(link);
+            for (const ReplaceStep& step : rule.replaceSteps) {
+                std::string result = step.replaceTemplate;
+                if (ApplyPattern(step.pattern, current, result, true, false, replaceSource, false) != 1) {
+                    watch.Status(" - error!");
+                    WriteFailureReport(m_reportDirectory, link, rule);
+                    break;
+                }
+                watch.Status(" - ok");
+                watch.StepSucceeded();
+                current = std::move(result);
+            }
+            AppendLink(outcome.links, std::move(current));
+            outcome.finished = true;
+            return outcome;
+        }
+
+        if (rule.type != RuleType::SearchPage)
+            continue;
+        watch.Status(" - Downloading page");
+        std::string page = m_pages.OpenURL(std::string(link));
+        watch.Status(" - Looking for URL");
+        for (const SearchStep& step : rule.searchSteps) {
+            std::string result = step.resultTemplate;
+            const int found = ApplyPattern(step.pattern, page, result, false, !step.resultTemplate.empty(),
+                m_pages.FetchedUrl(), step.global == 1);
+            if (found < 0) {
+                watch.Status(" - error!");
+                WriteFailureReport(m_reportDirectory, link, rule);
+                break;
+            }
+            if (result.empty()) {
+                // Keep the page from one character before the match on, as rules expect.
+                if (found > 0)
+                    page.erase(0, static_cast<size_t>(found) - 1);
+                continue;
+            }
+            watch.Status(" - ok");
+            watch.StepSucceeded();
+            for (std::string& line : SplitLines(result))
+                AppendLink(outcome.links, std::move(line));
+            outcome.finished = true;
+            return outcome;
+        }
+    }
+    return outcome;
+}
+
+} // namespace vortalux
