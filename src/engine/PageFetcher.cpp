@@ -115,9 +115,6 @@ bool PageFetcher::StartRequest(const std::string& url)
         return false;
     m_FetchedUrl = url;
     m_Finished = false;
-    m_host = std::move(host);
-    m_port = port;
-    m_path = HasPathAfterHost(url) ? std::move(path) : std::string();
     m_https = IsHttpsUrl(url);
     m_response.reset();
 
@@ -140,8 +137,8 @@ bool PageFetcher::StartRequest(const std::string& url)
     connect(m_socket.get(), &QTcpSocket::errorOccurred, this, &PageFetcher::OnSocketError);
 
     m_silenceTimer.start(m_silenceLimit);
-    const QString hostName = QString::fromStdString(m_host);
-    const auto portNumber = static_cast<quint16>(m_port);
+    const QString hostName = QString::fromStdString(host);
+    const auto portNumber = static_cast<quint16>(port);
     if (m_https)
         static_cast<QSslSocket*>(m_socket.get())->connectToHostEncrypted(hostName, portNumber);
     else
@@ -149,26 +146,40 @@ bool PageFetcher::StartRequest(const std::string& url)
     return true;
 }
 
+std::vector<std::string> PageFetcher::RequestLines(const std::string& url, const std::string& cookie)
+{
+    std::string host, path;
+    int port = 0;
+    if (!SplitUrl(url, host, port, path))
+        return {};
+    if (!HasPathAfterHost(url))
+        path.clear();
+    if (port != DefaultPortOf(url))
+        host += ":" + std::to_string(port);
+
+    std::vector<std::string> lines;
+    lines.push_back("GET /" + path + " HTTP/1.0");
+    lines.push_back("Host: " + host);
+    lines.push_back("User-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)");
+    if (!TrimSpaces(cookie).empty())
+        lines.push_back("Cookie: " + cookie);
+    lines.push_back("Accept: */*, *,*");
+    lines.push_back("Connection: close");
+    lines.push_back("");
+    return lines;
+}
+
 void PageFetcher::OnConnected()
 {
     m_silenceTimer.start(m_silenceLimit);
     ShowStatus(" - Downloading page (connected)");
+    // The progress callback may have ended the fetch (a window handling Esc while it repaints).
+    if (m_Finished)
+        return;
     m_response.emplace(m_maxBodySize);
-
-    std::string hostLine = "Host: " + m_host;
-    if (m_port != DefaultPortOf(m_FetchedUrl))
-        hostLine += ":" + std::to_string(m_port);
     const std::string cookie = m_cookieLookup ? m_cookieLookup(UrlFolder(m_FetchedUrl)) : std::string();
-
-    QTcpSocket& socket = *m_socket;
-    SendLine(socket, "GET /" + m_path + " HTTP/1.0");
-    SendLine(socket, hostLine);
-    SendLine(socket, "User-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)");
-    if (!TrimSpaces(cookie).empty())
-        SendLine(socket, "Cookie: " + cookie);
-    SendLine(socket, "Accept: */*, *,*");
-    SendLine(socket, "Connection: close");
-    SendLine(socket, "");
+    for (const std::string& line : RequestLines(m_FetchedUrl, cookie))
+        SendLine(*m_socket, line);
 }
 
 void PageFetcher::OnReadyRead()
@@ -183,8 +194,11 @@ void PageFetcher::ReadAvailable()
 {
     if (!m_response || m_socket->bytesAvailable() <= 0)
         return;
-    if (!m_response->HeaderComplete())
+    if (!m_response->HeaderComplete()) {
         ShowStatus(" - Downloading page (header)");
+        if (m_Finished)
+            return;
+    }
 
     HttpResponseParser::State state = m_response->GetState();
     m_readBuffer.resize(ReadChunkSize);

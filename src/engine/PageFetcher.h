@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QEventLoop;
 class QTcpSocket;
@@ -76,6 +77,11 @@ public:
     // even, no trailing zero ("12.5", "12", "0.1").
     static std::string KilobyteText(std::uint64_t bytes, std::string_view decimalSeparator);
 
+    // The lines of the request for url, each to be sent followed by CR LF; the last one is empty.
+    // The Host line carries the port only when it is not the scheme's own; the Cookie line is
+    // left out when the cookie text is blank. Empty for an address SplitUrl refuses.
+    static std::vector<std::string> RequestLines(const std::string& url, const std::string& cookie);
+
 private:
     bool StartRequest(const std::string& url);
     void OnConnected();
@@ -98,9 +104,6 @@ private:
     QList<QSslCertificate> m_extraCertificates;
 
     // The request under way.
-    std::string m_host;
-    int m_port = 0;
-    std::string m_path;
     bool m_https = false;
     std::unique_ptr<QTcpSocket> m_socket;
     std::optional<HttpResponseParser> m_response;
