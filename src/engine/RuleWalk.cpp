@@ -10,12 +10,6 @@ namespace {
 
 RuleWalkObserver g_silentObserver;
 
-bool Identifies(const Rule& rule, std::string_view link)
-{
-    std::string result = "1";
-    return ApplyPattern(rule.ident, link, result, false, false, "", false) >= 0;
-}
-
 // Splits at each CR LF, keeping empty lines, as the template produced them.
 std::vector<std::string> SplitLines(std::string_view text)
 {
@@ -33,6 +27,12 @@ std::vector<std::string> SplitLines(std::string_view text)
 }
 
 } // namespace
+
+bool IdentifiesLink(const Rule& rule, std::string_view link)
+{
+    std::string result = "1";
+    return ApplyPattern(rule.ident, link, result, false, false, "", false) >= 0;
+}
 
 void AppendLink(std::vector<std::string>& links, std::string address)
 {
@@ -65,7 +65,7 @@ RuleWalkResult RuleWalk::Run(
 
     for (size_t position = 0; position < rules.size(); ++position) {
         const Rule& rule = rules[position];
-        if (!rule.active || !Identifies(rule, link))
+        if (!rule.active || !IdentifiesLink(rule, link))
             continue;
         if (!outcome.identified)
             outcome.identified = position;

@@ -49,6 +49,9 @@ private:
     std::filesystem::path m_reportDirectory;
 };
 
+// True when the identification pattern of `rule` matches `link` (active or not).
+bool IdentifiesLink(const Rule& rule, std::string_view link);
+
 // Appends `address` and its file name to a link list.
 void AppendLink(std::vector<std::string>& links, std::string address);
 

@@ -1,0 +1,87 @@
+#include "QtMessagePresenter.h"
+
+#include "DisplayText.h"
+
+#include <QMessageBox>
+
+#include <utility>
+#include <vector>
+
+namespace vortalux {
+
+namespace {
+
+QMessageBox::Icon IconOf(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Critical:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+std::vector<std::pair<QMessageBox::StandardButton, MessageAnswer>> ButtonsOf(MessageButtons buttons)
+{
+    using B = QMessageBox;
+    using A = MessageAnswer;
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return {{B::Ok, A::Ok}};
+    case MessageButtons::OkCancel:
+        return {{B::Ok, A::Ok}, {B::Cancel, A::Cancel}};
+    case MessageButtons::AbortRetryIgnore:
+        return {{B::Abort, A::Abort}, {B::Retry, A::Retry}, {B::Ignore, A::Ignore}};
+    case MessageButtons::YesNoCancel:
+        return {{B::Yes, A::Yes}, {B::No, A::No}, {B::Cancel, A::Cancel}};
+    case MessageButtons::YesNo:
+        return {{B::Yes, A::Yes}, {B::No, A::No}};
+    case MessageButtons::RetryCancel:
+        return {{B::Retry, A::Retry}, {B::Cancel, A::Cancel}};
+    }
+    return {{B::Ok, A::Ok}};
+}
+
+} // namespace
+
+MessageAnswer QtMessagePresenter::Present(const MessageRequest& request)
+{
+    QMessageBox box(IconOf(request.icon), DisplayText(request.caption), DisplayText(request.text));
+    const auto buttons = ButtonsOf(request.buttons);
+    for (const auto& [button, answer] : buttons)
+        box.addButton(button);
+    const auto defaultIndex = static_cast<size_t>(request.defaultButton);
+    box.setDefaultButton(buttons[defaultIndex < buttons.size() ? defaultIndex : 0].first);
+    box.setWindowModality(Qt::ApplicationModal);
+    const int clicked = box.exec();
+    for (const auto& [button, answer] : buttons) {
+        if (clicked == button)
+            return answer;
+    }
+    // Closed without a button (Esc on a box without Cancel): the box's default answer.
+    return DefaultAnswer(request);
+}
+
+QtMessagePresenterScope::QtMessagePresenterScope()
+{
+    MessagePresenter* previous = SetMessagePresenter(&m_presenter);
+    if (previous != nullptr)
+        SetMessagePresenter(previous);
+    else
+        m_installed = true;
+}
+
+QtMessagePresenterScope::~QtMessagePresenterScope()
+{
+    if (m_installed)
+        SetMessagePresenter(nullptr);
+}
+
+} // namespace vortalux
