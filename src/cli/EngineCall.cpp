@@ -1,0 +1,22 @@
+#include "EngineCall.h"
+
+#include "PrintingHandOff.h"
+#include "ProgramDirectory.h"
+
+#include <ostream>
+
+namespace vortalux::cli {
+
+VtlOptions EngineOptions(CommandContext& context, bool batch, bool print)
+{
+    VtlOptions options;
+    options.interface = batch ? VtlOptions::Interface::Headless : VtlOptions::Interface::Automatic;
+    options.programDirectory = ProgramDirectory();
+    if (print) {
+        std::ostream* out = &context.out;
+        options.handOffFactory = [out] { return std::make_unique<PrintingHandOff>(*out); };
+    }
+    return options;
+}
+
+} // namespace vortalux::cli
