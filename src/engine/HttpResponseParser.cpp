@@ -125,22 +125,26 @@ void HttpResponseParser::ParseHeaderBlock()
 }
 
 // Pages of many megabytes are common enough that growing the body should not cost a page fault
-// per 4 KiB: large buffers ask the kernel for huge pages where it offers them on request.
+// per 4 KiB: a large buffer asks the kernel for huge pages (where it offers them on request)
+// before anything is copied into it.
 void HttpResponseParser::GrowBody(size_t needed)
 {
     const size_t capacity
         = std::min(std::max({needed, m_body.capacity() * 2, size_t(64 * 1024)}), m_maxBodySize);
     if (capacity <= m_body.capacity())
         return;
-    m_body.reserve(capacity);
+    std::string grown;
+    grown.reserve(capacity);
 #ifdef MADV_HUGEPAGE
     if (capacity >= 4 * HugePageSize) {
-        const auto start = reinterpret_cast<std::uintptr_t>(m_body.data());
+        const auto start = reinterpret_cast<std::uintptr_t>(grown.data());
         const std::uintptr_t alignedStart = (start + HugePageSize - 1) & ~(HugePageSize - 1);
         const std::uintptr_t alignedEnd = (start + capacity) & ~(HugePageSize - 1);
         madvise(reinterpret_cast<void*>(alignedStart), alignedEnd - alignedStart, MADV_HUGEPAGE);
     }
 #endif
+    grown.append(m_body);
+    m_body.swap(grown);
 }
 
 HttpResponseParser::State HttpResponseParser::AppendBody(std::string_view data)
