@@ -1,0 +1,119 @@
+#pragma once
+
+#include "CookieStore.h"
+#include "HttpResponseParser.h"
+
+#include <QList>
+#include <QObject>
+#include <QSslCertificate>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QEventLoop;
+class QTcpSocket;
+
+namespace vortalux {
+
+// Downloads web pages with one HTTP/1.0 GET each, the browser's cookies attached, following
+// redirects, the body collected until the server closes the connection. OpenURL blocks its
+// caller but keeps the thread's events running, so windows stay responsive and Finish or Cancel
+// can end the wait at any moment. One fetch at a time; FetchedUrl outlives the fetches.
+class PageFetcher : public QObject {
+    Q_OBJECT
+
+public:
+    using StatusCallback = std::function<void(const std::string&)>;
+    using CookieLookup = std::function<std::string(const std::string& url)>;
+
+    static constexpr int MaxRedirects = 20;
+    static constexpr std::chrono::milliseconds DefaultSilenceLimit {60'000};
+
+    explicit PageFetcher(QObject* parent = nullptr);
+    ~PageFetcher() override;
+
+    // The body of the page at url ("http://", "https://" or "ftp://" with an HTTP server behind
+    // it), or of the last response of its redirect chain; "" on every kind of failure. The body
+    // is a byte string, never decoded.
+    std::string OpenURL(const std::string& url);
+
+    // Ends the current wait; OpenURL returns the part of the body that has arrived.
+    void Finish();
+    // Ends the current wait and closes the connection; OpenURL returns "".
+    void Cancel();
+
+    // True when no fetch is waiting (the state a finished, failed or ended fetch leaves).
+    bool IsFinished() const { return m_Finished; }
+    // The address most recently fetched (after a redirect, its target). Unchanged by an address
+    // the fetcher refuses.
+    const std::string& FetchedUrl() const { return m_FetchedUrl; }
+
+    // Progress texts: the tag followed by " - Downloading page (connected)", "(header)" or
+    // "(N Kb)".
+    void SetTag(std::string tag) { m_tag = std::move(tag); }
+    const std::string& Tag() const { return m_tag; }
+    void SetStatusCallback(StatusCallback callback) { m_statusCallback = std::move(callback); }
+
+    // Where the Cookie line comes from; by default the CookieStore the environment names.
+    void SetCookieLookup(CookieLookup lookup) { m_cookieLookup = std::move(lookup); }
+    // How long a connection may stay silent before the fetch fails.
+    void SetSilenceLimit(std::chrono::milliseconds limit) { m_silenceLimit = limit; }
+    // The body is no longer read past this size.
+    void SetMaxBodySize(size_t bytes) { m_maxBodySize = bytes; }
+    // Certificate authorities trusted beside the system's (for private servers and tests).
+    void AddTrustedCertificates(const QList<QSslCertificate>& certificates)
+    {
+        m_extraCertificates += certificates;
+    }
+
+    // The size as the progress text shows it: bytes / 1024 rounded to one decimal, ties to
+    // even, no trailing zero ("12.5", "12", "0.1").
+    static std::string KilobyteText(std::uint64_t bytes, std::string_view decimalSeparator);
+
+    // The lines of the request for url, each to be sent followed by CR LF; the last one is empty.
+    // The Host line carries the port only when it is not the scheme's own; the Cookie line is
+    // left out when the cookie text is blank. Empty for an address SplitUrl refuses.
+    static std::vector<std::string> RequestLines(const std::string& url, const std::string& cookie);
+
+private:
+    bool StartRequest(const std::string& url);
+    void OnConnected();
+    void OnReadyRead();
+    void OnDisconnected();
+    void OnSocketError();
+    void ReadAvailable();
+    void FollowRedirect();
+    void EndFetch(std::string page);
+    void DropSocket();
+    void ShowStatus(std::string_view suffix) const;
+
+    bool m_Finished = true;
+    std::string m_FetchedUrl;
+    std::string m_tag;
+    StatusCallback m_statusCallback;
+    CookieLookup m_cookieLookup;
+    std::chrono::milliseconds m_silenceLimit = DefaultSilenceLimit;
+    size_t m_maxBodySize = HttpResponseParser::DefaultMaxBodySize;
+    QList<QSslCertificate> m_extraCertificates;
+
+    // The request under way.
+    bool m_https = false;
+    std::unique_ptr<QTcpSocket> m_socket;
+    std::vector<std::unique_ptr<QTcpSocket>> m_retiredSockets;
+    std::optional<HttpResponseParser> m_response;
+    std::string m_readBuffer;
+    std::string m_decimalSeparator;
+    int m_redirectCount = 0;
+    QTimer m_silenceTimer;
+    QEventLoop* m_waitLoop = nullptr;
+    std::string m_page;
+};
+
+} // namespace vortalux

@@ -1,0 +1,320 @@
+#include "PageFetcher.h"
+#include "ScriptedServer.h"
+#include "TestSupport.h"
+
+#include <QElapsedTimer>
+#include <QSslSocket>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace vortalux;
+using vortalux::test::ScriptedServer;
+using vortalux::test::ServerReply;
+using namespace std::chrono_literals;
+
+namespace {
+
+const std::string Ok = "HTTP/1.0 200 OK\r\n\r\n";
+
+ServerReply Redirect(const std::string& code, const std::string& location)
+{
+    return ServerReply::Whole("HTTP/1.1 " + code + " Moved\r\nLocation: " + location + "\r\n\r\nmoved body");
+}
+
+std::string RequestLine(const std::string& request) { return request.substr(0, request.find("\r\n")); }
+
+class PageFetcherTest : public testing::Test {
+protected:
+    PageFetcherTest()
+    {
+        fetcher.SetTag("T");
+        fetcher.SetStatusCallback([this](const std::string& text) { statuses.push_back(text); });
+        fetcher.SetCookieLookup([this](const std::string& url) {
+            cookieUrls.push_back(url);
+            return cookieText;
+        });
+        // Long enough for any loaded machine, short enough that a fault does not stall the run.
+        fetcher.SetSilenceLimit(10s);
+    }
+
+    PageFetcher fetcher;
+    std::vector<std::string> statuses;
+    std::vector<std::string> cookieUrls;
+    std::string cookieText;
+};
+
+} // namespace
+
+TEST(PageFetcherRequest, ListsTheLinesOfTheRequest)
+{
+    using Lines = std::vector<std::string>;
+    const std::string agent = "User-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)";
+    EXPECT_EQ(PageFetcher::RequestLines("http://Site.Example/a/B?c=1#f", ""),
+        (Lines {"GET /a/B?c=1#f HTTP/1.0", "Host: site.example", agent, "Accept: */*, *,*",
+            "Connection: close", ""}));
+    EXPECT_EQ(PageFetcher::RequestLines("http://site", "")[0], "GET / HTTP/1.0");
+    EXPECT_EQ(PageFetcher::RequestLines("http://site/", "")[0], "GET / HTTP/1.0");
+    EXPECT_EQ(PageFetcher::RequestLines("http://site//", "")[0], "GET // HTTP/1.0");
+    EXPECT_EQ(PageFetcher::RequestLines("http://site:80/", "")[1], "Host: site");
+    EXPECT_EQ(PageFetcher::RequestLines("http://site:443/", "")[1], "Host: site:443");
+    EXPECT_EQ(PageFetcher::RequestLines("https://site:443/", "")[1], "Host: site");
+    EXPECT_EQ(PageFetcher::RequestLines("https://site:8443/", "")[1], "Host: site:8443");
+    EXPECT_EQ(PageFetcher::RequestLines("ftp://site/f", "")[1], "Host: site");
+    EXPECT_EQ(PageFetcher::RequestLines("http://s/", " a=1; b=2 ")[3], "Cookie:  a=1; b=2 ");
+    EXPECT_EQ(PageFetcher::RequestLines("http://s/", "   ").size(), 6u);
+    EXPECT_TRUE(PageFetcher::RequestLines("file:///etc/passwd", "").empty());
+}
+
+TEST(PageFetcherProgress, ShowsKilobytesToOneDecimalTiesToEven)
+{
+    EXPECT_EQ(PageFetcher::KilobyteText(12800, "."), "12.5");
+    EXPECT_EQ(PageFetcher::KilobyteText(12800, ","), "12,5");
+    EXPECT_EQ(PageFetcher::KilobyteText(12288, "."), "12");
+    EXPECT_EQ(PageFetcher::KilobyteText(100, "."), "0.1");
+    EXPECT_EQ(PageFetcher::KilobyteText(0, "."), "0");
+    EXPECT_EQ(PageFetcher::KilobyteText(51, "."), "0");
+    EXPECT_EQ(PageFetcher::KilobyteText(256, "."), "0.2"); // 0.25
+    EXPECT_EQ(PageFetcher::KilobyteText(768, "."), "0.8"); // 0.75
+    EXPECT_EQ(PageFetcher::KilobyteText(1023, "."), "1");
+    EXPECT_EQ(PageFetcher::KilobyteText(64 * 1024 * 1024, "."), "65536");
+}
+
+TEST_F(PageFetcherTest, SendsTheRequestAndReturnsTheBody)
+{
+    ScriptedServer server(
+        [](int, const std::string&) { return ServerReply::Whole(Ok + "<html>page</html>"); });
+    cookieText = "a=1; b=2";
+    EXPECT_EQ(fetcher.OpenURL(server.Url("/dir/a.php?c=1&d=/x")), "<html>page</html>");
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0],
+        "GET /dir/a.php?c=1&d=/x HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(server.Port())
+            + "\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)\r\nCookie: a=1; b=2\r\n"
+              "Accept: */*, *,*\r\nConnection: close\r\n\r\n");
+    EXPECT_EQ(cookieUrls, std::vector<std::string> {server.Url("/dir/a.php?c=1&d=/")});
+    EXPECT_EQ(fetcher.FetchedUrl(), server.Url("/dir/a.php?c=1&d=/x"));
+    EXPECT_TRUE(fetcher.IsFinished());
+
+    cookieText = " ";
+    const std::string bare = "http://127.0.0.1:" + std::to_string(server.Port());
+    EXPECT_EQ(fetcher.OpenURL(bare), "<html>page</html>");
+    ASSERT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(RequestLine(server.Requests()[1]), "GET / HTTP/1.0");
+    EXPECT_EQ(server.Requests()[1].find("Cookie"), std::string::npos);
+}
+
+TEST_F(PageFetcherTest, ReportsProgressForEachBlock)
+{
+    ScriptedServer server([](int, const std::string&) {
+        return ServerReply {{{0, "HTTP/1.1 200\r\nServer: x\r\n"}, {150, "\r\n" + std::string(100, 'a')},
+                                {150, std::string(12700, 'b')}, {150, std::string(12188, 'c')}},
+            true};
+    });
+    const std::string page = fetcher.OpenURL(server.Url("/p"));
+    EXPECT_EQ(page.size(), 100u + 12700u + 12188u);
+    EXPECT_EQ(page.substr(0, 2), "aa");
+    EXPECT_EQ(statuses,
+        (std::vector<std::string> {"T - Downloading page (connected)", "T - Downloading page (header)",
+            "T - Downloading page (header)", "T - Downloading page (0.1 Kb)",
+            "T - Downloading page (12.5 Kb)", "T - Downloading page (24.4 Kb)"}));
+}
+
+TEST_F(PageFetcherTest, KeepsAHeaderSplitAcrossReadsOutOfTheBody)
+{
+    ScriptedServer server([](int, const std::string&) {
+        return ServerReply {{{0, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"}, {150, "X-Other: 1\r\n"},
+                                {150, "Set-Cookie: a=b\r\n\r\nbody"}},
+            true};
+    });
+    EXPECT_EQ(fetcher.OpenURL(server.Url("/")), "body");
+}
+
+TEST_F(PageFetcherTest, AcceptsBareLineFeedsAndCapitalHeaderNames)
+{
+    ScriptedServer server([](int index, const std::string&) {
+        if (index == 0)
+            return ServerReply::Whole("HTTP/1.0 302\nLOCATION: next.html\n\nignored");
+        return ServerReply::Whole("HTTP/1.0 200\nX: y\n\nfinal");
+    });
+    EXPECT_EQ(fetcher.OpenURL(server.Url("/dir/first.html")), "final");
+    ASSERT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(RequestLine(server.Requests()[1]), "GET /dir/next.html HTTP/1.0");
+}
+
+TEST_F(PageFetcherTest, FollowsRelativeAndAbsoluteRedirects)
+{
+    ScriptedServer other([](int, const std::string&) { return ServerReply::Whole(Ok + "elsewhere"); });
+    ScriptedServer server([&other](int index, const std::string&) {
+        switch (index) {
+        case 0:
+            return Redirect("301", "x2.html");
+        case 1:
+            return Redirect("303", "/top/x3.html?q=1");
+        case 2:
+            return Redirect("307", "//127.0.0.1:" + std::to_string(other.Port()) + "/scheme-relative");
+        default:
+            return ServerReply::Whole("HTTP/1.1 500 Error\r\n\r\n");
+        }
+    });
+    ScriptedServer chain(
+        [&server](int, const std::string&) { return Redirect("308", server.Url("/dir/page.html")); });
+
+    EXPECT_EQ(fetcher.OpenURL(chain.Url("/start")), "elsewhere");
+    ASSERT_EQ(server.Requests().size(), 3u);
+    EXPECT_EQ(RequestLine(server.Requests()[0]), "GET /dir/page.html HTTP/1.0");
+    EXPECT_EQ(RequestLine(server.Requests()[1]), "GET /dir/x2.html HTTP/1.0");
+    EXPECT_EQ(RequestLine(server.Requests()[2]), "GET /top/x3.html?q=1 HTTP/1.0");
+    ASSERT_EQ(other.Requests().size(), 1u);
+    EXPECT_EQ(RequestLine(other.Requests()[0]), "GET /scheme-relative HTTP/1.0");
+    EXPECT_EQ(fetcher.FetchedUrl(), other.Url("/scheme-relative"));
+    // Each request carries the cookies of its own address.
+    EXPECT_EQ(cookieUrls,
+        (std::vector<std::string> {
+            chain.Url("/"), server.Url("/dir/"), server.Url("/dir/"), server.Url("/top/"), other.Url("/")}));
+    // The redirect responses show their header only; the page its progress.
+    EXPECT_EQ(statuses.back(), "T - Downloading page (0 Kb)");
+}
+
+TEST_F(PageFetcherTest, FollowsTwentyRedirectsAndFailsOnTheTwentyFirst)
+{
+    int loops = 20;
+    ScriptedServer server([&loops](int index, const std::string&) {
+        return index < loops ? Redirect("302", "loop" + std::to_string(index))
+                             : ServerReply::Whole(Ok + "end");
+    });
+    EXPECT_EQ(fetcher.OpenURL(server.Url("/loop")), "end");
+    EXPECT_EQ(server.Requests().size(), 21u);
+
+    loops = 1000;
+    EXPECT_EQ(fetcher.OpenURL(server.Url("/loop")), "");
+    EXPECT_EQ(server.Requests().size(), 42u);
+}
+
+TEST_F(PageFetcherTest, ReturnsNothingForOtherStatusesAndNonHttpReplies)
+{
+    ScriptedServer notFound([](int, const std::string&) {
+        return ServerReply::Whole("HTTP/1.1 404 Not Found\r\n\r\n<html>not here</html>");
+    });
+    EXPECT_EQ(fetcher.OpenURL(notFound.Url("/missing")), "");
+
+    // Refused at its first bytes, not when the server would close (it never does).
+    ScriptedServer chatter([](int, const std::string&) {
+        return ServerReply {{{0, "SSH-2.0-OpenSSH\r\n"}}, false};
+    });
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(fetcher.OpenURL(chatter.Url("/")), "");
+    EXPECT_LT(timer.elapsed(), 5000);
+
+    ScriptedServer noLocation(
+        [](int, const std::string&) { return ServerReply::Whole("HTTP/1.1 302 Found\r\n\r\n"); });
+    EXPECT_EQ(fetcher.OpenURL(noLocation.Url("/dir/x")), "");
+    EXPECT_EQ(noLocation.Requests().size(), 1u);
+}
+
+TEST_F(PageFetcherTest, EndsWhenTheServerClosesWhereverItIs)
+{
+    ScriptedServer midBody([](int, const std::string&) {
+        return ServerReply {{{0, Ok + "first part "}, {100, "second part"}}, true};
+    });
+    EXPECT_EQ(fetcher.OpenURL(midBody.Url("/")), "first part second part");
+
+    ScriptedServer midHeader([](int, const std::string&) {
+        return ServerReply {{{0, "HTTP/1.1 200 OK\r\nX: y\r\n"}}, true};
+    });
+    EXPECT_EQ(fetcher.OpenURL(midHeader.Url("/")), "");
+}
+
+TEST_F(PageFetcherTest, FailsWhenTheServerStaysSilent)
+{
+    ScriptedServer silent([](int, const std::string&) { return ServerReply {{}, false}; });
+    ScriptedServer stalls([](int, const std::string&) { return ServerReply {{{0, Ok + "partial"}}, false}; });
+    fetcher.SetSilenceLimit(300ms);
+    for (ScriptedServer* server : {&silent, &stalls}) {
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_EQ(fetcher.OpenURL(server->Url("/")), "");
+        // The timer may fire a little early, never much.
+        EXPECT_GE(timer.elapsed(), 250);
+        EXPECT_LT(timer.elapsed(), 5000);
+    }
+}
+
+TEST_F(PageFetcherTest, StopsReadingAtTheSizeLimit)
+{
+    ScriptedServer huge([](int, const std::string&) {
+        return ServerReply {{{0, Ok + std::string(600, 'a')}, {100, std::string(600, 'b')}}, false};
+    });
+    fetcher.SetMaxBodySize(1000);
+    const std::string page = fetcher.OpenURL(huge.Url("/"));
+    EXPECT_EQ(page, std::string(600, 'a') + std::string(400, 'b'));
+}
+
+TEST_F(PageFetcherTest, FailsSilentlyWhenTheConnectionIsRefused)
+{
+    quint16 port = 0;
+    {
+        ScriptedServer closed([](int, const std::string&) { return ServerReply {}; });
+        port = closed.Port();
+    }
+    EXPECT_EQ(fetcher.OpenURL("http://127.0.0.1:" + std::to_string(port) + "/"), "");
+    EXPECT_TRUE(statuses.empty());
+    EXPECT_TRUE(fetcher.IsFinished());
+}
+
+TEST_F(PageFetcherTest, RefusesOtherSchemesWithoutTouchingFetchedUrl)
+{
+    ScriptedServer server([](int, const std::string&) { return ServerReply::Whole(Ok + "x"); });
+    ASSERT_EQ(fetcher.OpenURL(server.Url("/a")), "x");
+    EXPECT_EQ(fetcher.OpenURL("file:///etc/passwd"), "");
+    EXPECT_EQ(fetcher.OpenURL("http://h:99999/"), "");
+    EXPECT_EQ(fetcher.FetchedUrl(), server.Url("/a"));
+    EXPECT_EQ(server.Requests().size(), 1u);
+}
+
+TEST_F(PageFetcherTest, FinishReturnsWhatHasArrived)
+{
+    ScriptedServer slow([](int, const std::string&) {
+        return ServerReply {{{0, Ok + "so far"}, {30000, " and the rest"}}, true};
+    });
+    fetcher.SetStatusCallback([this](const std::string& text) {
+        statuses.push_back(text);
+        if (text.ends_with("Kb)"))
+            fetcher.Finish();
+    });
+    EXPECT_EQ(fetcher.OpenURL(slow.Url("/")), "so far");
+    EXPECT_TRUE(fetcher.IsFinished());
+}
+
+TEST_F(PageFetcherTest, CancelReturnsNothing)
+{
+    ScriptedServer slow([](int, const std::string&) {
+        return ServerReply {{{0, Ok + "so far"}, {30000, " and the rest"}}, true};
+    });
+    QTimer::singleShot(300, &fetcher, [this] { fetcher.Cancel(); });
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(fetcher.OpenURL(slow.Url("/")), "");
+    EXPECT_LT(timer.elapsed(), 5000);
+    ASSERT_FALSE(statuses.empty());
+    EXPECT_EQ(statuses.back(), "T - Downloading page (0 Kb)");
+}
+
+TEST_F(PageFetcherTest, FetchesOverTlsFromATrustedServerOnly)
+{
+    if (!QSslSocket::supportsSsl())
+        GTEST_SKIP() << "no TLS backend";
+    ScriptedServer server([](int, const std::string&) { return ServerReply::Whole(Ok + "secret page"); });
+    server.UseTls();
+
+    EXPECT_EQ(fetcher.OpenURL(server.Url("/private")), "");
+
+    fetcher.AddTrustedCertificates(QSslCertificate::fromPath(
+        QString::fromStdString(vortalux::test::TestDataPath("tls-test-ca.pem").string())));
+    statuses.clear();
+    EXPECT_EQ(fetcher.OpenURL(server.Url("/private")), "secret page");
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(RequestLine(server.Requests()[0]), "GET /private HTTP/1.0");
+    ASSERT_FALSE(statuses.empty());
+    EXPECT_EQ(statuses.front(), "T - Downloading page (connected)");
+}

@@ -1,0 +1,86 @@
+#include "ScriptedServer.h"
+
+#include "TestSupport.h"
+
+#include <QPointer>
+#include <QSslSocket>
+#include <QTimer>
+
+#include <memory>
+
+namespace vortalux::test {
+
+ScriptedServer::ScriptedServer(Responder responder)
+    : m_responder(std::move(responder))
+{
+    if (!listen(QHostAddress::LocalHost, 0))
+        throw std::runtime_error("the test server cannot listen");
+}
+
+ScriptedServer::~ScriptedServer() { close(); }
+
+void ScriptedServer::UseTls()
+{
+    m_tls = true;
+    const QByteArray certificate
+        = QByteArray::fromStdString(ReadFileBytes(TestDataPath("tls-localhost.pem")));
+    const QByteArray key = QByteArray::fromStdString(ReadFileBytes(TestDataPath("tls-localhost.key")));
+    m_certificate = QSslCertificate(certificate, QSsl::Pem);
+    m_key = QSslKey(key, QSsl::Rsa, QSsl::Pem);
+}
+
+std::string ScriptedServer::Url(const std::string& pathAndQuery) const
+{
+    return std::string(m_tls ? "https" : "http") + "://127.0.0.1:" + std::to_string(Port()) + pathAndQuery;
+}
+
+void ScriptedServer::incomingConnection(qintptr descriptor)
+{
+    QTcpSocket* socket = nullptr;
+    if (m_tls) {
+        auto* secure = new QSslSocket(this);
+        secure->setSocketDescriptor(descriptor);
+        secure->setLocalCertificate(m_certificate);
+        secure->setPrivateKey(m_key);
+        secure->startServerEncryption();
+        socket = secure;
+    } else {
+        socket = new QTcpSocket(this);
+        socket->setSocketDescriptor(descriptor);
+    }
+    auto received = std::make_shared<std::string>();
+    connect(socket, &QTcpSocket::readyRead, this,
+        [this, socket, received] { OnReadyRead(socket, received.get()); });
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+}
+
+void ScriptedServer::OnReadyRead(QTcpSocket* socket, std::string* received)
+{
+    const bool complete = received->find("\r\n\r\n") != std::string::npos;
+    received->append(socket->readAll().toStdString());
+    if (complete || received->find("\r\n\r\n") == std::string::npos)
+        return;
+    m_requests.push_back(*received);
+    PlayStep(socket, m_responder(static_cast<int>(m_requests.size()) - 1, *received), 0);
+}
+
+void ScriptedServer::PlayStep(QTcpSocket* socket, ServerReply reply, size_t step)
+{
+    QPointer<QTcpSocket> guarded(socket);
+    if (step == reply.steps.size()) {
+        if (reply.closeAtEnd)
+            socket->disconnectFromHost();
+        return;
+    }
+    const int pause = reply.steps[step].pauseMs;
+    QTimer::singleShot(pause, this, [this, guarded, reply = std::move(reply), step]() mutable {
+        if (guarded.isNull() || guarded->state() != QAbstractSocket::ConnectedState)
+            return;
+        const std::string& bytes = reply.steps[step].bytes;
+        guarded->write(bytes.data(), static_cast<qint64>(bytes.size()));
+        guarded->flush();
+        PlayStep(guarded.data(), std::move(reply), step + 1);
+    });
+}
+
+} // namespace vortalux::test
