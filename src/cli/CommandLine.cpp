@@ -10,8 +10,8 @@ namespace vortalux::cli {
 
 namespace {
 
-constexpr std::array<const Command*, 4> g_commands
-    = {&VersionCommand, &RulesCommand, &ManagersCommand, &PatternCommand};
+constexpr std::array g_commands
+    = {&VersionCommand, &RulesCommand, &ManagersCommand, &PatternCommand, &FetchCommand, &ConvertCommand};
 
 const Command* FindCommand(std::string_view name)
 {

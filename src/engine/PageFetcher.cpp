@@ -10,6 +10,8 @@
 #include <QSslSocket>
 #include <QTcpSocket>
 
+#include <cstdlib>
+
 #include <cctype>
 
 namespace vortalux {
@@ -81,6 +83,9 @@ PageFetcher::PageFetcher(QObject* parent)
     connect(&m_silenceTimer, &QTimer::timeout, this, [this] { EndFetch({}); });
     m_cookieLookup
         = [store = CookieStore::FromEnvironment()](const std::string& url) { return store.ReadCookies(url); };
+    // Authorities of private servers, trusted beside the system's.
+    if (const char* file = std::getenv("VORTALUX_CA_CERTIFICATES"); file != nullptr && *file != '\0')
+        m_extraCertificates = QSslCertificate::fromPath(QString::fromLocal8Bit(file));
 }
 
 PageFetcher::~PageFetcher()

@@ -2,6 +2,7 @@
 
 #include "CookieStore.h"
 #include "HttpResponseParser.h"
+#include "PageSource.h"
 
 #include <QList>
 #include <QObject>
@@ -26,7 +27,7 @@ namespace vortalux {
 // redirects, the body collected until the server closes the connection. OpenURL blocks its
 // caller but keeps the thread's events running, so windows stay responsive and Finish or Cancel
 // can end the wait at any moment. One fetch at a time; FetchedUrl outlives the fetches.
-class PageFetcher : public QObject {
+class PageFetcher : public QObject, public PageSource {
     Q_OBJECT
 
 public:
@@ -42,7 +43,7 @@ public:
     // The body of the page at url ("http://", "https://" or "ftp://" with an HTTP server behind
     // it), or of the last response of its redirect chain; "" on every kind of failure. The body
     // is a byte string, never decoded.
-    std::string OpenURL(const std::string& url);
+    std::string OpenURL(const std::string& url) override;
 
     // Ends the current wait; OpenURL returns the part of the body that has arrived.
     void Finish();
@@ -53,7 +54,7 @@ public:
     bool IsFinished() const { return m_Finished; }
     // The address most recently fetched (after a redirect, its target). Unchanged by an address
     // the fetcher refuses.
-    const std::string& FetchedUrl() const { return m_FetchedUrl; }
+    const std::string& FetchedUrl() const override { return m_FetchedUrl; }
 
     // Progress texts: the tag followed by " - Downloading page (connected)", "(header)" or
     // "(N Kb)".
