@@ -32,6 +32,8 @@ extern const Command VersionCommand;
 extern const Command RulesCommand;
 extern const Command ManagersCommand;
 extern const Command PatternCommand;
+extern const Command FetchCommand;
+extern const Command ConvertCommand;
 extern const Command AddUrlCommand;
 extern const Command AddUrlListCommand;
 

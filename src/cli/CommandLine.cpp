@@ -10,8 +10,8 @@ namespace vortalux::cli {
 
 namespace {
 
-constexpr std::array<const Command*, 6> g_commands
-    = {&AddUrlCommand, &AddUrlListCommand, &VersionCommand, &RulesCommand, &ManagersCommand, &PatternCommand};
+constexpr std::array g_commands = {&AddUrlCommand, &AddUrlListCommand, &VersionCommand, &RulesCommand,
+    &ManagersCommand, &PatternCommand, &FetchCommand, &ConvertCommand};
 
 const Command* FindCommand(std::string_view name)
 {

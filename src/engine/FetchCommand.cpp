@@ -1,12 +1,9 @@
 #include "FetchCommand.h"
 
+#include "CoreApplicationGuard.h"
 #include "InterruptWatcher.h"
 #include "PageFetcher.h"
 #include "UrlHelpers.h"
-
-#include <QCoreApplication>
-
-#include <memory>
 
 namespace vortalux {
 
@@ -35,12 +32,7 @@ int RunFetchCommand(const std::vector<std::string>& args, std::ostream& out, std
         return 2;
     }
 
-    std::unique_ptr<QCoreApplication> application;
-    static int argc = 1;
-    static char programName[] = "vortalux";
-    static char* argv[] = {programName, nullptr};
-    if (QCoreApplication::instance() == nullptr)
-        application = std::make_unique<QCoreApplication>(argc, argv);
+    const CoreApplicationGuard application;
 
     PageFetcher fetcher;
     fetcher.SetTag("Current: " + UrlFileName(url));

@@ -4,12 +4,16 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
+
+#include <sys/mman.h>
 
 namespace vortalux {
 
 namespace {
 
+constexpr std::uintptr_t HugePageSize = 2 * 1024 * 1024;
 constexpr std::string_view StatusLinePrefix = "HTTP/1.";
 
 std::string_view TrimBlanks(std::string_view text)
@@ -115,16 +119,42 @@ void HttpResponseParser::ParseHeaderBlock()
             std::from_chars(value.data(), value.data() + value.size(), bodySizeHint);
         }
     }
-    if (m_code == "200")
-        m_body.reserve(std::min(bodySizeHint, m_maxBodySize));
+    if (m_code == "200" && bodySizeHint > 0)
+        GrowBody(std::min(bodySizeHint, m_maxBodySize));
     m_header.clear();
     m_header.shrink_to_fit();
+}
+
+// Pages of many megabytes are common enough that growing the body should not cost a page fault
+// per 4 KiB: a large buffer asks the kernel for huge pages (where it offers them on request)
+// before anything is copied into it.
+void HttpResponseParser::GrowBody(size_t needed)
+{
+    const size_t capacity
+        = std::min(std::max({needed, m_body.capacity() * 2, size_t(64 * 1024)}), m_maxBodySize);
+    if (capacity <= m_body.capacity())
+        return;
+    std::string grown;
+    grown.reserve(capacity);
+#ifdef MADV_HUGEPAGE
+    if (capacity >= 4 * HugePageSize) {
+        const auto start = reinterpret_cast<std::uintptr_t>(grown.data());
+        const std::uintptr_t alignedStart = (start + HugePageSize - 1) & ~(HugePageSize - 1);
+        const std::uintptr_t alignedEnd = (start + capacity) & ~(HugePageSize - 1);
+        madvise(reinterpret_cast<void*>(alignedStart), alignedEnd - alignedStart, MADV_HUGEPAGE);
+    }
+#endif
+    grown.append(m_body);
+    m_body.swap(grown);
 }
 
 HttpResponseParser::State HttpResponseParser::AppendBody(std::string_view data)
 {
     const size_t room = m_maxBodySize - m_body.size();
-    m_body.append(data.data(), std::min(data.size(), room));
+    const size_t take = std::min(data.size(), room);
+    if (m_body.size() + take > m_body.capacity())
+        GrowBody(m_body.size() + take);
+    m_body.append(data.data(), take);
     return m_body.size() == m_maxBodySize ? State::BodyFull : State::Body;
 }
 

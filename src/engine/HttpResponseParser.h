@@ -44,6 +44,7 @@ private:
     State FeedHeader(std::string_view& data);
     void ParseHeaderBlock();
     State AppendBody(std::string_view data);
+    void GrowBody(size_t needed);
 
     size_t m_maxBodySize;
     size_t m_maxHeaderSize;

@@ -10,6 +10,8 @@
 #include <QSslSocket>
 #include <QTcpSocket>
 
+#include <cstdlib>
+
 #include <cctype>
 
 namespace vortalux {
@@ -17,6 +19,7 @@ namespace vortalux {
 namespace {
 
 constexpr size_t ReadChunkSize = 256 * 1024;
+constexpr qint64 ReadBufferSize = 1024 * 1024;
 
 int DefaultPortOf(std::string_view url)
 {
@@ -80,9 +83,16 @@ PageFetcher::PageFetcher(QObject* parent)
     connect(&m_silenceTimer, &QTimer::timeout, this, [this] { EndFetch({}); });
     m_cookieLookup
         = [store = CookieStore::FromEnvironment()](const std::string& url) { return store.ReadCookies(url); };
+    // Authorities of private servers, trusted beside the system's.
+    if (const char* file = std::getenv("VORTALUX_CA_CERTIFICATES"); file != nullptr && *file != '\0')
+        m_extraCertificates = QSslCertificate::fromPath(QString::fromLocal8Bit(file));
 }
 
-PageFetcher::~PageFetcher() { DropSocket(); }
+PageFetcher::~PageFetcher()
+{
+    DropSocket();
+    m_retiredSockets.clear();
+}
 
 std::string PageFetcher::OpenURL(const std::string& url)
 {
@@ -104,6 +114,7 @@ std::string PageFetcher::OpenURL(const std::string& url)
     if (!m_Finished)
         EndFetch({});
     DropSocket();
+    m_retiredSockets.clear();
     return std::exchange(m_page, std::string());
 }
 
@@ -132,6 +143,8 @@ bool PageFetcher::StartRequest(const std::string& url)
         m_socket = std::make_unique<QTcpSocket>();
         connect(m_socket.get(), &QTcpSocket::connected, this, &PageFetcher::OnConnected);
     }
+    // Bounded so that Qt keeps reusing one buffer instead of mapping fresh memory for each read.
+    m_socket->setReadBufferSize(ReadBufferSize);
     connect(m_socket.get(), &QTcpSocket::readyRead, this, &PageFetcher::OnReadyRead);
     connect(m_socket.get(), &QTcpSocket::disconnected, this, &PageFetcher::OnDisconnected);
     connect(m_socket.get(), &QTcpSocket::errorOccurred, this, &PageFetcher::OnSocketError);
@@ -305,8 +318,9 @@ void PageFetcher::DropSocket()
         return;
     m_socket->disconnect(this);
     m_socket->abort();
-    // The socket may be the sender of the signal being handled; it goes once that is over.
-    m_socket.release()->deleteLater();
+    // The socket may be the sender of the signal being handled: it is deleted once the wait is
+    // over, when none of its signals can be on the stack.
+    m_retiredSockets.push_back(std::move(m_socket));
 }
 
 void PageFetcher::ShowStatus(std::string_view suffix) const

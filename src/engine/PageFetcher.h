@@ -107,6 +107,7 @@ private:
     // The request under way.
     bool m_https = false;
     std::unique_ptr<QTcpSocket> m_socket;
+    std::vector<std::unique_ptr<QTcpSocket>> m_retiredSockets;
     std::optional<HttpResponseParser> m_response;
     std::string m_readBuffer;
     std::string m_decimalSeparator;

@@ -1,0 +1,89 @@
+#include "ArgumentParser.h"
+#include "Command.h"
+#include "JsonWriter.h"
+
+#include "ConvertLink.h"
+#include "CoreApplicationGuard.h"
+#include "InterruptWatcher.h"
+#include "PageFetcher.h"
+#include "ProgramDirectory.h"
+#include "RuleStore.h"
+#include "UrlHelpers.h"
+
+#include <ostream>
+
+namespace vortalux::cli {
+
+namespace {
+
+void WriteJson(std::ostream& out, const Conversion& conversion, const RuleStore& store)
+{
+    JsonWriter json(out);
+    json.BeginObject();
+    json.Key("rule");
+    if (conversion.identified)
+        json.String(store.Rules()[*conversion.identified].name);
+    else
+        json.Null();
+    json.Key("referer").String(conversion.referer);
+    json.Key("links").BeginArray();
+    for (size_t i = 0; i + 1 < conversion.links.size(); i += 2) {
+        json.BeginObject();
+        json.Key("url").String(conversion.links[i]);
+        json.Key("name").String(conversion.links[i + 1]);
+        json.EndObject();
+    }
+    json.EndArray();
+    json.EndObject();
+    json.Finish();
+}
+
+int RunConvert(CommandContext& context)
+{
+    ArgumentParser parser;
+    parser.Flag("--json").Flag("--verbose").Option("--referer");
+    if (!parser.Parse(context.args))
+        return UsageError(context, ConvertCommand, parser.error());
+    if (parser.Positionals().size() != 1)
+        return UsageError(context, ConvertCommand, "needs one URL");
+    const std::string& url = parser.Positionals()[0];
+
+    const CoreApplicationGuard application;
+    RuleStore store;
+    store.LoadRules(ProgramDirectory());
+    PageFetcher fetcher;
+    fetcher.SetTag("Current: " + UrlFileName(url));
+    if (parser.Has("--verbose"))
+        fetcher.SetStatusCallback([&context](const std::string& text) {
+            context.err << text << '\n' << std::flush;
+        });
+    // Ctrl-C ends a page download and goes on with what has arrived, as Esc does in the window.
+    const InterruptWatcher interrupt([&fetcher] { fetcher.Finish(); });
+
+    const Conversion conversion
+        = ConvertLink(store, fetcher, ProgramDirectory(), url, parser.Value("--referer").value_or(""));
+    if (parser.Has("--json")) {
+        WriteJson(context.out, conversion, store);
+    } else {
+        context.out << conversion.referer << '\n';
+        for (size_t i = 0; i < conversion.links.size(); i += 2)
+            context.out << conversion.links[i] << '\n';
+    }
+    return ExitOk;
+}
+
+} // namespace
+
+const Command ConvertCommand {"convert", "convert one link into picture addresses, without handing it off",
+    "usage: vortalux convert [--referer R] [--json] [--verbose] URL\n\n"
+    "Converts URL with the rules exactly as the engine does for one link: the first active rule\n"
+    "that identifies it rewrites it or downloads its page and searches it. Prints the referer to\n"
+    "send on the first line, then one picture address a line. A rule that fails on the link\n"
+    "leaves a failure report (N.vtr) in the program directory, as the engine does.\n\n"
+    "  --referer R   the page the link was found on (the incoming referer)\n"
+    "  --json        {\"rule\": NAME or null, \"referer\": \"...\", \"links\": [{\"url\", \"name\"}]}\n"
+    "  --verbose     page download progress on standard error\n\n"
+    "Ctrl-C ends a page download and goes on with what has arrived.\n",
+    RunConvert};
+
+} // namespace vortalux::cli

@@ -1,0 +1,74 @@
+// The download commands of the command line against pages served on loopback.
+#include "CommandLine.h"
+#include "ScriptedServer.h"
+#include "TestSupport.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+
+using namespace vortalux;
+using vortalux::test::ScriptedServer;
+using vortalux::test::ServerReply;
+using vortalux::test::TempDir;
+using vortalux::test::WriteFileBytes;
+
+namespace {
+
+// The test server needs the application object before the command would make its own.
+QCoreApplication& Application()
+{
+    static int argc = 1;
+    static char name[] = "cli_tests";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication application(argc, argv);
+    return application;
+}
+
+int RunCommand(std::vector<std::string> args, std::string& out)
+{
+    std::istringstream in;
+    std::ostringstream output, errors;
+    const int code = cli::CommandLine(in, output, errors).Run(args);
+    out = output.str();
+    return code;
+}
+
+} // namespace
+
+TEST(ConvertCommand, ConvertsAPageLinkOverTlsAndPrintsJson)
+{
+    Application();
+    ScriptedServer server([](int, const std::string&) {
+        return ServerReply::Whole("HTTP/1.0 200 OK\r\n\r\n<img src=\"/big/\xE9t\xE9.jpg\">");
+    });
+    server.UseTls();
+    ::setenv("VORTALUX_CA_CERTIFICATES", vortalux::test::TestDataPath("tls-test-ca.pem").c_str(), 1);
+    TempDir home;
+    WriteFileBytes(home / "Rules" / "host.vtl",
+        "[Main]\r\nver=1\r\nIdent=^https://127\\.0\\.0\\.1:\\d+/view/\r\n"
+        "Type=1\r\nReferer=2\r\n[OS]\r\nnb=1\r\nregexp.1=src=\"/([^\"]+)\"\r\n"
+        "result.1=$SRV$1\r\n");
+    const std::string base = "https://127.0.0.1:" + std::to_string(server.Port());
+    std::string out;
+    ASSERT_EQ(RunCommand({"--home", home.path().string(), "convert", "--json", base + "/view/1"}, out), 0);
+    ::unsetenv("VORTALUX_CA_CERTIFICATES");
+    EXPECT_EQ(out,
+        "{\n  \"rule\": \"host\",\n  \"referer\": \"" + base
+            + "/view/1\",\n  \"links\": [\n    {\n"
+              "      \"url\": \""
+            + base
+            + "/big/\xC3\xA9t\xC3\xA9.jpg\",\n      \"name\": \"\xC3\xA9t\xC3\xA9.jpg\"\n"
+              "    }\n  ]\n}\n");
+
+    // Plain output: the referer, then a link a line; without the trusted authority the page
+    // cannot be fetched and the link goes on unconverted.
+    ASSERT_EQ(
+        RunCommand(
+            {"--home", home.path().string(), "convert", "--referer", "http://forum/", base + "/view/2"}, out),
+        0);
+    EXPECT_EQ(out, base + "/view/2\n" + base + "/view/2\n");
+}
