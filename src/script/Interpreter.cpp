@@ -614,8 +614,8 @@ Interpreter::Flow Interpreter::ExecFor(const ForStmt& statement)
             return Flow::Normal;
         if (flow != Flow::Normal)
             return flow;
-        m_currentLine = statement.line;
         CountStep();
+        m_currentLine = statement.line;
         counter = ops::Add(counter, step);
     }
 }
@@ -662,8 +662,8 @@ Interpreter::Flow Interpreter::ExecDo(const DoStmt& statement)
             return Flow::Normal;
         if (flow != Flow::Normal)
             return flow;
-        m_currentLine = statement.line;
         CountStep();
+        m_currentLine = statement.line;
         if (statement.conditionKind == LoopCondition::WhileAfter && !EvalCondition(*statement.condition))
             return Flow::Normal;
         if (statement.conditionKind == LoopCondition::UntilAfter && EvalCondition(*statement.condition))
