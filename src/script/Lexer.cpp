@@ -149,10 +149,7 @@ std::vector<Token> Lexer::Tokenize()
                 continue;
             }
         } else if (IsDigit(c)
-            || (c == '.' && IsDigit(Peek(1))
-                && (m_tokens.empty()
-                    || (m_tokens.back().kind != TokenKind::Identifier
-                        && m_tokens.back().kind != TokenKind::RParen)))) {
+            || (c == '.' && IsDigit(Peek(1)) && !FollowsName())) {
             LexNumber(token);
         } else if (c == '"') {
             LexString(token);
@@ -230,6 +227,15 @@ std::vector<Token> Lexer::Tokenize()
         }
         m_tokens.push_back(std::move(token));
     }
+}
+
+bool Lexer::FollowsName() const
+{
+    // "a.b" is a member; ".5" after a blank or an operator is a number.
+    if (m_tokens.empty() || m_pos == 0 || m_source[m_pos - 1] == ' ' || m_source[m_pos - 1] == '\t')
+        return false;
+    const TokenKind previous = m_tokens.back().kind;
+    return previous == TokenKind::Identifier || previous == TokenKind::RParen;
 }
 
 bool Lexer::LexContinuation()

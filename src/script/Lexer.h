@@ -26,6 +26,7 @@ private:
     void LexString(Token& token);
     void LexWord(Token& token);
     bool LexContinuation();
+    bool FollowsName() const;
     [[noreturn]] void Fail(int number, size_t pos) const;
     int ColumnOf(size_t pos) const { return static_cast<int>(pos - m_lineStart); }
 

@@ -363,15 +363,17 @@ int CompareValues(const Variant& a, bool aLiteral, const Variant& b, bool bLiter
         return CompareStrings(kEmptyText, b.AsString());
     if (ka != Kind::String && kb != Kind::String)
         return CompareReals(ToDouble(a), ToDouble(b));
-    // A number meets a string.
+    // A number meets a string. A literal number reads numeric text as a number; text that is not
+    // a number sorts after every number, as between two variables.
     const bool numberFirst = ka == Kind::Number;
     const Variant& number = numberFirst ? a : b;
     const Variant& text = numberFirst ? b : a;
     const bool numberLiteral = numberFirst ? aLiteral : bLiteral;
     const bool textLiteral = numberFirst ? bLiteral : aLiteral;
     int result = 0;
-    if (numberLiteral)
-        result = CompareReals(ToDouble(number), ToDouble(text));
+    const std::optional<double> textNumber = numberLiteral ? ParseNumber(text.AsString()) : std::nullopt;
+    if (textNumber)
+        result = CompareReals(ToDouble(number), *textNumber);
     else if (textLiteral)
         result = CompareStrings(ToString(number), text.AsString());
     else

@@ -30,8 +30,9 @@ Variant Eqv(const Variant& a, const Variant& b);
 Variant Imp(const Variant& a, const Variant& b);
 
 // `literal` says the operand was written as a constant in the script: VBScript then converts
-// the other operand to its type when a number meets a string; between two variables a number
-// is always less than a string.
+// the other operand to its type when a number meets a string (a literal number reads numeric
+// text as a number, a literal string reads the number as text); otherwise a number is always
+// less than a string.
 Variant Compare(CompareOp op, const Variant& a, bool aLiteral, const Variant& b, bool bLiteral);
 // Negative, zero or positive; Null never reaches here (callers check).
 int CompareValues(const Variant& a, bool aLiteral, const Variant& b, bool bLiteral);

@@ -48,6 +48,16 @@ bool SameVariant(const Variant& a, const Variant& b)
     }
 }
 
+bool EqualVariant(const Variant& a, const Variant& b)
+{
+    const auto isNumber = [](const Variant& v) {
+        return v.Type() == VarType::Integer || v.Type() == VarType::Long || v.Type() == VarType::Double;
+    };
+    if (isNumber(a) && isNumber(b))
+        return ToDouble(a) == ToDouble(b);
+    return SameVariant(a, b);
+}
+
 std::string Describe(const Variant& value)
 {
     switch (value.Type()) {
@@ -133,10 +143,11 @@ Variant TestObject::CallMethod(std::string_view name, std::vector<Variant>& args
         Record(!args[0].IsNull() && ToBool(args[0]), ToString(args[1]));
         return {};
     }
-    if (EqualsNoCase(name, "Equal")) {
+    if (EqualsNoCase(name, "Equal") || EqualsNoCase(name, "Same")) {
         if (args.size() != 3)
             Raise(errc::WrongArgumentCount);
-        Record(SameVariant(args[0], args[1]),
+        const bool strict = EqualsNoCase(name, "Same");
+        Record(strict ? SameVariant(args[0], args[1]) : EqualVariant(args[0], args[1]),
             ToString(args[2]) + ": got " + Describe(args[0]) + ", expected " + Describe(args[1]));
         return {};
     }

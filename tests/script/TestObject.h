@@ -10,7 +10,8 @@ namespace vortalux::script::test {
 
 // The `Test` object the .vbs test files talk to:
 //   Test.Check condition, "what"           a failed check is recorded with its line
-//   Test.Equal actual, expected, "what"    same subtype and same value
+//   Test.Equal actual, expected, "what"    same value (Integer, Long and Double compare by value)
+//   Test.Same actual, expected, "what"     same subtype and same value
 //   n = Test.Run(code)                     runs code in a fresh host; the error number, 0 if none
 //   Test.Description / Line / Column / Source    of that error
 //   Test.TimeLimit = ms, Test.MaxDepth = n        limits for later Run calls
@@ -59,6 +60,8 @@ void RegisterTestObjects(ScriptHost& host);
 
 // Same subtype and same value (arrays element by element, objects by identity).
 bool SameVariant(const Variant& a, const Variant& b);
+// As SameVariant, but Integer, Long and Double compare by value.
+bool EqualVariant(const Variant& a, const Variant& b);
 // How a value reads in a failure message: its TypeName and its text.
 std::string Describe(const Variant& value);
 
