@@ -18,7 +18,7 @@ namespace vortalux::script {
 
 namespace {
 
-constexpr int kAny = 64;
+constexpr int kAny = 1 << 30;
 
 // Sorted by name for the binary search in FindBuiltin.
 constexpr std::array kBuiltins = {
