@@ -1,0 +1,1 @@
+Test.Check True, "placeholder"
