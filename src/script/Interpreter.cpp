@@ -8,6 +8,7 @@
 #include "ScriptObject.h"
 
 #include <algorithm>
+#include <iterator>
 #include <new>
 #include <pthread.h>
 
@@ -172,7 +173,28 @@ bool Interpreter::Load(std::unique_ptr<Module> module, RuntimeFailure& failure)
     m_modules.push_back(std::move(module));
     for (const std::unique_ptr<Procedure>& procedure : loaded.procedures)
         m_procedures[AsciiLowerCopy(procedure->name)] = procedure.get();
-    for (const GlobalDeclaration& declaration : loaded.globals) {
+    ++m_generation;
+
+    RunScope scope(*this);
+    Frame frame;
+    frame.module = &loaded;
+    m_frame = &frame;
+    try {
+        DeclareGlobals(loaded);
+        ExecBlock(loaded.body);
+        return true;
+    } catch (const ScriptError& error) {
+        FailAt(error, failure);
+    } catch (const std::bad_alloc&) {
+        FailAt(ScriptError(errc::OutOfMemory), failure);
+    }
+    return false;
+}
+
+void Interpreter::DeclareGlobals(const Module& module)
+{
+    for (const GlobalDeclaration& declaration : module.globals) {
+        m_currentLine = declaration.line;
         Variant initial = declaration.constant;
         if (declaration.isArray) {
             auto array = std::make_shared<ScriptArray>(declaration.upperBounds);
@@ -180,6 +202,7 @@ bool Interpreter::Load(std::unique_ptr<Module> module, RuntimeFailure& failure)
             initial = Variant::FromArray(std::move(array));
         }
         if (const auto it = m_globalIndex.find(declaration.key); it != m_globalIndex.end()) {
+            // Declared again by a later AddCode: the variable keeps its value.
             GlobalVariable& existing = m_globals[static_cast<size_t>(it->second)];
             if (!existing.isConst && !declaration.isConst && !declaration.isArray)
                 continue;
@@ -189,21 +212,7 @@ bool Interpreter::Load(std::unique_ptr<Module> module, RuntimeFailure& failure)
         AddGlobal(
             declaration.key, GlobalVariable {declaration.name, std::move(initial), declaration.isConst});
     }
-    ++m_generation;
-
-    RunScope scope(*this);
-    Frame frame;
-    frame.module = &loaded;
-    m_frame = &frame;
-    try {
-        ExecBlock(loaded.body);
-        return true;
-    } catch (const ScriptError& error) {
-        FailAt(error, failure);
-    } catch (const std::bad_alloc&) {
-        FailAt(ScriptError(errc::OutOfMemory), failure);
-    }
-    return false;
+    m_currentLine = 0;
 }
 
 bool Interpreter::Run(
@@ -496,20 +505,8 @@ void Interpreter::ExecAssign(const AssignStmt& statement)
     switch (target.kind) {
     case ExprKind::Identifier: {
         const auto& id = static_cast<const IdentifierExpr&>(target);
-        if (!statement.isSet && statement.value->kind == ExprKind::Binary) {
-            // s = s & x appends to the variable's own text instead of copying it.
-            const auto& binary = static_cast<const BinaryExpr&>(*statement.value);
-            if (binary.op == BinaryOp::Concat && binary.left->kind == ExprKind::Identifier
-                && SameVariable(static_cast<const IdentifierExpr&>(*binary.left), id)) {
-                const Variant right = Eval(*binary.right);
-                Variant& variable = AssignableVariable(id);
-                if (variable.IsString())
-                    ops::AppendText(variable.AsString(), right);
-                else
-                    variable = ops::Concat(LetValue(variable), right);
-                return;
-            }
-        }
+        if (!statement.isSet && AppendInPlace(id, *statement.value))
+            return;
         Variant value = Eval(*statement.value);
         AssignTo(AssignableVariable(id), std::move(value), statement.isSet);
         return;
@@ -557,6 +554,36 @@ void Interpreter::ExecAssign(const AssignStmt& statement)
     default:
         Raise(errc::IllegalAssignment);
     }
+}
+
+bool Interpreter::AppendInPlace(const IdentifierExpr& target, const Expr& value)
+{
+    // s = s & a & b appends a and b to the variable's own text instead of copying it.
+    const Expr* left = &value;
+    const BinaryExpr* spine[16];
+    size_t count = 0;
+    while (left->kind == ExprKind::Binary && count < std::size(spine)) {
+        const auto& binary = static_cast<const BinaryExpr&>(*left);
+        if (binary.op != BinaryOp::Concat)
+            return false;
+        spine[count++] = &binary;
+        left = binary.left.get();
+    }
+    if (count == 0 || left->kind != ExprKind::Identifier
+        || !SameVariable(static_cast<const IdentifierExpr&>(*left), target))
+        return false;
+    Variant* variable = Variable(target);
+    if (variable == nullptr || !variable->IsString())
+        return false;
+    for (size_t i = count; i-- > 0;) {
+        const Variant right = Eval(*spine[i]->right);
+        // The right operand may have changed the variable (a function with side effects).
+        variable = &AssignableVariable(target);
+        if (!variable->IsString())
+            *variable = ops::Concat(LetValue(*variable), Variant::FromString(""));
+        ops::AppendText(variable->AsString(), right);
+    }
+    return true;
 }
 
 bool Interpreter::EvalCondition(const Expr& condition)

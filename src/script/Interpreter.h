@@ -77,6 +77,8 @@ private:
     Flow Exec(const Stmt& statement);
     void ExecCall(const CallStmt& statement);
     void ExecAssign(const AssignStmt& statement);
+    bool AppendInPlace(const IdentifierExpr& target, const Expr& value);
+    void DeclareGlobals(const Module& module);
     Flow ExecIf(const IfStmt& statement);
     Flow ExecFor(const ForStmt& statement);
     Flow ExecForEach(const ForEachStmt& statement);

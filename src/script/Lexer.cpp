@@ -148,8 +148,7 @@ std::vector<Token> Lexer::Tokenize()
                 SkipToLineEnd();
                 continue;
             }
-        } else if (IsDigit(c)
-            || (c == '.' && IsDigit(Peek(1)) && !FollowsName())) {
+        } else if (IsDigit(c) || (c == '.' && IsDigit(Peek(1)) && !FollowsName())) {
             LexNumber(token);
         } else if (c == '"') {
             LexString(token);

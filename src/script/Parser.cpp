@@ -234,6 +234,8 @@ void Parser::ParseProcedure()
     procedure->line = keyword.line;
     procedure->module = m_module.get();
 
+    m_forDepth = 0;
+    m_doDepth = 0;
     Scope scope;
     scope.procedure = procedure.get();
     scope.key = key;
@@ -781,11 +783,9 @@ StmtPtr Parser::ParseFor()
         result = std::move(statement);
     }
     ExpectStatementEnd();
-    if (m_scope != nullptr)
-        ++m_scope->forDepth;
+    ++m_forDepth;
     *body = ParseBlock({TokenKind::Next});
-    if (m_scope != nullptr)
-        --m_scope->forDepth;
+    --m_forDepth;
     Expect(TokenKind::Next, errc::ExpectedNext);
     if (Is(TokenKind::Identifier))
         Advance();
@@ -806,11 +806,9 @@ StmtPtr Parser::ParseDo()
         statement->condition = ParseExpression();
     }
     ExpectStatementEnd();
-    if (m_scope != nullptr)
-        ++m_scope->doDepth;
+    ++m_doDepth;
     statement->body = ParseBlock({TokenKind::Loop});
-    if (m_scope != nullptr)
-        --m_scope->doDepth;
+    --m_doDepth;
     Expect(TokenKind::Loop, errc::ExpectedLoop);
     if (Is(TokenKind::While) || Is(TokenKind::Until)) {
         if (statement->conditionKind != LoopCondition::None)
@@ -834,12 +832,10 @@ StmtPtr Parser::ParseWhile()
     statement->condition = ParseExpression();
     ExpectStatementEnd();
     // Exit Do does not leave a While loop; hide the enclosing Do loops from it.
-    const int savedDo = m_scope != nullptr ? m_scope->doDepth : 0;
-    if (m_scope != nullptr)
-        m_scope->doDepth = 0;
+    const int savedDo = m_doDepth;
+    m_doDepth = 0;
     statement->body = ParseBlock({TokenKind::Wend});
-    if (m_scope != nullptr)
-        m_scope->doDepth = savedDo;
+    m_doDepth = savedDo;
     Expect(TokenKind::Wend, errc::ExpectedWend);
     m_singleLineIf = savedSingleLine;
     ExpectStatementEnd();
@@ -919,11 +915,11 @@ StmtPtr Parser::ParseExit()
         break;
     case TokenKind::For:
         kind = ExitKind::For;
-        valid = m_scope == nullptr || m_scope->forDepth > 0;
+        valid = m_forDepth > 0;
         break;
     case TokenKind::Do:
         kind = ExitKind::Do;
-        valid = m_scope == nullptr || m_scope->doDepth > 0;
+        valid = m_doDepth > 0;
         break;
     default:
         Fail(errc::InvalidExit);

@@ -32,8 +32,6 @@ private:
         std::unordered_map<std::string, Variant> constants;
         std::unordered_map<std::string, int> implicitSlots;
         std::vector<IdentifierExpr*> identifiers;
-        int forDepth = 0;
-        int doDepth = 0;
     };
 
     // Counts nesting for the limits above.
@@ -117,6 +115,9 @@ private:
     int m_nesting = 0;
     int m_withDepth = 0;
     int m_singleLineIf = 0;
+    // Loops around the statement being parsed, for Exit For and Exit Do.
+    int m_forDepth = 0;
+    int m_doDepth = 0;
 };
 
 } // namespace vortalux::script

@@ -83,3 +83,6 @@ ExpectRuntime "Set o = CreateObject(""Test.Recorder"")" & nl & "o.Fail", 70, "Pe
 ExpectRuntime "Sub Inner()" & nl & "  x = 1" & nl & "  x = x / 0" & nl & "End Sub" & nl & "Inner", 11, "Division by zero", 3
 ' After a call returns, an error in the same statement is on the caller's line.
 ExpectRuntime "Function F()" & nl & "  F = ""a""" & nl & "End Function" & nl & "x = F() * 2", 13, "Type mismatch", 4
+ExpectCompile "x = 1" & nl & "Exit For", 1039, "Invalid 'exit' statement", 2, 5
+ExpectCompile "Do" & nl & "  While x" & nl & "    Exit Do" & nl & "  Wend" & nl & "Loop", 1039, "Invalid 'exit' statement", 3, 9
+ExpectRuntime "x = 1" & nl & "Dim big(100000000)", 7, "Out of memory", 2
