@@ -32,6 +32,8 @@ extern const Command VersionCommand;
 extern const Command RulesCommand;
 extern const Command ManagersCommand;
 extern const Command PatternCommand;
+extern const Command HandOffCommand;
+extern const Command ScriptCommand;
 
 // Prints "vortalux COMMAND: message" and the usage line on the error stream; returns ExitUsage.
 int UsageError(CommandContext& context, const Command& command, std::string_view message);

@@ -10,8 +10,8 @@ namespace vortalux::cli {
 
 namespace {
 
-constexpr std::array<const Command*, 4> g_commands
-    = {&VersionCommand, &RulesCommand, &ManagersCommand, &PatternCommand};
+constexpr std::array<const Command*, 6> g_commands
+    = {&VersionCommand, &RulesCommand, &ManagersCommand, &PatternCommand, &HandOffCommand, &ScriptCommand};
 
 const Command* FindCommand(std::string_view name)
 {
