@@ -108,12 +108,9 @@ WinHttpError ErrorOf(QNetworkReply::NetworkError error)
     }
 }
 
-// Errors Qt derives from an HTTP status: the response itself arrived.
-bool IsStatusError(QNetworkReply::NetworkError error)
-{
-    return error >= QNetworkReply::ContentAccessDenied && error != QNetworkReply::ProtocolUnknownError
-        && error != QNetworkReply::ProtocolInvalidOperationError;
-}
+// Errors Qt derives from an HTTP status (content, protocol and server errors, 201 and up): the
+// response itself arrived. Lower numbers are network and proxy failures.
+bool IsStatusError(QNetworkReply::NetworkError error) { return error >= QNetworkReply::ContentAccessDenied; }
 
 } // namespace
 

@@ -35,9 +35,9 @@ http.open "GET", Fixture.Url("/status/404"), False
 http.send
 Test.Same http.status, CLng(404), "404 is a status"
 Test.Equal http.responseText, "status page", "with its page"
-http.open "GET", Fixture.Url("/status/500"), False
+http.open "GET", Fixture.Url("/status/400"), False
 http.send
-Test.Same http.status, CLng(500), "500 is a status"
+Test.Same http.status, CLng(400), "400 is a status"
 http.open "GET", Fixture.Url("/redirect"), False
 http.send
 Test.Equal http.responseText, "GET ", "the redirect was followed"
