@@ -4,6 +4,7 @@
 #include "MessageBox.h"
 #include "ScriptArray.h"
 
+#include <exception>
 #include <new>
 
 namespace vortalux {
@@ -55,6 +56,10 @@ bool ScriptHandOff::RunManagerScript(
         }
     } catch (const std::bad_alloc&) {
         error = {7, std::string(script::StandardErrorDescription(7)), {}, 0, 0};
+    } catch (const std::exception& failure) {
+        // A host object that failed outside the language's errors: still one message, and the
+        // caller goes on.
+        error = {51, std::string(script::StandardErrorDescription(51)) + ": " + failure.what(), {}, 0, 0};
     }
     if (!handedOver) {
         MessageRequest request;

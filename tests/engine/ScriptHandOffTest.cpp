@@ -154,3 +154,25 @@ TEST(ScriptHandOff, ARunawayScriptIsStoppedByTheTimeLimit)
     EXPECT_EQ(presenter.shown()[0].text.rfind("Script Syntax Error : 9000: Script timed out at line ", 0), 0u)
         << presenter.shown()[0].text;
 }
+
+TEST(ScriptHandOff, AHostObjectFailingOutsideTheLanguageIsReportedAndTheNextHandOffWorks)
+{
+    class Thrower final : public script::ScriptObject {
+    public:
+        Variant CallMethod(std::string_view, std::vector<Variant>&) override
+        {
+            throw std::runtime_error("disk on fire");
+        }
+    };
+    Definitions definitions({"Sub AddLink(r, u, n)\r\n    CreateObject(\"Test.Thrower\").Go\r\nEnd Sub\r\n",
+        "Sub AddLink(r, u, n)\r\nEnd Sub\r\n"});
+    RecordingPresenter presenter;
+    ScriptHandOff handOff;
+    handOff.Host().RegisterObjectFactory("Test.Thrower", [] { return std::make_shared<Thrower>(); });
+    std::vector<Variant> args = Texts({"", "u", "n"});
+    EXPECT_FALSE(handOff.RunManagerScript(definitions.Store(), 0, "AddLink", args));
+    EXPECT_TRUE(handOff.RunManagerScript(definitions.Store(), 1, "AddLink", args));
+    ASSERT_EQ(presenter.shown().size(), 1u);
+    EXPECT_EQ(presenter.shown()[0].text,
+        "Script Syntax Error : 51: Internal error: disk on fire at line 0 column 0");
+}
