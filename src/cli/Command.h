@@ -36,6 +36,8 @@ extern const Command FetchCommand;
 extern const Command ConvertCommand;
 extern const Command AddUrlCommand;
 extern const Command AddUrlListCommand;
+extern const Command HandOffCommand;
+extern const Command ScriptCommand;
 
 // Prints "vortalux COMMAND: message" and the usage line on the error stream; returns ExitUsage.
 int UsageError(CommandContext& context, const Command& command, std::string_view message);

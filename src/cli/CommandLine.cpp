@@ -10,8 +10,8 @@ namespace vortalux::cli {
 
 namespace {
 
-constexpr std::array g_commands = {&AddUrlCommand, &AddUrlListCommand, &VersionCommand, &RulesCommand,
-    &ManagersCommand, &PatternCommand, &FetchCommand, &ConvertCommand};
+constexpr std::array g_commands = {&AddUrlCommand, &AddUrlListCommand, &HandOffCommand, &ConvertCommand,
+    &FetchCommand, &RulesCommand, &ManagersCommand, &PatternCommand, &ScriptCommand, &VersionCommand};
 
 const Command* FindCommand(std::string_view name)
 {

@@ -1,16 +1,15 @@
 #include "DefaultHandOff.h"
 
-#include "PrintingHandOff.h"
-
-#include <iostream>
+#include "HttpRequestObject.h"
+#include "ScriptHandOff.h"
 
 namespace vortalux {
 
 std::unique_ptr<HandOff> CreateDefaultHandOff()
 {
-    // Definition scripts cannot run in this build yet: the links go to standard output, where
-    // a caller can take them.
-    return std::make_unique<PrintingHandOff>(std::cout);
+    auto handOff = std::make_unique<ScriptHandOff>();
+    RegisterHttpRequestObjects(handOff->Host());
+    return handOff;
 }
 
 } // namespace vortalux

@@ -1,0 +1,148 @@
+// Speed of the VBScript interpreter: a loop-heavy script beside the same work in Lua 5.4
+// (run as a subprocess in the same benchmark run), and a typical hand-off (Reset, AddCode of a
+// definition script, Run "AddList" with 100 links).
+#include "ScriptArray.h"
+#include "ScriptHost.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+using namespace vortalux::script;
+
+namespace {
+
+const char* const kLoopScript = R"(Dim i, total, s, parts(999)
+total = 0
+For i = 1 To 1000000
+    total = total + (i Mod 7) * 3
+    s = "item" & i
+    parts(i Mod 1000) = s
+Next
+If total <> 8999991 Then Err.Raise 5
+)";
+
+const char* const kLoopLua = R"(local total = 0
+local s
+local parts = {}
+for i = 1, 1000000 do
+    total = total + (i % 7) * 3
+    s = "item" .. i
+    parts[i % 1000] = s
+end
+assert(total == 8999991)
+)";
+
+// A definition script of the usual shape and size: helpers, AddLink and AddList.
+const char* const kDefinitionScript = R"(Option Explicit
+Const ManagerTitle = "Example Manager"
+Const FieldSeparator = "|"
+Dim gSent, gLastReferer
+
+Function CleanField(text)
+    Dim result
+    result = Replace(text, vbCr, " ")
+    result = Replace(result, vbLf, " ")
+    result = Replace(result, FieldSeparator, "%7C")
+    CleanField = Trim(result)
+End Function
+
+Function FileNameOf(url)
+    Dim position
+    position = InStrRev(url, "/")
+    If position > 0 Then
+        FileNameOf = Mid(url, position + 1)
+    Else
+        FileNameOf = url
+    End If
+    If Len(FileNameOf) = 0 Then FileNameOf = url
+End Function
+
+Function BuildLine(referer, url, name)
+    If Len(name) = 0 Then name = FileNameOf(url)
+    BuildLine = CleanField(url) & FieldSeparator & CleanField(name) & FieldSeparator & CleanField(referer)
+End Function
+
+Sub AddLink(referer, url, name)
+    Dim line
+    line = BuildLine(referer, url, name)
+    gSent = gSent + 1
+    gLastReferer = referer
+End Sub
+
+Sub AddList(referer, list)
+    Dim i, count, lines(), text
+    If Not IsArray(list) Then Exit Sub
+    count = (UBound(list) + 1) \ 2
+    If count = 0 Then Exit Sub
+    ReDim lines(count - 1)
+    For i = 0 To count - 1
+        lines(i) = BuildLine(referer, list(2 * i), list(2 * i + 1))
+    Next
+    text = Join(lines, vbCrLf)
+    Select Case True
+        Case Len(text) = 0
+            Err.Raise 5
+        Case count > 1000
+            text = Left(text, 65535)
+        Case Else
+            gSent = gSent + count
+    End Select
+    gLastReferer = referer
+End Sub
+
+gSent = 0
+)";
+
+void LoopScript(benchmark::State& state)
+{
+    for (auto _ : state) {
+        ScriptHost host;
+        if (!host.AddCode(kLoopScript))
+            state.SkipWithError(host.Error().Description.c_str());
+    }
+}
+BENCHMARK(LoopScript)->Unit(benchmark::kMillisecond);
+
+void LoopLua(benchmark::State& state)
+{
+    const std::filesystem::path script = std::filesystem::temp_directory_path() / "vortalux-bench-loop.lua";
+    std::ofstream(script) << kLoopLua;
+    const std::string command = "lua5.4 " + script.string() + " >/dev/null 2>&1";
+    for (auto _ : state) {
+        if (std::system(command.c_str()) != 0) {
+            state.SkipWithError("lua5.4 is not installed (scripts/install-deps)");
+            break;
+        }
+    }
+    std::filesystem::remove(script);
+}
+BENCHMARK(LoopLua)->Unit(benchmark::kMillisecond);
+
+void HandOff(benchmark::State& state)
+{
+    std::vector<Variant> list;
+    for (int i = 0; i < 100; ++i) {
+        list.push_back(
+            Variant::FromString("http://images.example.com/gallery/" + std::to_string(i) + ".jpg"));
+        list.push_back(Variant::FromString(std::to_string(i) + ".jpg"));
+    }
+    const Variant links = Variant::FromArray(ScriptArray::FromElements(list));
+    ScriptHost host;
+    for (auto _ : state) {
+        host.Reset();
+        std::vector<Variant> args = {Variant::FromString("http://forum.example.com/thread/1"), links};
+        if (!host.AddCode(kDefinitionScript) || !host.Run("AddList", args))
+            state.SkipWithError(host.Error().Description.c_str());
+    }
+}
+BENCHMARK(HandOff)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,38 @@
+// Feeds arbitrary bytes to the VBScript host: lexer, parser and a short bounded run of the
+// global statements and of a procedure named Main, with no host objects.
+#include "MessageBox.h"
+#include "ScriptHost.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+class SilentPresenter final : public vortalux::MessagePresenter {
+public:
+    vortalux::MessageAnswer Present(const vortalux::MessageRequest& request) override
+    {
+        return vortalux::DefaultAnswer(request);
+    }
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static SilentPresenter presenter;
+    static const bool installed = (vortalux::SetMessagePresenter(&presenter), true);
+    (void)installed;
+
+    vortalux::script::ScriptHost host;
+    host.SetTimeLimit(std::chrono::milliseconds(20));
+    host.SetMaxCallDepth(40);
+    const std::string_view code(reinterpret_cast<const char*>(data), size);
+    if (host.AddCode(code)) {
+        std::vector<vortalux::script::Variant> args;
+        host.Run("Main", args);
+    }
+    return 0;
+}

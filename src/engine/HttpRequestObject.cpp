@@ -1,0 +1,327 @@
+#include "HttpRequestObject.h"
+
+#include "AsciiText.h"
+#include "Coercion.h"
+#include "HostArguments.h"
+#include "ScriptError.h"
+#include "ScriptHost.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace vortalux {
+
+using script::Variant;
+
+namespace {
+
+constexpr std::string_view kSource = "WinHttp.WinHttpRequest";
+
+// WinHTTP's own failures, as the COM objects report them: HRESULT_FROM_WIN32(code).
+enum WinHttpError : uint32_t {
+    kTimeout = 12002,
+    kInvalidUrl = 12005,
+    kUnrecognizedScheme = 12006,
+    kNameNotResolved = 12007,
+    kIncorrectHandleState = 12019,
+    kCannotConnect = 12029,
+    kConnectionError = 12030,
+    kInvalidServerResponse = 12152,
+    kRedirectFailed = 12156,
+    kSecureFailure = 12175,
+};
+
+std::string_view DescriptionOf(WinHttpError error)
+{
+    switch (error) {
+    case kTimeout:
+        return "The operation timed out";
+    case kInvalidUrl:
+        return "The URL is invalid";
+    case kUnrecognizedScheme:
+        return "The URL does not use a recognized protocol";
+    case kNameNotResolved:
+        return "The server name or address could not be resolved";
+    case kIncorrectHandleState:
+        return "The requested operation cannot be carried out because the handle supplied is not in "
+               "the correct state";
+    case kCannotConnect:
+        return "A connection with the server could not be established";
+    case kConnectionError:
+        return "The connection with the server was terminated abnormally";
+    case kInvalidServerResponse:
+        return "The server returned an invalid or unrecognized response";
+    case kRedirectFailed:
+        return "The redirection failed";
+    case kSecureFailure:
+        return "A security error occurred";
+    }
+    return "Unknown error";
+}
+
+[[noreturn]] void RaiseWinHttp(WinHttpError error)
+{
+    throw script::ScriptError(
+        static_cast<int32_t>(0x80070000u | error), std::string(DescriptionOf(error)), std::string(kSource));
+}
+
+// E_PENDING: the response is read before a request was sent.
+[[noreturn]] void RaiseNotYetAvailable()
+{
+    throw script::ScriptError(static_cast<int32_t>(0x8000000Au),
+        "The data necessary to complete this operation is not yet available", std::string(kSource));
+}
+
+WinHttpError ErrorOf(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::ProxyConnectionRefusedError:
+        return kCannotConnect;
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::ProxyNotFoundError:
+        return kNameNotResolved;
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::OperationCanceledError:
+    case QNetworkReply::ProxyTimeoutError:
+        return kTimeout;
+    case QNetworkReply::RemoteHostClosedError:
+    case QNetworkReply::ProxyConnectionClosedError:
+        return kConnectionError;
+    case QNetworkReply::SslHandshakeFailedError:
+        return kSecureFailure;
+    case QNetworkReply::ProtocolUnknownError:
+        return kUnrecognizedScheme;
+    case QNetworkReply::TooManyRedirectsError:
+    case QNetworkReply::InsecureRedirectError:
+        return kRedirectFailed;
+    default:
+        return kInvalidServerResponse;
+    }
+}
+
+// Errors Qt derives from an HTTP status (content, protocol and server errors, 201 and up): the
+// response itself arrived. Lower numbers are network and proxy failures.
+bool IsStatusError(QNetworkReply::NetworkError error) { return error >= QNetworkReply::ContentAccessDenied; }
+
+} // namespace
+
+HttpRequestObject::HttpRequestObject(std::string typeName)
+    : m_typeName(std::move(typeName))
+{
+}
+
+void HttpRequestObject::Open(std::vector<Variant>& args)
+{
+    script::RequireArgumentCount(args, 2, 5);
+    m_method = script::ToString(args[0]);
+    m_url = script::ToString(args[1]);
+    if (m_method.empty())
+        script::Raise(script::errc::InvalidProcedureCall);
+    m_requestHeaders.clear();
+    m_status = 0;
+    m_statusText.clear();
+    m_responseText.clear();
+    m_responseHeaders.clear();
+    m_state = State::Opened;
+}
+
+void HttpRequestObject::Send(const std::string& body)
+{
+    if (m_state != State::Opened)
+        RaiseWinHttp(kIncorrectHandleState);
+    const QUrl url = QUrl::fromEncoded(QByteArray::fromStdString(m_url), QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty())
+        RaiseWinHttp(kInvalidUrl);
+    if (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))
+        RaiseWinHttp(kUnrecognizedScheme);
+    if (QCoreApplication::instance() == nullptr)
+        throw script::ScriptError(51, "HTTP requests need a running application", std::string(kSource));
+
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(20);
+    request.setTransferTimeout(static_cast<int>(m_timeout.count()));
+    bool hasContentType = false;
+    for (const auto& [name, value] : m_requestHeaders) {
+        request.setRawHeader(QByteArray::fromStdString(name), QByteArray::fromStdString(value));
+        hasContentType = hasContentType || EqualsNoCase(name, "Content-Type");
+    }
+    if (!body.empty() && !hasContentType)
+        request.setRawHeader("Content-Type", "text/plain; charset=UTF-8");
+
+    QNetworkAccessManager manager;
+    QNetworkReply* reply = manager.sendCustomRequest(
+        request, QByteArray::fromStdString(m_method), QByteArray::fromStdString(body));
+    if (m_ignoreCertificateErrors)
+        QObject::connect(reply, &QNetworkReply::sslErrors, reply, [reply] { reply->ignoreSslErrors(); });
+    std::string received;
+    bool cut = false;
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [&] {
+        const QByteArray chunk = reply->readAll();
+        const size_t room = kMaxResponseBytes - received.size();
+        received.append(chunk.constData(), std::min(room, static_cast<size_t>(chunk.size())));
+        if (static_cast<size_t>(chunk.size()) > room && !cut) {
+            cut = true;
+            reply->abort();
+        }
+    });
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (!reply->isFinished())
+        loop.exec();
+    if (!cut && reply->isOpen()) {
+        const QByteArray rest = reply->readAll();
+        received.append(rest.constData(),
+            std::min(kMaxResponseBytes - received.size(), static_cast<size_t>(rest.size())));
+    }
+
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const QNetworkReply::NetworkError error = reply->error();
+    if (!cut && (!status.isValid() || (error != QNetworkReply::NoError && !IsStatusError(error)))) {
+        const WinHttpError failure = ErrorOf(error);
+        delete reply;
+        m_state = State::Unsent;
+        RaiseWinHttp(failure);
+    }
+    m_status = status.toInt();
+    m_statusText = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray().toStdString();
+    for (const auto& [name, value] : reply->rawHeaderPairs())
+        m_responseHeaders.emplace_back(name.toStdString(), value.toStdString());
+    m_responseText = std::move(received);
+    m_state = State::Done;
+    delete reply;
+}
+
+void HttpRequestObject::RequireResponse() const
+{
+    if (m_state != State::Done)
+        RaiseNotYetAvailable();
+}
+
+std::string HttpRequestObject::ResponseHeader(std::string_view name) const
+{
+    std::string value;
+    for (const auto& [header, text] : m_responseHeaders) {
+        if (EqualsNoCase(header, name))
+            value += (value.empty() ? "" : ", ") + text;
+    }
+    return value;
+}
+
+Variant HttpRequestObject::GetProperty(std::string_view name, std::vector<Variant>& args)
+{
+    if (EqualsNoCase(name, "status")) {
+        RequireResponse();
+        return Variant::FromLong(m_status);
+    }
+    if (EqualsNoCase(name, "statusText")) {
+        RequireResponse();
+        return Variant::FromString(m_statusText);
+    }
+    if (EqualsNoCase(name, "responseText")) {
+        RequireResponse();
+        return Variant::FromString(m_responseText);
+    }
+    if (EqualsNoCase(name, "readyState"))
+        return Variant::FromLong(static_cast<int32_t>(m_state));
+    if (EqualsNoCase(name, "Option")) {
+        script::RequireArgumentCount(args, 1, 1);
+        return Variant::FromLong(script::ToLong(args[0]) == 4 && m_ignoreCertificateErrors ? 13056 : 0);
+    }
+    return CallMethod(name, args);
+}
+
+void HttpRequestObject::SetProperty(std::string_view name, std::vector<Variant>& args, const Variant& value)
+{
+    // WinHttpRequest.Option(WinHttpRequestOption_SslErrorIgnoreFlags) = flags
+    if (EqualsNoCase(name, "Option")) {
+        script::RequireArgumentCount(args, 1, 1);
+        if (script::ToLong(args[0]) == 4)
+            m_ignoreCertificateErrors = script::ToLong(value) != 0;
+        return;
+    }
+    script::Raise(script::errc::NoSuchMember);
+}
+
+Variant HttpRequestObject::CallMethod(std::string_view name, std::vector<Variant>& args)
+{
+    if (EqualsNoCase(name, "open")) {
+        Open(args);
+        return {};
+    }
+    if (EqualsNoCase(name, "setRequestHeader")) {
+        script::RequireArgumentCount(args, 2, 2);
+        if (m_state != State::Opened)
+            RaiseWinHttp(kIncorrectHandleState);
+        m_requestHeaders.emplace_back(script::ToString(args[0]), script::ToString(args[1]));
+        return {};
+    }
+    if (EqualsNoCase(name, "send")) {
+        script::RequireArgumentCount(args, 0, 1);
+        Send(args.empty() || args[0].IsEmpty() ? std::string() : script::ToString(args[0]));
+        return {};
+    }
+    if (EqualsNoCase(name, "abort")) {
+        script::RequireArgumentCount(args, 0, 0);
+        return {};
+    }
+    if (EqualsNoCase(name, "waitForResponse")) {
+        script::RequireArgumentCount(args, 0, 1);
+        return Variant::FromBool(true);
+    }
+    if (EqualsNoCase(name, "getResponseHeader")) {
+        script::RequireArgumentCount(args, 1, 1);
+        RequireResponse();
+        return Variant::FromString(ResponseHeader(script::ToString(args[0])));
+    }
+    if (EqualsNoCase(name, "getAllResponseHeaders")) {
+        script::RequireArgumentCount(args, 0, 0);
+        RequireResponse();
+        std::string all;
+        for (const auto& [header, text] : m_responseHeaders)
+            all += header + ": " + text + "\r\n";
+        return Variant::FromString(all);
+    }
+    if (EqualsNoCase(name, "setTimeouts")) {
+        script::RequireArgumentCount(args, 4, 4);
+        int32_t longest = 0;
+        for (const Variant& value : args)
+            longest = std::max(longest, script::ToLong(value));
+        if (longest < 0)
+            script::Raise(script::errc::InvalidProcedureCall);
+        // Zero means "no limit" in WinHTTP; the script's own time limit still applies.
+        m_timeout = std::chrono::milliseconds(longest);
+        return {};
+    }
+    if (EqualsNoCase(name, "setOption")) {
+        // ServerXMLHTTP: SXH_OPTION_IGNORE_SERVER_SSL_CERT_ERROR_FLAGS
+        script::RequireArgumentCount(args, 2, 2);
+        if (script::ToLong(args[0]) == 2)
+            m_ignoreCertificateErrors = script::ToLong(args[1]) != 0;
+        return {};
+    }
+    if (EqualsNoCase(name, "Option"))
+        return GetProperty(name, args);
+    script::Raise(script::errc::NoSuchMember);
+}
+
+void RegisterHttpRequestObjects(script::ScriptHost& host)
+{
+    host.RegisterObjectFactory(
+        "MSXML2.XMLHTTP", [] { return std::make_shared<HttpRequestObject>("IXMLHTTPRequest"); });
+    host.RegisterObjectFactory(
+        "MSXML2.ServerXMLHTTP", [] { return std::make_shared<HttpRequestObject>("IServerXMLHTTPRequest2"); });
+    host.RegisterObjectFactory(
+        "WinHttp.WinHttpRequest.5.1", [] { return std::make_shared<HttpRequestObject>("IWinHttpRequest"); });
+}
+
+} // namespace vortalux

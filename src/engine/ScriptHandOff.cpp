@@ -1,0 +1,81 @@
+#include "ScriptHandOff.h"
+
+#include "HostObjects.h"
+#include "MessageBox.h"
+#include "ScriptArray.h"
+
+#include <exception>
+#include <new>
+
+namespace vortalux {
+
+using script::Variant;
+
+ScriptHandOff::ScriptHandOff()
+{
+    script::RegisterHostObjects(m_host);
+    m_host.SetTimeLimit(kTimeLimit);
+}
+
+void ScriptHandOff::AddLink(const ManagerStore& store, int position, const std::string& referer,
+    const std::string& url, const std::string& name)
+{
+    std::vector<Variant> args
+        = {Variant::FromString(referer), Variant::FromString(url), Variant::FromString(name)};
+    RunManagerScript(store, position, "AddLink", args);
+}
+
+void ScriptHandOff::AddList(const ManagerStore& store, int position, const std::string& referer,
+    const std::vector<std::string>& links)
+{
+    std::vector<Variant> elements;
+    elements.reserve(links.size());
+    for (const std::string& text : links)
+        elements.push_back(Variant::FromString(text));
+    std::vector<Variant> args = {Variant::FromString(referer),
+        Variant::FromArray(script::ScriptArray::FromElements(std::move(elements)))};
+    RunManagerScript(store, position, "AddList", args);
+}
+
+bool ScriptHandOff::RunManagerScript(
+    const ManagerStore& store, int position, std::string_view procedure, std::vector<Variant>& args)
+{
+    script::ScriptErrorInfo error;
+    bool handedOver = false;
+    try {
+        m_host.Reset();
+        const auto& definitions = store.Definitions();
+        if (position < 0 || static_cast<size_t>(position) >= definitions.size()) {
+            // Not the script's failure: the message carries the empty error.
+        } else if (!m_host.AddCode(definitions[static_cast<size_t>(position)].ScriptText)) {
+            error = m_host.Error();
+        } else if (!m_host.Run(procedure, args)) {
+            error = m_host.Error();
+        } else {
+            handedOver = true;
+        }
+    } catch (const std::bad_alloc&) {
+        error = {7, std::string(script::StandardErrorDescription(7)), {}, 0, 0};
+    } catch (const std::exception& failure) {
+        // A host object that failed outside the language's errors: still one message, and the
+        // caller goes on.
+        error = {51, std::string(script::StandardErrorDescription(51)) + ": " + failure.what(), {}, 0, 0};
+    }
+    if (!handedOver) {
+        MessageRequest request;
+        request.caption = "Vortalux";
+        request.text = ErrorText(error);
+        request.icon = MessageIcon::None;
+        request.buttons = MessageButtons::Ok;
+        ShowMessage(request);
+    }
+    return handedOver;
+}
+
+std::string ScriptHandOff::ErrorText(const script::ScriptErrorInfo& error)
+{
+    return "Script Syntax Error : " + std::to_string(error.Number) + ": " + error.Description + " at line "
+        + std::to_string(error.Line) + " column " + std::to_string(error.Column);
+}
+
+} // namespace vortalux

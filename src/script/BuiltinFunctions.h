@@ -1,0 +1,72 @@
+#pragma once
+
+#include "Variant.h"
+
+#include <vector>
+
+// The built-in functions, grouped by the file that implements them. Each takes the evaluated
+// arguments (a left-out one is Empty) after the host checked their number.
+namespace vortalux::script {
+
+class Interpreter;
+using Args = std::vector<Variant>;
+
+namespace builtins {
+
+// StringFunctions.cpp
+Variant Len(Interpreter&, Args& args);
+Variant Left(Interpreter&, Args& args);
+Variant Right(Interpreter&, Args& args);
+Variant Mid(Interpreter&, Args& args);
+Variant InStr(Interpreter&, Args& args);
+Variant InStrRev(Interpreter&, Args& args);
+Variant Replace(Interpreter&, Args& args);
+Variant Split(Interpreter&, Args& args);
+Variant Join(Interpreter&, Args& args);
+Variant LCase(Interpreter&, Args& args);
+Variant UCase(Interpreter&, Args& args);
+Variant Trim(Interpreter&, Args& args);
+Variant LTrim(Interpreter&, Args& args);
+Variant RTrim(Interpreter&, Args& args);
+Variant Space(Interpreter&, Args& args);
+Variant String(Interpreter&, Args& args);
+Variant StrComp(Interpreter&, Args& args);
+Variant StrReverse(Interpreter&, Args& args);
+Variant Chr(Interpreter&, Args& args);
+Variant Asc(Interpreter&, Args& args);
+Variant Escape(Interpreter&, Args& args);
+Variant Unescape(Interpreter&, Args& args);
+
+// NumericFunctions.cpp
+Variant CStr(Interpreter&, Args& args);
+Variant CInt(Interpreter&, Args& args);
+Variant CLng(Interpreter&, Args& args);
+Variant CDbl(Interpreter&, Args& args);
+Variant CBool(Interpreter&, Args& args);
+Variant Int(Interpreter&, Args& args);
+Variant Fix(Interpreter&, Args& args);
+Variant Abs(Interpreter&, Args& args);
+Variant Sgn(Interpreter&, Args& args);
+Variant Sqr(Interpreter&, Args& args);
+Variant Round(Interpreter&, Args& args);
+Variant Hex(Interpreter&, Args& args);
+Variant Oct(Interpreter&, Args& args);
+
+// Builtins.cpp
+Variant UBound(Interpreter&, Args& args);
+Variant LBound(Interpreter&, Args& args);
+Variant IsArray(Interpreter&, Args& args);
+Variant IsEmpty(Interpreter&, Args& args);
+Variant IsNull(Interpreter&, Args& args);
+Variant IsObject(Interpreter&, Args& args);
+Variant IsNumeric(Interpreter&, Args& args);
+Variant Array(Interpreter&, Args& args);
+Variant TypeName(Interpreter&, Args& args);
+Variant VarType(Interpreter&, Args& args);
+Variant Now(Interpreter&, Args& args);
+Variant Timer(Interpreter&, Args& args);
+Variant MsgBox(Interpreter&, Args& args);
+Variant CreateObject(Interpreter&, Args& args);
+
+} // namespace builtins
+} // namespace vortalux::script

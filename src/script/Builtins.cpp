@@ -1,0 +1,324 @@
+#include "Builtins.h"
+
+#include "BuiltinFunctions.h"
+#include "Coercion.h"
+#include "Interpreter.h"
+#include "ScriptArray.h"
+#include "ScriptError.h"
+#include "ScriptObject.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <ctime>
+#include <string>
+#include <unordered_map>
+
+namespace vortalux::script {
+
+namespace {
+
+constexpr int kAny = 1 << 30;
+
+// Sorted by name for the binary search in FindBuiltin.
+constexpr std::array kBuiltins = {
+    BuiltinFunction {"abs", 1, 1, builtins::Abs},
+    BuiltinFunction {"array", 0, kAny, builtins::Array},
+    BuiltinFunction {"asc", 1, 1, builtins::Asc},
+    BuiltinFunction {"cbool", 1, 1, builtins::CBool},
+    BuiltinFunction {"cdbl", 1, 1, builtins::CDbl},
+    BuiltinFunction {"chr", 1, 1, builtins::Chr},
+    BuiltinFunction {"cint", 1, 1, builtins::CInt},
+    BuiltinFunction {"clng", 1, 1, builtins::CLng},
+    BuiltinFunction {"createobject", 1, 2, builtins::CreateObject},
+    BuiltinFunction {"cstr", 1, 1, builtins::CStr},
+    BuiltinFunction {"escape", 1, 1, builtins::Escape},
+    BuiltinFunction {"fix", 1, 1, builtins::Fix},
+    BuiltinFunction {"hex", 1, 1, builtins::Hex},
+    BuiltinFunction {"instr", 2, 4, builtins::InStr},
+    BuiltinFunction {"instrrev", 2, 4, builtins::InStrRev},
+    BuiltinFunction {"int", 1, 1, builtins::Int},
+    BuiltinFunction {"isarray", 1, 1, builtins::IsArray},
+    BuiltinFunction {"isempty", 1, 1, builtins::IsEmpty},
+    BuiltinFunction {"isnull", 1, 1, builtins::IsNull},
+    BuiltinFunction {"isnumeric", 1, 1, builtins::IsNumeric},
+    BuiltinFunction {"isobject", 1, 1, builtins::IsObject},
+    BuiltinFunction {"join", 1, 2, builtins::Join},
+    BuiltinFunction {"lbound", 1, 2, builtins::LBound},
+    BuiltinFunction {"lcase", 1, 1, builtins::LCase},
+    BuiltinFunction {"left", 2, 2, builtins::Left},
+    BuiltinFunction {"len", 1, 1, builtins::Len},
+    BuiltinFunction {"ltrim", 1, 1, builtins::LTrim},
+    BuiltinFunction {"mid", 2, 3, builtins::Mid},
+    BuiltinFunction {"msgbox", 1, 5, builtins::MsgBox},
+    BuiltinFunction {"now", 0, 0, builtins::Now},
+    BuiltinFunction {"oct", 1, 1, builtins::Oct},
+    BuiltinFunction {"replace", 3, 6, builtins::Replace},
+    BuiltinFunction {"right", 2, 2, builtins::Right},
+    BuiltinFunction {"round", 1, 2, builtins::Round},
+    BuiltinFunction {"rtrim", 1, 1, builtins::RTrim},
+    BuiltinFunction {"sgn", 1, 1, builtins::Sgn},
+    BuiltinFunction {"space", 1, 1, builtins::Space},
+    BuiltinFunction {"split", 1, 4, builtins::Split},
+    BuiltinFunction {"sqr", 1, 1, builtins::Sqr},
+    BuiltinFunction {"strcomp", 2, 3, builtins::StrComp},
+    BuiltinFunction {"string", 2, 2, builtins::String},
+    BuiltinFunction {"strreverse", 1, 1, builtins::StrReverse},
+    BuiltinFunction {"timer", 0, 0, builtins::Timer},
+    BuiltinFunction {"trim", 1, 1, builtins::Trim},
+    BuiltinFunction {"typename", 1, 1, builtins::TypeName},
+    BuiltinFunction {"ubound", 1, 2, builtins::UBound},
+    BuiltinFunction {"ucase", 1, 1, builtins::UCase},
+    BuiltinFunction {"unescape", 1, 1, builtins::Unescape},
+    BuiltinFunction {"vartype", 1, 1, builtins::VarType},
+};
+
+static_assert(std::is_sorted(kBuiltins.begin(), kBuiltins.end(),
+    [](const BuiltinFunction& a, const BuiltinFunction& b) { return a.name < b.name; }));
+
+const std::unordered_map<std::string, Variant>& Constants()
+{
+    static const std::unordered_map<std::string, Variant> constants = [] {
+        std::unordered_map<std::string, Variant> table;
+        const auto text = [&](const char* name, std::string value) {
+            table.emplace(name, Variant::FromString(std::move(value)));
+        };
+        const auto integer = [&](const char* name, int value) {
+            table.emplace(name, Variant::FromInteger(static_cast<int16_t>(value)));
+        };
+        text("vbcrlf", "\r\n");
+        text("vbnewline", "\r\n");
+        text("vbcr", "\r");
+        text("vblf", "\n");
+        text("vbtab", "\t");
+        text("vbformfeed", "\f");
+        text("vbverticaltab", "\v");
+        text("vbnullstring", "");
+        text("vbnullchar", std::string(1, '\0'));
+        integer("vbtrue", -1);
+        integer("vbfalse", 0);
+        integer("vbusedefault", -2);
+        integer("vbbinarycompare", 0);
+        integer("vbtextcompare", 1);
+        integer("vbokonly", 0);
+        integer("vbokcancel", 1);
+        integer("vbabortretryignore", 2);
+        integer("vbyesnocancel", 3);
+        integer("vbyesno", 4);
+        integer("vbretrycancel", 5);
+        integer("vbcritical", 16);
+        integer("vbquestion", 32);
+        integer("vbexclamation", 48);
+        integer("vbinformation", 64);
+        integer("vbdefaultbutton1", 0);
+        integer("vbdefaultbutton2", 256);
+        integer("vbdefaultbutton3", 512);
+        integer("vbdefaultbutton4", 768);
+        integer("vbapplicationmodal", 0);
+        integer("vbsystemmodal", 4096);
+        integer("vbok", 1);
+        integer("vbcancel", 2);
+        integer("vbabort", 3);
+        integer("vbretry", 4);
+        integer("vbignore", 5);
+        integer("vbyes", 6);
+        integer("vbno", 7);
+        integer("vbempty", 0);
+        integer("vbnull", 1);
+        integer("vbinteger", 2);
+        integer("vblong", 3);
+        integer("vbsingle", 4);
+        integer("vbdouble", 5);
+        integer("vbcurrency", 6);
+        integer("vbdate", 7);
+        integer("vbstring", 8);
+        integer("vbobject", 9);
+        integer("vberror", 10);
+        integer("vbboolean", 11);
+        integer("vbvariant", 12);
+        integer("vbdataobject", 13);
+        integer("vbbyte", 17);
+        integer("vbarray", 8192);
+        table.emplace("vbobjecterror", Variant::FromLong(-2147221504));
+        return table;
+    }();
+    return constants;
+}
+
+const ScriptArray& ArrayArgument(const Variant& value)
+{
+    if (!value.IsArray())
+        Raise(errc::TypeMismatch);
+    return *value.AsArray();
+}
+
+Variant Bound(Args& args, bool upper)
+{
+    const ScriptArray& array = ArrayArgument(args[0]);
+    const int32_t dimension = args.size() > 1 && !args[1].IsEmpty() ? ToLong(args[1]) : 1;
+    if (array.DimensionCount() == 0 || dimension < 1
+        || static_cast<size_t>(dimension) > array.DimensionCount())
+        Raise(errc::SubscriptOutOfRange);
+    return Variant::FromLong(upper ? array.UpperBound(static_cast<size_t>(dimension - 1)) : 0);
+}
+
+MessageButtons ButtonsOf(int32_t style)
+{
+    switch (style & 7) {
+    case 1:
+        return MessageButtons::OkCancel;
+    case 2:
+        return MessageButtons::AbortRetryIgnore;
+    case 3:
+        return MessageButtons::YesNoCancel;
+    case 4:
+        return MessageButtons::YesNo;
+    case 5:
+        return MessageButtons::RetryCancel;
+    default:
+        return MessageButtons::Ok;
+    }
+}
+
+MessageIcon IconOf(int32_t style)
+{
+    switch (style & 0x70) {
+    case 16:
+        return MessageIcon::Critical;
+    case 32:
+        return MessageIcon::Question;
+    case 48:
+        return MessageIcon::Exclamation;
+    case 64:
+        return MessageIcon::Information;
+    default:
+        return MessageIcon::None;
+    }
+}
+
+} // namespace
+
+int FindBuiltin(std::string_view key)
+{
+    const auto it = std::lower_bound(kBuiltins.begin(), kBuiltins.end(), key,
+        [](const BuiltinFunction& entry, std::string_view k) { return entry.name < k; });
+    if (it != kBuiltins.end() && it->name == key)
+        return static_cast<int>(it - kBuiltins.begin());
+    return -1;
+}
+
+const BuiltinFunction& BuiltinAt(int index) { return kBuiltins[static_cast<size_t>(index)]; }
+
+const Variant* FindBuiltinConstant(std::string_view key)
+{
+    const auto& constants = Constants();
+    const auto it = constants.find(std::string(key));
+    return it == constants.end() ? nullptr : &it->second;
+}
+
+namespace builtins {
+
+Variant UBound(Interpreter&, Args& args) { return Bound(args, true); }
+
+Variant LBound(Interpreter&, Args& args) { return Bound(args, false); }
+
+Variant IsArray(Interpreter&, Args& args) { return Variant::FromBool(args[0].IsArray()); }
+
+Variant IsEmpty(Interpreter&, Args& args) { return Variant::FromBool(args[0].IsEmpty()); }
+
+Variant IsNull(Interpreter&, Args& args) { return Variant::FromBool(args[0].IsNull()); }
+
+Variant IsObject(Interpreter&, Args& args) { return Variant::FromBool(args[0].IsObject()); }
+
+Variant IsNumeric(Interpreter&, Args& args)
+{
+    const Variant& value = args[0];
+    switch (value.Type()) {
+    case VarType::Empty:
+    case VarType::Boolean:
+    case VarType::Integer:
+    case VarType::Long:
+    case VarType::Double:
+        return Variant::FromBool(true);
+    case VarType::String:
+        return Variant::FromBool(ParseNumber(value.AsString()).has_value());
+    default:
+        return Variant::FromBool(false);
+    }
+}
+
+Variant Array(Interpreter&, Args& args)
+{
+    return Variant::FromArray(ScriptArray::FromElements(std::move(args)));
+}
+
+Variant TypeName(Interpreter&, Args& args)
+{
+    const Variant& value = args[0];
+    switch (value.Type()) {
+    case VarType::Empty:
+        return Variant::FromString("Empty");
+    case VarType::Null:
+        return Variant::FromString("Null");
+    case VarType::Integer:
+        return Variant::FromString("Integer");
+    case VarType::Long:
+        return Variant::FromString("Long");
+    case VarType::Double:
+        return Variant::FromString("Double");
+    case VarType::Date:
+        return Variant::FromString("Date");
+    case VarType::String:
+        return Variant::FromString("String");
+    case VarType::Boolean:
+        return Variant::FromString("Boolean");
+    case VarType::Object:
+        return Variant::FromString(value.AsObject() ? value.AsObject()->TypeName() : "Nothing");
+    case VarType::Array:
+        return Variant::FromString("Variant()");
+    default:
+        return Variant::FromString("Unknown");
+    }
+}
+
+Variant VarType(Interpreter&, Args& args)
+{
+    const script::VarType type = args[0].Type();
+    const int32_t code = type == script::VarType::Array ? 8204 : static_cast<int32_t>(type);
+    return Variant::FromInteger(static_cast<int16_t>(code));
+}
+
+Variant Now(Interpreter&, Args&) { return Variant::FromDate(NowAsOleDate()); }
+
+Variant Timer(Interpreter&, Args&)
+{
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    std::tm local {};
+    localtime_r(&seconds, &local);
+    const auto sinceEpoch
+        = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
+    const double fraction = static_cast<double>(sinceEpoch % 1000) / 1000.0;
+    return Variant::FromDouble(local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + fraction);
+}
+
+Variant MsgBox(Interpreter& interpreter, Args& args)
+{
+    MessageRequest request;
+    request.text = ToString(args[0]);
+    const int32_t style = args.size() > 1 && !args[1].IsEmpty() ? ToLong(args[1]) : 0;
+    request.buttons = ButtonsOf(style);
+    request.icon = IconOf(style);
+    request.defaultButton = (style >> 8) & 3;
+    // The Script Control's own caption for boxes a script shows.
+    request.caption = args.size() > 2 && !args[2].IsEmpty() ? ToString(args[2]) : "VBScript";
+    return Variant::FromInteger(static_cast<int16_t>(interpreter.ShowMessageBox(request)));
+}
+
+Variant CreateObject(Interpreter& interpreter, Args& args)
+{
+    return Variant::FromObject(interpreter.CreateObject(ToString(args[0])));
+}
+
+} // namespace builtins
+} // namespace vortalux::script

@@ -1,0 +1,347 @@
+#include "Coercion.h"
+
+#include "AsciiText.h"
+#include "ScriptArray.h"
+#include "ScriptError.h"
+#include "ScriptObject.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <vector>
+
+namespace vortalux::script {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+std::optional<double> ParseRadix(std::string_view digits, int radix)
+{
+    if (digits.empty() || digits.size() > (radix == 16 ? 8u : 11u))
+        return std::nullopt;
+    uint64_t value = 0;
+    for (const char c : digits) {
+        int digit = -1;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        if (digit < 0 || digit >= radix)
+            return std::nullopt;
+        value = value * static_cast<uint64_t>(radix) + static_cast<uint64_t>(digit);
+    }
+    if (value > 0xFFFFFFFFu)
+        return std::nullopt;
+    // Hex text is a 16-bit or 32-bit two's complement pattern, as in a literal.
+    if (value <= 0xFFFF)
+        return static_cast<double>(static_cast<int16_t>(static_cast<uint16_t>(value)));
+    return static_cast<double>(static_cast<int32_t>(static_cast<uint32_t>(value)));
+}
+
+} // namespace
+
+std::optional<double> ParseNumber(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    if (text.empty())
+        return std::nullopt;
+    if (text.size() >= 2 && text[0] == '&') {
+        const char kind = AsciiLower(text[1]);
+        if (kind == 'h')
+            return ParseRadix(text.substr(2), 16);
+        if (kind == 'o')
+            return ParseRadix(text.substr(2), 8);
+        return std::nullopt;
+    }
+    size_t i = 0;
+    if (text[i] == '+' || text[i] == '-')
+        ++i;
+    size_t digits = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        ++i;
+        ++digits;
+    }
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return std::nullopt;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+            ++i;
+        size_t expDigits = 0;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+            ++i;
+            ++expDigits;
+        }
+        if (expDigits == 0)
+            return std::nullopt;
+    }
+    if (i != text.size())
+        return std::nullopt;
+    std::string copy(text);
+    for (char& c : copy) {
+        if (c == 'd' || c == 'D')
+            c = 'E';
+    }
+    const double value = std::strtod(copy.c_str(), nullptr);
+    if (!std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+Variant DefaultValue(const Variant& value)
+{
+    if (!value.IsObject())
+        return value;
+    if (!value.AsObject())
+        Raise(errc::ObjectNotSet);
+    std::vector<Variant> noArgs;
+    Variant result = value.AsObject()->GetProperty("", noArgs);
+    if (result.IsObject())
+        Raise(errc::NoSuchMember);
+    return result;
+}
+
+double ToDouble(const Variant& value)
+{
+    switch (value.Type()) {
+    case VarType::Empty:
+        return 0.0;
+    case VarType::Null:
+        Raise(errc::InvalidUseOfNull);
+    case VarType::Boolean:
+        return value.AsBool() ? -1.0 : 0.0;
+    case VarType::Integer:
+        return value.AsInteger();
+    case VarType::Long:
+        return value.AsLong();
+    case VarType::Double:
+    case VarType::Date:
+        return value.AsDouble();
+    case VarType::String: {
+        const std::optional<double> parsed = ParseNumber(value.AsString());
+        if (!parsed)
+            Raise(errc::TypeMismatch);
+        return *parsed;
+    }
+    case VarType::Object:
+        return ToDouble(DefaultValue(value));
+    default:
+        Raise(errc::TypeMismatch);
+    }
+}
+
+double RoundHalfEven(double value)
+{
+    const double floor = std::floor(value);
+    const double diff = value - floor;
+    if (diff > 0.5)
+        return floor + 1.0;
+    if (diff < 0.5)
+        return floor;
+    return std::fmod(floor, 2.0) == 0.0 ? floor : floor + 1.0;
+}
+
+int32_t ToLong(const Variant& value)
+{
+    switch (value.Type()) {
+    case VarType::Integer:
+        return value.AsInteger();
+    case VarType::Long:
+        return value.AsLong();
+    case VarType::Boolean:
+        return value.AsBool() ? -1 : 0;
+    case VarType::Empty:
+        return 0;
+    default:
+        break;
+    }
+    const double rounded = RoundHalfEven(ToDouble(value));
+    if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0))
+        Raise(errc::Overflow);
+    return static_cast<int32_t>(rounded);
+}
+
+int16_t ToInteger(const Variant& value)
+{
+    const int32_t wide = ToLong(value);
+    if (wide < -32768 || wide > 32767)
+        Raise(errc::Overflow);
+    return static_cast<int16_t>(wide);
+}
+
+bool ToBool(const Variant& value)
+{
+    switch (value.Type()) {
+    case VarType::Boolean:
+        return value.AsBool();
+    case VarType::Empty:
+        return false;
+    case VarType::Null:
+        Raise(errc::InvalidUseOfNull);
+    case VarType::Integer:
+        return value.AsInteger() != 0;
+    case VarType::Long:
+        return value.AsLong() != 0;
+    case VarType::Double:
+    case VarType::Date:
+        return value.AsDouble() != 0.0;
+    case VarType::String: {
+        std::string_view text = value.AsString();
+        while (!text.empty() && IsBlank(text.front()))
+            text.remove_prefix(1);
+        while (!text.empty() && IsBlank(text.back()))
+            text.remove_suffix(1);
+        if (EqualsNoCase(text, "true"))
+            return true;
+        if (EqualsNoCase(text, "false"))
+            return false;
+        const std::optional<double> parsed = ParseNumber(text);
+        if (!parsed)
+            Raise(errc::TypeMismatch);
+        return *parsed != 0.0;
+    }
+    case VarType::Object:
+        return ToBool(DefaultValue(value));
+    default:
+        Raise(errc::TypeMismatch);
+    }
+}
+
+std::string FormatDouble(double value)
+{
+    if (value == 0.0)
+        return "0";
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.15G", value);
+    return buffer;
+}
+
+namespace {
+
+// Days since 1970-01-01 to a civil date (Howard Hinnant's algorithm).
+void CivilFromDays(int64_t z, int64_t& year, unsigned& month, unsigned& day)
+{
+    z += 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const auto doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t y = static_cast<int64_t>(yoe) + era * 400;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    day = doy - (153 * mp + 2) / 5 + 1;
+    month = mp < 10 ? mp + 3 : mp - 9;
+    year = y + (month <= 2 ? 1 : 0);
+}
+
+int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d)
+{
+    y -= m <= 2 ? 1 : 0;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const auto yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<int64_t>(doe) - 719468;
+}
+
+// 30 December 1899, day zero of OLE dates, counted from 1970-01-01.
+const int64_t kOleEpochDays = DaysFromCivil(1899, 12, 30);
+
+} // namespace
+
+std::string FormatDate(double oleDate)
+{
+    if (!std::isfinite(oleDate) || std::fabs(oleDate) > 3e6)
+        Raise(errc::Overflow);
+    // Negative OLE dates count whole days back but the time forward, from the same midnight.
+    const double wholeDays = std::trunc(oleDate);
+    const double fraction = std::fabs(oleDate - wholeDays);
+    auto seconds = static_cast<int64_t>(std::llround(fraction * 86400.0));
+    int64_t days = static_cast<int64_t>(wholeDays);
+    if (seconds >= 86400) {
+        seconds -= 86400;
+        days += oleDate < 0 ? -1 : 1;
+    }
+    std::string text;
+    char buffer[64];
+    if (days != 0 || seconds == 0) {
+        int64_t year = 0;
+        unsigned month = 0;
+        unsigned day = 0;
+        CivilFromDays(days + kOleEpochDays, year, month, day);
+        std::snprintf(buffer, sizeof buffer, "%u/%u/%lld", month, day, static_cast<long long>(year));
+        text = buffer;
+    }
+    if (seconds != 0) {
+        const auto hour = static_cast<int>(seconds / 3600);
+        const auto minute = static_cast<int>(seconds / 60 % 60);
+        const auto second = static_cast<int>(seconds % 60);
+        const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
+        std::snprintf(
+            buffer, sizeof buffer, "%d:%02d:%02d %s", hour12, minute, second, hour < 12 ? "AM" : "PM");
+        if (!text.empty())
+            text += ' ';
+        text += buffer;
+    }
+    return text;
+}
+
+double NowAsOleDate()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local {};
+    localtime_r(&now, &local);
+    const int64_t days = DaysFromCivil(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
+                             static_cast<unsigned>(local.tm_mday))
+        - kOleEpochDays;
+    const double seconds = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec;
+    return static_cast<double>(days) + seconds / 86400.0;
+}
+
+std::string ToString(const Variant& value)
+{
+    switch (value.Type()) {
+    case VarType::Empty:
+        return {};
+    case VarType::Null:
+        Raise(errc::InvalidUseOfNull);
+    case VarType::Boolean:
+        return value.AsBool() ? "True" : "False";
+    case VarType::Integer:
+        return std::to_string(value.AsInteger());
+    case VarType::Long:
+        return std::to_string(value.AsLong());
+    case VarType::Double:
+        return FormatDouble(value.AsDouble());
+    case VarType::Date:
+        return FormatDate(value.AsDouble());
+    case VarType::String:
+        return value.AsString();
+    case VarType::Object:
+        return ToString(DefaultValue(value));
+    default:
+        Raise(errc::TypeMismatch);
+    }
+}
+
+Variant CheckedDouble(double value)
+{
+    if (!std::isfinite(value))
+        Raise(errc::Overflow);
+    return Variant::FromDouble(value);
+}
+
+} // namespace vortalux::script

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "Variant.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vortalux::script {
+
+// VBScript's conversions between subtypes. Each raises the error VBScript raises: 94 for Null
+// where a value is needed, 13 for text that is not a number, 6 past a subtype's range.
+
+// Text as VBScript reads a number: blanks around, a sign, decimals with an exponent, or
+// "&H" hex and "&O" octal. Nothing when the text is not a number.
+std::optional<double> ParseNumber(std::string_view text);
+
+// An object's default property; any other value as it is.
+Variant DefaultValue(const Variant& value);
+
+double ToDouble(const Variant& value);
+// Rounded half to even, as VBScript rounds every conversion to a whole number.
+int32_t ToLong(const Variant& value);
+int16_t ToInteger(const Variant& value);
+bool ToBool(const Variant& value);
+std::string ToString(const Variant& value);
+
+// Half to even.
+double RoundHalfEven(double value);
+// 15 significant digits, exponent notation from 1E+15 up and below 1E-04 ("1E+20", "1.5E-05").
+std::string FormatDouble(double value);
+// An OLE date (days since 30 December 1899) as "M/D/YYYY h:mm:ss AM", date or time part alone
+// when the other is zero.
+std::string FormatDate(double oleDate);
+// The current local time as an OLE date.
+double NowAsOleDate();
+
+// A Double result as VBScript keeps it: infinity and NaN are an overflow.
+Variant CheckedDouble(double value);
+
+} // namespace vortalux::script

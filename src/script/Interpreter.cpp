@@ -1,0 +1,1061 @@
+#include "Interpreter.h"
+
+#include "AsciiText.h"
+#include "Builtins.h"
+#include "Coercion.h"
+#include "Operators.h"
+#include "ScriptArray.h"
+#include "ScriptObject.h"
+
+#include <algorithm>
+#include <iterator>
+#include <new>
+#include <pthread.h>
+
+namespace vortalux::script {
+
+struct Interpreter::Frame {
+    const Procedure* procedure = nullptr;
+    const Module* module = nullptr;
+    std::vector<Variant> storage;
+    // Slot i is storage[i], or the caller's variable for a ByRef parameter.
+    std::vector<Variant*> slots;
+    std::vector<ObjectRef> withObjects;
+    bool resumeNext = false;
+};
+
+namespace {
+
+constexpr size_t kStackReserve = size_t {2} << 20;
+constexpr size_t kStackBudget = size_t {4} << 20;
+
+// The lowest stack address scripts may use on this thread: what is left of the thread's
+// stack below the caller, less a reserve for the deepest single expression and the host.
+const char* ComputeStackLimit()
+{
+    const auto* here = static_cast<const char*>(__builtin_frame_address(0));
+    size_t budget = kStackBudget;
+    pthread_attr_t attributes;
+    if (pthread_getattr_np(pthread_self(), &attributes) == 0) {
+        void* address = nullptr;
+        size_t size = 0;
+        if (pthread_attr_getstack(&attributes, &address, &size) == 0 && address != nullptr) {
+            const auto* low = static_cast<const char*>(address);
+            const size_t reserve = std::min(kStackReserve, size / 4);
+            const size_t available = here > low ? static_cast<size_t>(here - low) : 0;
+            budget = available > reserve ? std::min(budget, available - reserve) : 0;
+        }
+        pthread_attr_destroy(&attributes);
+    }
+    return here - budget;
+}
+
+bool IsLiteral(const Expr& expr)
+{
+    if (expr.kind == ExprKind::Literal)
+        return true;
+    if (expr.kind == ExprKind::Unary) {
+        const auto& unary = static_cast<const UnaryExpr&>(expr);
+        return unary.op != UnaryOp::Not && unary.operand->kind == ExprKind::Literal;
+    }
+    if (expr.kind == ExprKind::Identifier)
+        return static_cast<const IdentifierExpr&>(expr).binding == BindingKind::Constant;
+    return false;
+}
+
+bool SameVariable(const IdentifierExpr& a, const IdentifierExpr& b)
+{
+    if (a.binding != b.binding)
+        return false;
+    if (a.binding == BindingKind::Local)
+        return a.slot == b.slot;
+    return a.binding == BindingKind::Free && a.key == b.key;
+}
+
+CompareOp CompareOpOf(BinaryOp op)
+{
+    switch (op) {
+    case BinaryOp::Equal:
+        return CompareOp::Equal;
+    case BinaryOp::NotEqual:
+        return CompareOp::NotEqual;
+    case BinaryOp::Less:
+        return CompareOp::Less;
+    case BinaryOp::Greater:
+        return CompareOp::Greater;
+    case BinaryOp::LessEqual:
+        return CompareOp::LessEqual;
+    default:
+        return CompareOp::GreaterEqual;
+    }
+}
+
+} // namespace
+
+// Marks the interpreter busy for one host call: the deadline, the native stack limit, and
+// the frame and line to restore afterwards.
+class Interpreter::RunScope {
+public:
+    explicit RunScope(Interpreter& interpreter)
+        : m_interpreter(interpreter)
+    {
+        m_interpreter.m_running = true;
+        m_interpreter.m_deadline = std::chrono::steady_clock::now() + m_interpreter.m_timeLimit;
+        m_interpreter.m_stackLimit = ComputeStackLimit();
+        m_interpreter.m_callDepth = 0;
+        m_interpreter.m_steps = 0;
+        m_interpreter.m_currentLine = 0;
+    }
+    ~RunScope()
+    {
+        m_interpreter.m_running = false;
+        m_interpreter.m_frame = nullptr;
+        m_interpreter.m_callDepth = 0;
+    }
+    RunScope(const RunScope&) = delete;
+    RunScope& operator=(const RunScope&) = delete;
+
+private:
+    Interpreter& m_interpreter;
+};
+
+Interpreter::Interpreter(
+    const ObjectFactoryMap& factories, std::chrono::milliseconds timeLimit, int maxCallDepth)
+    : m_factories(factories)
+    , m_timeLimit(timeLimit)
+    , m_maxCallDepth(maxCallDepth)
+    , m_err(std::make_shared<ErrObject>())
+{
+    AddGlobal("err", GlobalVariable {"Err", Variant::FromObject(m_err), true});
+}
+
+Interpreter::~Interpreter() = default;
+
+int Interpreter::AddGlobal(const std::string& key, GlobalVariable variable)
+{
+    const auto index = static_cast<int>(m_globals.size());
+    m_globals.push_back(std::move(variable));
+    m_globalIndex.emplace(key, index);
+    ++m_generation;
+    return index;
+}
+
+void Interpreter::AddObject(std::string_view name, ObjectRef object)
+{
+    const std::string key = AsciiLowerCopy(name);
+    if (const auto it = m_globalIndex.find(key); it != m_globalIndex.end()) {
+        m_globals[static_cast<size_t>(it->second)].value = Variant::FromObject(std::move(object));
+        return;
+    }
+    AddGlobal(key, GlobalVariable {std::string(name), Variant::FromObject(std::move(object)), true});
+}
+
+bool Interpreter::HasProcedure(std::string_view name) const
+{
+    return m_procedures.count(AsciiLowerCopy(name)) != 0;
+}
+
+void Interpreter::FailAt(const ScriptError& error, RuntimeFailure& failure) const
+{
+    failure.number = error.Number();
+    failure.description = error.Description();
+    failure.source = error.Source();
+    failure.line = m_currentLine;
+}
+
+bool Interpreter::Load(std::unique_ptr<Module> module, RuntimeFailure& failure)
+{
+    if (m_running) {
+        FailAt(ScriptError(17), failure);
+        return false;
+    }
+    Module& loaded = *module;
+    m_modules.push_back(std::move(module));
+    for (const std::unique_ptr<Procedure>& procedure : loaded.procedures)
+        m_procedures[AsciiLowerCopy(procedure->name)] = procedure.get();
+    ++m_generation;
+
+    RunScope scope(*this);
+    Frame frame;
+    frame.module = &loaded;
+    m_frame = &frame;
+    try {
+        DeclareGlobals(loaded);
+        ExecBlock(loaded.body);
+        return true;
+    } catch (const ScriptError& error) {
+        FailAt(error, failure);
+    } catch (const std::bad_alloc&) {
+        FailAt(ScriptError(errc::OutOfMemory), failure);
+    }
+    return false;
+}
+
+void Interpreter::DeclareGlobals(const Module& module)
+{
+    for (const GlobalDeclaration& declaration : module.globals) {
+        m_currentLine = declaration.line;
+        Variant initial = declaration.constant;
+        if (declaration.isArray) {
+            auto array = std::make_shared<ScriptArray>(declaration.upperBounds);
+            array->SetFixed(!declaration.upperBounds.empty());
+            initial = Variant::FromArray(std::move(array));
+        }
+        if (const auto it = m_globalIndex.find(declaration.key); it != m_globalIndex.end()) {
+            // Declared again by a later AddCode: the variable keeps its value.
+            GlobalVariable& existing = m_globals[static_cast<size_t>(it->second)];
+            if (!existing.isConst && !declaration.isConst && !declaration.isArray)
+                continue;
+            existing = GlobalVariable {declaration.name, std::move(initial), declaration.isConst};
+            continue;
+        }
+        AddGlobal(
+            declaration.key, GlobalVariable {declaration.name, std::move(initial), declaration.isConst});
+    }
+    m_currentLine = 0;
+}
+
+bool Interpreter::Run(
+    std::string_view name, std::vector<Variant>& args, Variant& result, RuntimeFailure& failure)
+{
+    if (m_running) {
+        FailAt(ScriptError(17), failure);
+        return false;
+    }
+    const auto it = m_procedures.find(AsciiLowerCopy(name));
+    if (it == m_procedures.end()) {
+        failure = RuntimeFailure {errc::SubNotDefined,
+            std::string(StandardErrorDescription(errc::SubNotDefined)), std::string(kRuntimeErrorSource), 0};
+        return false;
+    }
+    RunScope scope(*this);
+    try {
+        result = InvokeWithValues(*it->second, args);
+        return true;
+    } catch (const ScriptError& error) {
+        FailAt(error, failure);
+    } catch (const std::bad_alloc&) {
+        FailAt(ScriptError(errc::OutOfMemory), failure);
+    }
+    return false;
+}
+
+// ---- Limits ----
+
+void Interpreter::CountStep()
+{
+    if ((++m_steps & 0x3FF) == 0)
+        CheckClock();
+}
+
+void Interpreter::CheckClock()
+{
+    if (std::chrono::steady_clock::now() > m_deadline)
+        throw ScriptError(errc::TimedOut);
+}
+
+void Interpreter::CheckNativeStack() const
+{
+    const auto* here = static_cast<const char*>(__builtin_frame_address(0));
+    if (here < m_stackLimit)
+        Raise(errc::OutOfStackSpace);
+}
+
+// ---- Services ----
+
+ObjectRef Interpreter::CreateObject(std::string_view progId)
+{
+    const auto it = m_factories.find(AsciiLowerCopy(progId));
+    if (it == m_factories.end() || !it->second)
+        Raise(errc::CannotCreateObject);
+    ObjectRef object = it->second();
+    if (!object)
+        Raise(errc::CannotCreateObject);
+    return object;
+}
+
+MessageAnswer Interpreter::ShowMessageBox(const MessageRequest& request)
+{
+    // Time the user spends reading a box is not the script's running time.
+    const auto shownAt = std::chrono::steady_clock::now();
+    const MessageAnswer answer = ShowMessage(request);
+    m_deadline += std::chrono::steady_clock::now() - shownAt;
+    return answer;
+}
+
+// ---- Names ----
+
+bool Interpreter::IsExplicit() const { return m_frame->module != nullptr && m_frame->module->optionExplicit; }
+
+void Interpreter::Resolve(const IdentifierExpr& id)
+{
+    if (id.cacheGeneration == m_generation)
+        return;
+    id.cacheGeneration = m_generation;
+    id.cacheProcedure = nullptr;
+    id.cacheIndex = -1;
+    if (const auto global = m_globalIndex.find(id.key); global != m_globalIndex.end()) {
+        id.cacheKind = FreeKind::Global;
+        id.cacheIndex = global->second;
+    } else if (const auto procedure = m_procedures.find(id.key); procedure != m_procedures.end()) {
+        id.cacheKind = FreeKind::Procedure;
+        id.cacheProcedure = procedure->second;
+    } else if (const int builtin = FindBuiltin(id.key); builtin >= 0) {
+        id.cacheKind = FreeKind::Builtin;
+        id.cacheIndex = builtin;
+    } else if (FindBuiltinConstant(id.key) != nullptr) {
+        id.cacheKind = FreeKind::BuiltinConstant;
+    } else if (id.slot >= 0) {
+        id.cacheKind = FreeKind::ImplicitLocal;
+    } else {
+        id.cacheKind = FreeKind::Unresolved;
+    }
+}
+
+Variant* Interpreter::Variable(const IdentifierExpr& id, bool declare)
+{
+    switch (id.binding) {
+    case BindingKind::Local:
+        return m_frame->slots[static_cast<size_t>(id.slot)];
+    case BindingKind::Constant:
+        return nullptr;
+    case BindingKind::Free:
+        break;
+    }
+    Resolve(id);
+    switch (id.cacheKind) {
+    case FreeKind::Global: {
+        GlobalVariable& global = m_globals[static_cast<size_t>(id.cacheIndex)];
+        return global.isConst ? nullptr : &global.value;
+    }
+    case FreeKind::ImplicitLocal:
+        if (IsExplicit() && !declare)
+            Raise(errc::VariableUndefined);
+        return m_frame->slots[static_cast<size_t>(id.slot)];
+    case FreeKind::Unresolved: {
+        if (IsExplicit() && !declare)
+            Raise(errc::VariableUndefined);
+        const int index = AddGlobal(id.key, GlobalVariable {id.name, Variant(), false});
+        return &m_globals[static_cast<size_t>(index)].value;
+    }
+    default:
+        return nullptr;
+    }
+}
+
+Variant& Interpreter::AssignableVariable(const IdentifierExpr& id, bool declare)
+{
+    Variant* variable = Variable(id, declare);
+    if (variable == nullptr)
+        Raise(errc::IllegalAssignment);
+    return *variable;
+}
+
+// ---- Values ----
+
+Variant Interpreter::SetValue(Variant value)
+{
+    if (!value.IsObject())
+        Raise(errc::ObjectRequired);
+    return value;
+}
+
+Variant Interpreter::LetValue(Variant value)
+{
+    if (value.IsObject())
+        return DefaultValue(value);
+    if (value.IsArray() && value.AsArray()->IsFixed()) {
+        // A copy of a fixed array is an ordinary dynamic array.
+        auto copy = std::make_shared<ScriptArray>(*value.AsArray());
+        copy->SetFixed(false);
+        return Variant::FromArray(std::move(copy));
+    }
+    return value;
+}
+
+void Interpreter::AssignTo(Variant& target, Variant value, bool isSet)
+{
+    target = isSet ? SetValue(std::move(value)) : LetValue(std::move(value));
+}
+
+ScriptArray& Interpreter::MutableArray(Variant& arrayVariable)
+{
+    ArrayRef& array = arrayVariable.AsArray();
+    if (array.use_count() > 1) {
+        const bool fixed = array->IsFixed();
+        array = std::make_shared<ScriptArray>(*array);
+        array->SetFixed(fixed);
+    }
+    return *array;
+}
+
+// ---- Statements ----
+
+Interpreter::Flow Interpreter::ExecBlock(const Block& block)
+{
+    CheckNativeStack();
+    for (const StmtPtr& statement : block) {
+        m_currentLine = statement->line;
+        CountStep();
+        Flow flow = Flow::Normal;
+        if (!m_frame->resumeNext) {
+            flow = Exec(*statement);
+        } else {
+            try {
+                flow = Exec(*statement);
+            } catch (const ScriptError& error) {
+                if (error.IsFatal() || !m_frame->resumeNext)
+                    throw;
+                m_err->Set(error);
+                continue;
+            }
+        }
+        if (flow != Flow::Normal)
+            return flow;
+    }
+    return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::Exec(const Stmt& statement)
+{
+    switch (statement.kind) {
+    case StmtKind::Call:
+        ExecCall(static_cast<const CallStmt&>(statement));
+        return Flow::Normal;
+    case StmtKind::Assign:
+        ExecAssign(static_cast<const AssignStmt&>(statement));
+        return Flow::Normal;
+    case StmtKind::ReDim:
+        ExecReDim(static_cast<const ReDimStmt&>(statement));
+        return Flow::Normal;
+    case StmtKind::Erase:
+        ExecErase(static_cast<const EraseStmt&>(statement));
+        return Flow::Normal;
+    case StmtKind::If:
+        return ExecIf(static_cast<const IfStmt&>(statement));
+    case StmtKind::For:
+        return ExecFor(static_cast<const ForStmt&>(statement));
+    case StmtKind::ForEach:
+        return ExecForEach(static_cast<const ForEachStmt&>(statement));
+    case StmtKind::Do:
+        return ExecDo(static_cast<const DoStmt&>(statement));
+    case StmtKind::Select:
+        return ExecSelect(static_cast<const SelectStmt&>(statement));
+    case StmtKind::With:
+        return ExecWith(static_cast<const WithStmt&>(statement));
+    case StmtKind::Exit:
+        switch (static_cast<const ExitStmt&>(statement).exitKind) {
+        case ExitKind::For:
+            return Flow::ExitFor;
+        case ExitKind::Do:
+            return Flow::ExitDo;
+        default:
+            return Flow::ExitProcedure;
+        }
+    case StmtKind::OnError:
+        m_frame->resumeNext = static_cast<const OnErrorStmt&>(statement).resumeNext;
+        m_err->Clear();
+        return Flow::Normal;
+    }
+    return Flow::Normal;
+}
+
+void Interpreter::ExecCall(const CallStmt& statement)
+{
+    if (statement.callee->kind == ExprKind::Member) {
+        const auto& member = static_cast<const MemberExpr&>(*statement.callee);
+        ObjectRef object = EvalObject(member.object.get());
+        std::vector<Variant> args = EvalArguments(statement.args);
+        object->CallMethod(member.name, args);
+        return;
+    }
+    const auto& id = static_cast<const IdentifierExpr&>(*statement.callee);
+    if (id.binding == BindingKind::Free) {
+        Resolve(id);
+        switch (id.cacheKind) {
+        case FreeKind::Procedure:
+            Invoke(*id.cacheProcedure, statement.args);
+            return;
+        case FreeKind::Builtin:
+            CallBuiltin(id.cacheIndex, statement.args);
+            return;
+        case FreeKind::Unresolved:
+        case FreeKind::ImplicitLocal:
+            Raise(IsExplicit() ? errc::VariableUndefined : errc::TypeMismatch);
+        default:
+            break;
+        }
+    }
+    // A variable called as a statement: only an object's default method can answer.
+    const Variant* variable = Variable(id);
+    if (variable != nullptr && variable->IsObject()) {
+        if (!variable->AsObject())
+            Raise(errc::ObjectNotSet);
+        ObjectRef object = variable->AsObject();
+        std::vector<Variant> args = EvalArguments(statement.args);
+        object->CallMethod("", args);
+        return;
+    }
+    Raise(errc::TypeMismatch);
+}
+
+void Interpreter::ExecAssign(const AssignStmt& statement)
+{
+    const Expr& target = *statement.target;
+    switch (target.kind) {
+    case ExprKind::Identifier: {
+        const auto& id = static_cast<const IdentifierExpr&>(target);
+        if (!statement.isSet && AppendInPlace(id, *statement.value))
+            return;
+        Variant value = Eval(*statement.value);
+        AssignTo(AssignableVariable(id), std::move(value), statement.isSet);
+        return;
+    }
+    case ExprKind::Member: {
+        const auto& member = static_cast<const MemberExpr&>(target);
+        ObjectRef object = EvalObject(member.object.get());
+        Variant value = Eval(*statement.value);
+        std::vector<Variant> noArgs;
+        object->SetProperty(member.name, noArgs, statement.isSet ? SetValue(std::move(value)) : value);
+        return;
+    }
+    case ExprKind::Call: {
+        const auto& call = static_cast<const CallExpr&>(target);
+        if (call.target->kind == ExprKind::Member) {
+            const auto& member = static_cast<const MemberExpr&>(*call.target);
+            ObjectRef object = EvalObject(member.object.get());
+            std::vector<Variant> args = EvalArguments(call.args);
+            Variant value = Eval(*statement.value);
+            object->SetProperty(member.name, args, statement.isSet ? SetValue(std::move(value)) : value);
+            return;
+        }
+        if (call.target->kind == ExprKind::Identifier) {
+            const auto& id = static_cast<const IdentifierExpr&>(*call.target);
+            Variant& variable = AssignableVariable(id);
+            if (variable.IsObject()) {
+                if (!variable.AsObject())
+                    Raise(errc::ObjectNotSet);
+                ObjectRef object = variable.AsObject();
+                std::vector<Variant> args = EvalArguments(call.args);
+                Variant value = Eval(*statement.value);
+                object->SetProperty("", args, statement.isSet ? SetValue(std::move(value)) : value);
+                return;
+            }
+            if (!variable.IsArray())
+                Raise(errc::TypeMismatch);
+            // Evaluate the value first: it may resize the array.
+            Variant value = Eval(*statement.value);
+            value = statement.isSet ? SetValue(std::move(value)) : LetValue(std::move(value));
+            Element(AssignableVariable(id), call.args) = std::move(value);
+            return;
+        }
+        Raise(errc::IllegalAssignment);
+    }
+    default:
+        Raise(errc::IllegalAssignment);
+    }
+}
+
+bool Interpreter::AppendInPlace(const IdentifierExpr& target, const Expr& value)
+{
+    // s = s & a & b appends a and b to the variable's own text instead of copying it.
+    const Expr* left = &value;
+    const BinaryExpr* spine[16];
+    size_t count = 0;
+    while (left->kind == ExprKind::Binary && count < std::size(spine)) {
+        const auto& binary = static_cast<const BinaryExpr&>(*left);
+        if (binary.op != BinaryOp::Concat)
+            return false;
+        spine[count++] = &binary;
+        left = binary.left.get();
+    }
+    if (count == 0 || left->kind != ExprKind::Identifier
+        || !SameVariable(static_cast<const IdentifierExpr&>(*left), target))
+        return false;
+    Variant* variable = Variable(target);
+    if (variable == nullptr || !variable->IsString())
+        return false;
+    for (size_t i = count; i-- > 0;) {
+        const Variant right = Eval(*spine[i]->right);
+        // The right operand may have changed the variable (a function with side effects).
+        variable = &AssignableVariable(target);
+        if (!variable->IsString())
+            *variable = ops::Concat(LetValue(*variable), Variant::FromString(""));
+        ops::AppendText(variable->AsString(), right);
+    }
+    return true;
+}
+
+bool Interpreter::EvalCondition(const Expr& condition)
+{
+    const Variant value = Eval(condition);
+    if (value.IsBool())
+        return value.AsBool();
+    if (value.IsNull())
+        return false;
+    return ToBool(value);
+}
+
+Interpreter::Flow Interpreter::ExecIf(const IfStmt& statement)
+{
+    for (const IfStmt::Branch& branch : statement.branches) {
+        bool taken = false;
+        if (!m_frame->resumeNext) {
+            taken = EvalCondition(*branch.condition);
+        } else {
+            // As VBScript does, a condition that fails under Resume Next enters its block.
+            try {
+                taken = EvalCondition(*branch.condition);
+            } catch (const ScriptError& error) {
+                if (error.IsFatal())
+                    throw;
+                m_err->Set(error);
+                taken = true;
+            }
+        }
+        if (taken)
+            return ExecBlock(branch.body);
+    }
+    return ExecBlock(statement.elseBody);
+}
+
+Interpreter::Flow Interpreter::ExecFor(const ForStmt& statement)
+{
+    Variant from = Eval(*statement.from);
+    const Variant to = Eval(*statement.to);
+    const Variant step = statement.step ? Eval(*statement.step) : Variant::FromInteger(1);
+    if (from.IsNull() || to.IsNull() || step.IsNull())
+        Raise(errc::InvalidUseOfNull);
+    if (!from.IsNumber())
+        from = CheckedDouble(ToDouble(from));
+    const double end = ToDouble(to);
+    const double increment = ToDouble(step);
+    Variant& counter = AssignableVariable(*statement.variable);
+    counter = std::move(from);
+    while (true) {
+        const double current = ToDouble(counter);
+        if (increment >= 0 ? current > end : current < end)
+            return Flow::Normal;
+        const Flow flow = ExecBlock(statement.body);
+        if (flow == Flow::ExitFor)
+            return Flow::Normal;
+        if (flow != Flow::Normal)
+            return flow;
+        CountStep();
+        m_currentLine = statement.line;
+        counter = ops::Add(counter, step);
+    }
+}
+
+Interpreter::Flow Interpreter::ExecForEach(const ForEachStmt& statement)
+{
+    const Variant collection = Eval(*statement.collection);
+    std::vector<Variant> items;
+    ArrayRef snapshot;
+    if (collection.IsArray()) {
+        // Iterates the array as it was: the body may change the variable that held it.
+        snapshot = collection.AsArray();
+    } else if (collection.IsObject() && collection.AsObject()) {
+        if (!collection.AsObject()->Enumerate(items))
+            Raise(errc::NotACollection);
+    } else if (collection.IsObject()) {
+        Raise(errc::ObjectNotSet);
+    } else {
+        Raise(errc::NotACollection);
+    }
+    const size_t count = snapshot ? snapshot->Size() : items.size();
+    for (size_t i = 0; i < count; ++i) {
+        Variant& variable = AssignableVariable(*statement.variable);
+        variable = snapshot ? snapshot->Elements()[i] : items[i];
+        const Flow flow = ExecBlock(statement.body);
+        if (flow == Flow::ExitFor)
+            return Flow::Normal;
+        if (flow != Flow::Normal)
+            return flow;
+        m_currentLine = statement.line;
+    }
+    return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::ExecDo(const DoStmt& statement)
+{
+    while (true) {
+        if (statement.conditionKind == LoopCondition::WhileBefore && !EvalCondition(*statement.condition))
+            return Flow::Normal;
+        if (statement.conditionKind == LoopCondition::UntilBefore && EvalCondition(*statement.condition))
+            return Flow::Normal;
+        const Flow flow = ExecBlock(statement.body);
+        if (flow == Flow::ExitDo)
+            return Flow::Normal;
+        if (flow != Flow::Normal)
+            return flow;
+        CountStep();
+        m_currentLine = statement.line;
+        if (statement.conditionKind == LoopCondition::WhileAfter && !EvalCondition(*statement.condition))
+            return Flow::Normal;
+        if (statement.conditionKind == LoopCondition::UntilAfter && EvalCondition(*statement.condition))
+            return Flow::Normal;
+    }
+}
+
+Interpreter::Flow Interpreter::ExecSelect(const SelectStmt& statement)
+{
+    const Variant test = Eval(*statement.test);
+    const bool testLiteral = IsLiteral(*statement.test);
+    for (const SelectStmt::Case& branch : statement.cases) {
+        for (const ExprPtr& valueExpr : branch.values) {
+            const Variant value = Eval(*valueExpr);
+            if (test.IsNull() || value.IsNull())
+                continue;
+            if (ops::CompareValues(test, testLiteral, value, IsLiteral(*valueExpr)) == 0)
+                return ExecBlock(branch.body);
+        }
+    }
+    return ExecBlock(statement.elseBody);
+}
+
+Interpreter::Flow Interpreter::ExecWith(const WithStmt& statement)
+{
+    ObjectRef object = EvalObject(statement.object.get());
+    struct WithGuard {
+        std::vector<ObjectRef>& stack;
+        ~WithGuard() { stack.pop_back(); }
+    };
+    m_frame->withObjects.push_back(std::move(object));
+    WithGuard guard {m_frame->withObjects};
+    return ExecBlock(statement.body);
+}
+
+void Interpreter::ExecReDim(const ReDimStmt& statement)
+{
+    for (const ReDimStmt::Item& item : statement.items) {
+        std::vector<int32_t> bounds;
+        for (const ExprPtr& bound : item.bounds)
+            bounds.push_back(ToLong(Eval(*bound)));
+        Variant& variable = AssignableVariable(*item.target, true);
+        if (variable.IsArray() && variable.AsArray()->IsFixed())
+            Raise(errc::ArrayFixed);
+        if (statement.preserve && variable.IsArray()) {
+            MutableArray(variable).Redimension(bounds, true);
+        } else {
+            variable = Variant::FromArray(std::make_shared<ScriptArray>(bounds));
+        }
+    }
+}
+
+void Interpreter::ExecErase(const EraseStmt& statement)
+{
+    Variant& variable = AssignableVariable(*statement.target);
+    if (!variable.IsArray())
+        Raise(errc::TypeMismatch);
+    if (variable.AsArray()->IsFixed())
+        MutableArray(variable).Clear();
+    else
+        variable = Variant::FromArray(std::make_shared<ScriptArray>());
+}
+
+// ---- Expressions ----
+
+Variant Interpreter::Eval(const Expr& expr)
+{
+    switch (expr.kind) {
+    case ExprKind::Literal:
+        return static_cast<const LiteralExpr&>(expr).value;
+    case ExprKind::Identifier:
+        return EvalIdentifier(static_cast<const IdentifierExpr&>(expr));
+    case ExprKind::Member:
+        return EvalMember(static_cast<const MemberExpr&>(expr));
+    case ExprKind::Call:
+        return EvalCall(static_cast<const CallExpr&>(expr));
+    case ExprKind::Unary: {
+        const auto& unary = static_cast<const UnaryExpr&>(expr);
+        Variant operand = Eval(*unary.operand);
+        switch (unary.op) {
+        case UnaryOp::Negate:
+            return ops::Negate(operand);
+        case UnaryOp::Not:
+            return ops::Not(operand);
+        case UnaryOp::Plus:
+            return operand;
+        }
+        return operand;
+    }
+    case ExprKind::Binary:
+        return EvalBinary(static_cast<const BinaryExpr&>(expr));
+    case ExprKind::Paren:
+        return Eval(*static_cast<const ParenExpr&>(expr).inner);
+    }
+    return {};
+}
+
+Variant Interpreter::EvalBinary(const BinaryExpr& binary)
+{
+    const Variant left = Eval(*binary.left);
+    const Variant right = Eval(*binary.right);
+    switch (binary.op) {
+    case BinaryOp::Imp:
+        return ops::Imp(left, right);
+    case BinaryOp::Eqv:
+        return ops::Eqv(left, right);
+    case BinaryOp::Xor:
+        return ops::Xor(left, right);
+    case BinaryOp::Or:
+        return ops::Or(left, right);
+    case BinaryOp::And:
+        return ops::And(left, right);
+    case BinaryOp::Is:
+        return Variant::FromBool(ops::Is(left, right));
+    case BinaryOp::Concat:
+        return ops::Concat(left, right);
+    case BinaryOp::Add:
+        return ops::Add(left, right);
+    case BinaryOp::Subtract:
+        return ops::Subtract(left, right);
+    case BinaryOp::Modulo:
+        return ops::Modulo(left, right);
+    case BinaryOp::IntegerDivide:
+        return ops::IntegerDivide(left, right);
+    case BinaryOp::Multiply:
+        return ops::Multiply(left, right);
+    case BinaryOp::Divide:
+        return ops::Divide(left, right);
+    case BinaryOp::Power:
+        return ops::Power(left, right);
+    default:
+        return ops::Compare(
+            CompareOpOf(binary.op), left, IsLiteral(*binary.left), right, IsLiteral(*binary.right));
+    }
+}
+
+Variant Interpreter::EvalIdentifier(const IdentifierExpr& id)
+{
+    switch (id.binding) {
+    case BindingKind::Local:
+        return *m_frame->slots[static_cast<size_t>(id.slot)];
+    case BindingKind::Constant:
+        return id.constant;
+    case BindingKind::Free:
+        break;
+    }
+    Resolve(id);
+    switch (id.cacheKind) {
+    case FreeKind::Global:
+        return m_globals[static_cast<size_t>(id.cacheIndex)].value;
+    case FreeKind::Procedure:
+        return Invoke(*id.cacheProcedure, {});
+    case FreeKind::Builtin:
+        return CallBuiltin(id.cacheIndex, {});
+    case FreeKind::BuiltinConstant:
+        return *FindBuiltinConstant(id.key);
+    default:
+        return *Variable(id);
+    }
+}
+
+Variant& Interpreter::Element(Variant& arrayVariable, std::span<const ExprPtr> args)
+{
+    int32_t indices[64];
+    if (args.size() > 64 || args.empty())
+        Raise(errc::SubscriptOutOfRange);
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (!args[i])
+            Raise(errc::SubscriptOutOfRange);
+        indices[i] = ToLong(Eval(*args[i]));
+    }
+    // The indices may have replaced the array (a function with side effects): look again.
+    if (!arrayVariable.IsArray())
+        Raise(errc::TypeMismatch);
+    Variant* element = MutableArray(arrayVariable).At(indices, args.size());
+    if (element == nullptr)
+        Raise(errc::SubscriptOutOfRange);
+    return *element;
+}
+
+Variant Interpreter::IndexValue(const Variant& container, std::span<const ExprPtr> args)
+{
+    if (container.IsArray()) {
+        int32_t indices[64];
+        if (args.size() > 64 || args.empty())
+            Raise(errc::SubscriptOutOfRange);
+        const ArrayRef array = container.AsArray();
+        for (size_t i = 0; i < args.size(); ++i) {
+            if (!args[i])
+                Raise(errc::SubscriptOutOfRange);
+            indices[i] = ToLong(Eval(*args[i]));
+        }
+        const Variant* element = array->At(indices, args.size());
+        if (element == nullptr)
+            Raise(errc::SubscriptOutOfRange);
+        return *element;
+    }
+    if (container.IsObject()) {
+        if (!container.AsObject())
+            Raise(errc::ObjectNotSet);
+        ObjectRef object = container.AsObject();
+        std::vector<Variant> values = EvalArguments(args);
+        return object->GetProperty("", values);
+    }
+    if (args.empty())
+        return container;
+    Raise(errc::TypeMismatch);
+}
+
+Variant Interpreter::EvalCall(const CallExpr& call)
+{
+    if (call.target->kind == ExprKind::Member) {
+        const auto& member = static_cast<const MemberExpr&>(*call.target);
+        ObjectRef object = EvalObject(member.object.get());
+        std::vector<Variant> args = EvalArguments(call.args);
+        return object->GetProperty(member.name, args);
+    }
+    if (call.target->kind != ExprKind::Identifier)
+        return IndexValue(Eval(*call.target), call.args);
+
+    const auto& id = static_cast<const IdentifierExpr&>(*call.target);
+    if (id.binding == BindingKind::Free) {
+        Resolve(id);
+        switch (id.cacheKind) {
+        case FreeKind::Procedure:
+            return Invoke(*id.cacheProcedure, call.args);
+        case FreeKind::Builtin:
+            return CallBuiltin(id.cacheIndex, call.args);
+        case FreeKind::Unresolved:
+            Raise(IsExplicit() ? errc::VariableUndefined : errc::TypeMismatch);
+        case FreeKind::ImplicitLocal:
+            // An undeclared name called with arguments: no such function.
+            Raise(IsExplicit() ? errc::VariableUndefined : errc::TypeMismatch);
+        default:
+            break;
+        }
+    }
+    if (id.binding == BindingKind::Constant)
+        return IndexValue(id.constant, call.args);
+    const Variant* variable = Variable(id);
+    if (variable == nullptr)
+        return IndexValue(EvalIdentifier(id), call.args);
+    if (variable->IsArray()) {
+        // Index in place: no copy of the array.
+        const ArrayRef array = variable->AsArray();
+        return IndexValue(Variant::FromArray(array), call.args);
+    }
+    return IndexValue(*variable, call.args);
+}
+
+Variant Interpreter::EvalMember(const MemberExpr& member)
+{
+    ObjectRef object = EvalObject(member.object.get());
+    std::vector<Variant> noArgs;
+    return object->GetProperty(member.name, noArgs);
+}
+
+ObjectRef Interpreter::EvalObject(const Expr* objectExpr)
+{
+    if (objectExpr == nullptr) {
+        if (m_frame->withObjects.empty())
+            Raise(errc::ObjectRequired);
+        return m_frame->withObjects.back();
+    }
+    const Variant value = Eval(*objectExpr);
+    if (!value.IsObject())
+        Raise(errc::ObjectRequired);
+    if (!value.AsObject())
+        Raise(errc::ObjectNotSet);
+    return value.AsObject();
+}
+
+std::vector<Variant> Interpreter::EvalArguments(std::span<const ExprPtr> args)
+{
+    std::vector<Variant> values;
+    values.reserve(args.size());
+    for (const ExprPtr& arg : args)
+        values.push_back(arg ? Eval(*arg) : Variant());
+    return values;
+}
+
+// ---- Calls ----
+
+Variant Interpreter::CallBuiltin(int index, std::span<const ExprPtr> args)
+{
+    const BuiltinFunction& builtin = BuiltinAt(index);
+    if (static_cast<int>(args.size()) < builtin.minArgs || static_cast<int>(args.size()) > builtin.maxArgs)
+        Raise(errc::WrongArgumentCount);
+    std::vector<Variant> values = EvalArguments(args);
+    return builtin.function(*this, values);
+}
+
+Variant Interpreter::Invoke(const Procedure& procedure, std::span<const ExprPtr> args)
+{
+    if (args.size() != procedure.parameters.size())
+        Raise(errc::WrongArgumentCount);
+    Frame frame;
+    frame.storage.resize(static_cast<size_t>(procedure.slotCount));
+    frame.slots.resize(frame.storage.size());
+    for (size_t i = 0; i < frame.storage.size(); ++i)
+        frame.slots[i] = &frame.storage[i];
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (!args[i])
+            Raise(errc::ArgumentNotOptional);
+        const Expr& arg = *args[i];
+        const size_t slot = i + 1;
+        if (!procedure.parameters[i].byVal && arg.kind == ExprKind::Identifier) {
+            // ByRef: the parameter is the caller's variable itself.
+            if (Variant* variable = Variable(static_cast<const IdentifierExpr&>(arg)); variable != nullptr) {
+                frame.slots[slot] = variable;
+                continue;
+            }
+        }
+        frame.storage[slot] = Eval(arg);
+    }
+    return RunFrame(procedure, frame);
+}
+
+Variant Interpreter::InvokeWithValues(const Procedure& procedure, std::vector<Variant>& args)
+{
+    if (args.size() != procedure.parameters.size())
+        Raise(errc::WrongArgumentCount);
+    Frame frame;
+    frame.storage.resize(static_cast<size_t>(procedure.slotCount));
+    frame.slots.resize(frame.storage.size());
+    for (size_t i = 0; i < frame.storage.size(); ++i)
+        frame.slots[i] = &frame.storage[i];
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (procedure.parameters[i].byVal)
+            frame.storage[i + 1] = args[i];
+        else
+            frame.slots[i + 1] = &args[i];
+    }
+    return RunFrame(procedure, frame);
+}
+
+Variant Interpreter::RunFrame(const Procedure& procedure, Frame& frame)
+{
+    if (m_callDepth >= m_maxCallDepth)
+        Raise(errc::OutOfStackSpace);
+    CheckNativeStack();
+    frame.procedure = &procedure;
+    frame.module = procedure.module;
+    for (const Procedure::ArrayDeclaration& declaration : procedure.arrays) {
+        auto array = std::make_shared<ScriptArray>(declaration.upperBounds);
+        array->SetFixed(!declaration.upperBounds.empty());
+        frame.storage[static_cast<size_t>(declaration.slot)] = Variant::FromArray(std::move(array));
+    }
+    Frame* const caller = m_frame;
+    const int callerLine = m_currentLine;
+    m_frame = &frame;
+    ++m_callDepth;
+    struct Restore {
+        Interpreter& interpreter;
+        Frame* caller;
+        ~Restore()
+        {
+            interpreter.m_frame = caller;
+            --interpreter.m_callDepth;
+        }
+    } restore {*this, caller};
+    ExecBlock(procedure.body);
+    // Only a normal return restores the caller's line: an error keeps the line it happened on.
+    m_currentLine = callerLine;
+    return procedure.isFunction ? std::move(frame.storage[0]) : Variant();
+}
+
+} // namespace vortalux::script

@@ -1,0 +1,99 @@
+#include "ScriptHost.h"
+
+#include "AsciiText.h"
+#include "CompileError.h"
+#include "Lexer.h"
+#include "Parser.h"
+
+#include <new>
+
+namespace vortalux::script {
+
+ScriptHost::ScriptHost()
+    : m_interpreter(std::make_unique<Interpreter>(m_factories, m_timeLimit, m_maxCallDepth))
+{
+}
+
+ScriptHost::~ScriptHost() = default;
+
+void ScriptHost::Reset()
+{
+    m_interpreter = std::make_unique<Interpreter>(m_factories, m_timeLimit, m_maxCallDepth);
+    ClearError();
+}
+
+bool ScriptHost::AddCode(std::string_view code)
+{
+    ClearError();
+    std::unique_ptr<Module> module;
+    try {
+        Lexer lexer(code);
+        Parser parser(lexer.Tokenize());
+        module = parser.ParseModule();
+    } catch (const CompileError& error) {
+        m_error.Number = error.Number();
+        m_error.Description = std::string(StandardErrorDescription(error.Number()));
+        m_error.Source = std::string(kCompileErrorSource);
+        m_error.Line = error.Line();
+        m_error.Column = error.Column();
+        return false;
+    } catch (const std::bad_alloc&) {
+        m_error.Number = 7;
+        m_error.Description = std::string(StandardErrorDescription(7));
+        m_error.Source = std::string(kCompileErrorSource);
+        return false;
+    }
+    RuntimeFailure failure;
+    if (!m_interpreter->Load(std::move(module), failure)) {
+        SetRuntimeError(failure);
+        return false;
+    }
+    return true;
+}
+
+bool ScriptHost::Run(std::string_view procedureName, std::vector<Variant>& args, Variant* result)
+{
+    ClearError();
+    Variant value;
+    RuntimeFailure failure;
+    if (!m_interpreter->Run(procedureName, args, value, failure)) {
+        SetRuntimeError(failure);
+        return false;
+    }
+    if (result != nullptr)
+        *result = std::move(value);
+    return true;
+}
+
+void ScriptHost::SetRuntimeError(const RuntimeFailure& failure)
+{
+    m_error.Number = failure.number;
+    m_error.Description = failure.description;
+    m_error.Source = failure.source;
+    m_error.Line = failure.line;
+    m_error.Column = 0;
+}
+
+void ScriptHost::AddObject(std::string_view name, ObjectRef object)
+{
+    m_interpreter->AddObject(name, std::move(object));
+}
+
+void ScriptHost::RegisterObjectFactory(std::string_view progId, ObjectFactory factory)
+{
+    m_factories[AsciiLowerCopy(progId)] = std::move(factory);
+}
+
+void ScriptHost::SetTimeLimit(std::chrono::milliseconds limit)
+{
+    m_timeLimit = limit;
+    m_interpreter->SetLimits(m_timeLimit, m_maxCallDepth);
+}
+
+void ScriptHost::SetMaxCallDepth(int depth)
+{
+    m_maxCallDepth = depth;
+    m_interpreter->SetLimits(m_timeLimit, m_maxCallDepth);
+}
+
+} // namespace vortalux::script

@@ -1,0 +1,16 @@
+#include "HostObjects.h"
+
+#include "FileSystemObject.h"
+#include "ScriptHost.h"
+#include "ShellObject.h"
+
+namespace vortalux::script {
+
+void RegisterHostObjects(ScriptHost& host)
+{
+    host.RegisterObjectFactory("WScript.Shell", [] { return std::make_shared<ShellObject>(); });
+    host.RegisterObjectFactory(
+        "Scripting.FileSystemObject", [] { return std::make_shared<FileSystemObject>(); });
+}
+
+} // namespace vortalux::script

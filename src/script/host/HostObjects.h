@@ -1,0 +1,11 @@
+#pragma once
+
+namespace vortalux::script {
+
+class ScriptHost;
+
+// Registers the host objects that need nothing but the system: "WScript.Shell" and
+// "Scripting.FileSystemObject". The HTTP objects come from the engine's network library.
+void RegisterHostObjects(ScriptHost& host);
+
+} // namespace vortalux::script

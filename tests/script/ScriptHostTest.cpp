@@ -1,0 +1,197 @@
+// The host interface the script hand-off is built on: AddCode, Run with arguments by
+// reference, Reset, Error, host objects and the limits.
+#include "ScriptHost.h"
+#include "RecordingPresenter.h"
+#include "ScriptArray.h"
+#include "TestObject.h"
+
+#include <gtest/gtest.h>
+
+using namespace vortalux;
+using namespace vortalux::script;
+
+namespace {
+
+Variant Text(const char* text) { return Variant::FromString(text); }
+
+TEST(ScriptHost, RunPassesArgumentsByReference)
+{
+    ScriptHost host;
+    ASSERT_TRUE(host.AddCode("Sub AddList(referer, list)\n"
+                             "  referer = referer & \"|\" & (UBound(list) + 1)\n"
+                             "  list(1) = UCase(list(1))\n"
+                             "End Sub\n"));
+    std::vector<Variant> links
+        = {Text("http://a/1.jpg"), Text("1.jpg"), Text("http://a/2.jpg"), Text("2.jpg")};
+    std::vector<Variant> args = {Text("http://ref/"), Variant::FromArray(ScriptArray::FromElements(links))};
+    ASSERT_TRUE(host.Run("addlist", args)) << host.Error().Description;
+    EXPECT_EQ(args[0].AsString(), "http://ref/|4");
+    ASSERT_TRUE(args[1].IsArray());
+    EXPECT_EQ(args[1].AsArray()->Elements()[1].AsString(), "1.JPG");
+    // The caller's own copy of the list is not touched through the shared storage.
+    EXPECT_EQ(links[1].AsString(), "1.jpg");
+}
+
+TEST(ScriptHost, ByValParametersAndFunctionResults)
+{
+    ScriptHost host;
+    ASSERT_TRUE(host.AddCode("Function Twice(ByVal n)\n n = n * 2\n Twice = n\nEnd Function"));
+    std::vector<Variant> args = {Variant::FromInteger(21)};
+    Variant result;
+    ASSERT_TRUE(host.Run("Twice", args, &result));
+    EXPECT_EQ(result.AsInteger(), 42);
+    EXPECT_EQ(args[0].AsInteger(), 21);
+}
+
+TEST(ScriptHost, AddCodeRunsGlobalStatementsAndResetForgetsThem)
+{
+    ScriptHost host;
+    const char* script
+        = "Dim counter\ncounter = counter + 1\nFunction Count()\n Count = counter\nEnd Function\n";
+    ASSERT_TRUE(host.AddCode(script));
+    ASSERT_TRUE(host.AddCode("counter = counter + 10"));
+    std::vector<Variant> none;
+    Variant result;
+    ASSERT_TRUE(host.Run("Count", none, &result));
+    EXPECT_EQ(result.AsInteger(), 11);
+
+    host.Reset();
+    EXPECT_FALSE(host.Run("Count", none, &result));
+    EXPECT_EQ(host.Error().Number, 35);
+    ASSERT_TRUE(host.AddCode(script));
+    ASSERT_TRUE(host.Run("Count", none, &result));
+    EXPECT_EQ(result.AsInteger(), 1);
+}
+
+TEST(ScriptHost, MissingProcedureIsError35WithoutPlace)
+{
+    ScriptHost host;
+    ASSERT_TRUE(host.AddCode("Sub AddLink(r, u, n)\nEnd Sub"));
+    std::vector<Variant> args = {Text(""), Text("")};
+    EXPECT_FALSE(host.Run("AddList", args));
+    EXPECT_EQ(host.Error().Number, 35);
+    EXPECT_EQ(host.Error().Description, "Sub or Function not defined");
+    EXPECT_EQ(host.Error().Line, 0);
+    EXPECT_EQ(host.Error().Column, 0);
+    // The wrong number of arguments is its own error.
+    EXPECT_FALSE(host.Run("AddLink", args));
+    EXPECT_EQ(host.Error().Number, 450);
+}
+
+TEST(ScriptHost, CompileErrorKeepsNothingOfTheCode)
+{
+    ScriptHost host;
+    EXPECT_FALSE(host.AddCode("Sub A()\nEnd Sub\nx = (1 + \n"));
+    EXPECT_EQ(host.Error().Number, 1023);
+    EXPECT_EQ(host.Error().Source, "Microsoft VBScript compilation error");
+    EXPECT_EQ(host.Error().Line, 3);
+    EXPECT_EQ(host.Error().Column, 9);
+    std::vector<Variant> none;
+    EXPECT_FALSE(host.Run("A", none));
+    EXPECT_EQ(host.Error().Number, 35);
+}
+
+TEST(ScriptHost, RuntimeErrorInGlobalCodeKeepsProcedures)
+{
+    ScriptHost host;
+    EXPECT_FALSE(host.AddCode("Sub A()\nEnd Sub\n\nx = 1 / 0\n"));
+    EXPECT_EQ(host.Error().Number, 11);
+    EXPECT_EQ(host.Error().Description, "Division by zero");
+    EXPECT_EQ(host.Error().Source, "Microsoft VBScript runtime error");
+    EXPECT_EQ(host.Error().Line, 4);
+    EXPECT_EQ(host.Error().Column, 0);
+    std::vector<Variant> none;
+    EXPECT_TRUE(host.Run("A", none));
+    EXPECT_EQ(host.Error().Number, 0);
+}
+
+TEST(ScriptHost, ErrorLineIsWhereTheErrorHappened)
+{
+    ScriptHost host;
+    ASSERT_TRUE(host.AddCode("Sub Outer()\n  Inner\nEnd Sub\nSub Inner()\n  Err.Raise 5\nEnd Sub\n"));
+    std::vector<Variant> none;
+    EXPECT_FALSE(host.Run("Outer", none));
+    EXPECT_EQ(host.Error().Number, 5);
+    EXPECT_EQ(host.Error().Line, 5);
+}
+
+TEST(ScriptHost, TimeLimitStopsEndlessLoops)
+{
+    ScriptHost host;
+    host.SetTimeLimit(std::chrono::milliseconds(50));
+    ASSERT_TRUE(host.AddCode("Sub Spin()\n On Error Resume Next\n Do\n  x = x + 1\n Loop\nEnd Sub"));
+    std::vector<Variant> none;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(host.Run("Spin", none));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(host.Error().Number, 9000);
+    EXPECT_EQ(host.Error().Description, "Script timed out");
+    EXPECT_EQ(host.Error().Line, 4);
+    // The next run gets a fresh allowance.
+    ASSERT_TRUE(host.AddCode("Function Quick()\n Quick = 1\nEnd Function"));
+    EXPECT_TRUE(host.Run("Quick", none));
+}
+
+TEST(ScriptHost, CallDepthLimit)
+{
+    ScriptHost host;
+    host.SetMaxCallDepth(20);
+    ASSERT_TRUE(host.AddCode("Function Depth(n)\n If n = 0 Then Depth = 0 Else Depth = 1 + Depth(n - 1)\n"
+                             "End Function"));
+    std::vector<Variant> args = {Variant::FromInteger(19)};
+    Variant result;
+    ASSERT_TRUE(host.Run("Depth", args, &result)) << host.Error().Description;
+    EXPECT_EQ(result.AsInteger(), 19);
+    args = {Variant::FromInteger(20)};
+    EXPECT_FALSE(host.Run("Depth", args, &result));
+    EXPECT_EQ(host.Error().Number, 28);
+    EXPECT_EQ(host.Error().Description, "Out of stack space");
+}
+
+TEST(ScriptHost, DefaultLimitsSurviveRunawayRecursion)
+{
+    ScriptHost host;
+    ASSERT_TRUE(host.AddCode("Sub Forever(n)\n Forever n + 1\nEnd Sub"));
+    std::vector<Variant> args = {Variant::FromInteger(0)};
+    EXPECT_FALSE(host.Run("Forever", args));
+    EXPECT_EQ(host.Error().Number, 28);
+}
+
+TEST(ScriptHost, ObjectFactoriesAreCaseBlind)
+{
+    ScriptHost host;
+    script::test::RegisterTestObjects(host);
+    ASSERT_TRUE(host.AddCode("Set r = CreateObject(\"TEST.recorder\")\nr.Add 1, , \"x\"\nlog = r.Log"));
+    EXPECT_FALSE(host.AddCode("Set s = CreateObject(\"Shell.Unknown\")"));
+    EXPECT_EQ(host.Error().Number, 429);
+    EXPECT_EQ(host.Error().Description, "ActiveX component can't create object");
+    EXPECT_EQ(host.Error().Line, 1);
+    // Reset keeps the registered factories.
+    host.Reset();
+    EXPECT_TRUE(host.AddCode("Set r = CreateObject(\"Test.Recorder\")"));
+}
+
+TEST(ScriptHost, MsgBoxGoesThroughTheMessageInterface)
+{
+    vortalux::test::RecordingPresenter presenter;
+    presenter.QueueAnswer(MessageAnswer::No);
+    ScriptHost host;
+    ASSERT_TRUE(
+        host.AddCode("Function Ask()\n Ask = MsgBox(\"Send?\", vbYesNo + vbQuestion + vbDefaultButton2, "
+                     "\"Example Manager\")\n MsgBox \"done\"\nEnd Function"));
+    std::vector<Variant> none;
+    Variant answer;
+    ASSERT_TRUE(host.Run("Ask", none, &answer));
+    EXPECT_EQ(answer.AsInteger(), 7);
+    ASSERT_EQ(presenter.shown().size(), 2u);
+    EXPECT_EQ(presenter.shown()[0].text, "Send?");
+    EXPECT_EQ(presenter.shown()[0].caption, "Example Manager");
+    EXPECT_EQ(presenter.shown()[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(presenter.shown()[0].icon, MessageIcon::Question);
+    EXPECT_EQ(presenter.shown()[0].defaultButton, 1);
+    EXPECT_EQ(presenter.shown()[1].caption, "VBScript");
+    EXPECT_EQ(presenter.shown()[1].buttons, MessageButtons::Ok);
+    EXPECT_EQ(presenter.shown()[1].icon, MessageIcon::None);
+}
+
+} // namespace

@@ -1,0 +1,93 @@
+' The Err object and On Error, scoped per procedure.
+Dim x, log, nl
+nl = vbCrLf
+
+On Error Resume Next
+x = 1 / 0
+Test.Equal Err.Number, 11, "Resume Next keeps the error in Err"
+Test.Equal Err.Description, "Division by zero", "Err.Description"
+Test.Equal Err.Source, "Microsoft VBScript runtime error", "Err.Source"
+x = Err
+Test.Equal x, 11, "Number is Err's default property"
+Err.Clear
+Test.Equal Err.Number, 0, "Err.Clear"
+Test.Equal Err.Description, "", "Err.Clear empties the text"
+
+Err.Raise 1000, "MySource", "My description"
+Test.Equal Err.Number, 1000, "Err.Raise number"
+Test.Equal Err.Source, "MySource", "Err.Raise source"
+Test.Equal Err.Description, "My description", "Err.Raise description"
+Err.Raise 5
+Test.Equal Err.Description, "Invalid procedure call or argument", "a known number takes its text"
+Err.Raise 12345
+Test.Equal Err.Description, "Unknown runtime error", "an unknown number"
+Err.Raise vbObjectError + 7, "App"
+Test.Equal Err.Number, vbObjectError + 7, "vbObjectError numbers"
+Err.Number = 42
+Test.Equal Err.Number, 42, "Err.Number is writable"
+On Error Resume Next
+Test.Equal Err.Number, 0, "On Error Resume Next clears Err"
+
+' A callee without a handler stops at its error; the caller goes on after the call.
+Sub Fails()
+    log = log & "a"
+    x = 1 / 0
+    log = log & "b"
+End Sub
+log = ""
+Fails
+log = log & "c"
+Test.Equal log, "ac", "the error leaves the callee and the caller resumes"
+Test.Equal Err.Number, 11, "the caller sees the callee's error"
+
+' A callee with its own handler goes on inside.
+Sub Handles()
+    On Error Resume Next
+    log = log & "a"
+    x = 1 / 0
+    log = log & "b"
+End Sub
+log = ""
+Err.Clear
+Handles
+Test.Equal log, "ab", "the callee resumes itself"
+Test.Equal Err.Number, 11, "and its error stays visible"
+
+' Errors inside nested blocks resume with the next statement of that block.
+log = ""
+For x = 1 To 3
+    log = log & x
+    If x = 2 Then Err.Raise 9
+    log = log & "."
+Next
+Test.Equal log, "1.2.3.", "Resume Next in a loop body"
+
+' A failing If condition enters the Then block, as VBScript does.
+log = ""
+If 1 / 0 = 5 Then
+    log = "then"
+Else
+    log = "else"
+End If
+Test.Equal log, "then", "a failed condition runs the Then block"
+
+' Method errors of host objects
+Set o = CreateObject("Test.Recorder")
+Err.Clear
+o.Fail
+Test.Equal Err.Number, 70, "a host object's error"
+o.NoSuchThing
+Test.Equal Err.Number, 438, "an unknown member"
+On Error GoTo 0
+
+' Errors without a handler stop the run; On Error GoTo 0 ends Resume Next.
+Test.Equal Test.Run("On Error Resume Next" & nl & "On Error GoTo 0" & nl & "x = 1 / 0"), 11, "GoTo 0"
+Test.Equal Test.Line, 3, "line after GoTo 0"
+Test.Equal Test.Run("Sub S()" & nl & "  On Error Resume Next" & nl & "End Sub" & nl & "S" & nl & "x = 1 / 0"), 11, "Resume Next belongs to the procedure that said it"
+Test.Equal Test.Run("Err.Raise 1000, ""Src"", ""Text""" & nl), 1000, "a raised error reaches the host"
+Test.Equal Test.Source, "Src", "with its source"
+Test.Equal Test.Description, "Text", "and its text"
+Test.Equal Test.Run("Err.Raise 0"), 5, "Err.Raise 0"
+Test.Equal Test.Run("Err.Raise"), 450, "Err.Raise without a number"
+Test.Equal Test.Run("Sub Inner()" & nl & "  Err.Raise 7" & nl & "End Sub" & nl & "Sub Outer()" & nl & "  Inner" & nl & "End Sub" & nl & "Outer"), 7, "an error crosses every procedure without a handler"
+Test.Equal Test.Line, 2, "at the line it was raised on"
