@@ -5,6 +5,7 @@
 #include "PatternCache.h"
 #include "UrlHelpers.h"
 
+#include <algorithm>
 #include <climits>
 #include <optional>
 #include <vector>
@@ -148,7 +149,7 @@ bool BuildGlobalResult(
                 out.append("\r\n");
             const size_t lineStart = out.size();
             split.AppendLine(out, k, group);
-            if (out.find('$', lineStart) == std::string::npos)
+            if (std::find(out.begin() + static_cast<std::ptrdiff_t>(lineStart), out.end(), '$') == out.end())
                 continue; // nothing to substitute, now or later
             line.assign(out, lineStart);
             const size_t times = lineCount - lineIndex;

@@ -207,20 +207,28 @@ CompiledPattern::CompiledPattern(pcre2_real_code_8* code, size_t groupCount, boo
 
 CompiledPattern::~CompiledPattern() = default;
 
-std::optional<CompiledPattern> CompiledPattern::Compile(std::string_view pattern)
+std::optional<CompiledPattern> CompiledPattern::Compile(std::string_view pattern, int* pcre2Error)
 {
+    if (pcre2Error != nullptr)
+        *pcre2Error = 0;
     const std::optional<std::string> translated = PatternTranslator::Translate(pattern);
     if (!translated)
         return std::nullopt;
     pcre2_compile_context* context = SharedCompileContext();
-    if (context == nullptr)
+    if (context == nullptr) {
+        if (pcre2Error != nullptr)
+            *pcre2Error = PCRE2_ERROR_NOMEMORY;
         return std::nullopt;
+    }
     int errorCode = 0;
     PCRE2_SIZE errorOffset = 0;
     pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(translated->data()), translated->size(),
         kCompileOptions, &errorCode, &errorOffset, context);
-    if (code == nullptr)
+    if (code == nullptr) {
+        if (pcre2Error != nullptr)
+            *pcre2Error = errorCode;
         return std::nullopt;
+    }
     uint32_t captureCount = 0;
     pcre2_pattern_info(code, PCRE2_INFO_CAPTURECOUNT, &captureCount);
     // Without JIT (not built in, or out of executable memory) the interpreter gives the same results.
