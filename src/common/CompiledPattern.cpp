@@ -250,7 +250,7 @@ void CompiledPattern::Execute(std::string_view input, bool global, MatchList& ma
     MatchRunner runner(m_code.get(), m_jit, m_groupCount, input);
     const auto fail = [&matches] {
         matches.m_count = 0;
-        matches.m_offsets.clear();
+        matches.m_offsets = std::vector<size_t>(); // what was found so far may be large
         matches.m_limitExceeded = true;
     };
     size_t start = 0;
