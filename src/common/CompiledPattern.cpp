@@ -15,8 +15,12 @@ namespace {
 constexpr uint32_t kCompileOptions = PCRE2_ALT_BSUX | PCRE2_MATCH_UNSET_BACKREF | PCRE2_ALLOW_EMPTY_CLASS
     | PCRE2_DOLLAR_ENDONLY | PCRE2_NEVER_UTF | PCRE2_NEVER_UCP | PCRE2_NEVER_BACKSLASH_C;
 
+// A repeated group takes stack for every repetition; with this much, one can run over a whole page
+// of 64 MiB of simple repetitions before the run fails. The stack is reserved, not filled, up front.
 constexpr size_t kJitStackStart = size_t(32) << 10;
-constexpr size_t kJitStackMax = size_t(8) << 20;
+constexpr size_t kJitStackMax = size_t(64) << 20;
+// The same room for the interpreter's backtracking frames (in KiB), used when there is no JIT.
+constexpr uint32_t kHeapLimitKib = 64 << 10;
 
 pcre2_compile_context* SharedCompileContext()
 {
@@ -42,6 +46,7 @@ public:
             return;
         pcre2_set_match_limit(m_context, CompiledPattern::kMatchLimit);
         pcre2_set_depth_limit(m_context, CompiledPattern::kDepthLimit);
+        pcre2_set_heap_limit(m_context, kHeapLimitKib);
         m_jitStack = pcre2_jit_stack_create(kJitStackStart, kJitStackMax, nullptr);
         if (m_jitStack != nullptr)
             pcre2_jit_stack_assign(m_context, nullptr, m_jitStack);
