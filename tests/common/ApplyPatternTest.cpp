@@ -1,4 +1,7 @@
 #include "ApplyPattern.h"
+#include "AsciiText.h"
+#include "TestSupport.h"
+#include "UrlHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -145,15 +148,18 @@ TEST(ApplyPattern, OneCharacterPerByte)
     });
 }
 
-TEST(ApplyPattern, ResultsThatWouldOutgrowMemoryFail)
+TEST(ApplyPattern, SourceThatKeepsComingBackFails)
 {
-    // Every line brings the source in again, and the source brings "$URL" back: a result that grows
-    // with the square of the match count.
-    const std::string input(20000, 'x');
+    // Every line brings the source in again after every later line, and the source brings "$URL"
+    // back: the exact result would grow with the square of the match count. The step fails instead.
     const std::string source = "$URL" + std::string(1000, 's');
     std::string result = "$URL";
-    EXPECT_EQ(ApplyPattern("(x)", input, result, false, true, source, true), -1);
+    EXPECT_EQ(ApplyPattern("(x)", std::string(20000, 'x'), result, false, true, source, true), -1);
     EXPECT_EQ(result, "$URL");
+    // Two occurrences double the text at every substitution.
+    result = "$1$URL";
+    EXPECT_EQ(ApplyPattern("(x*)", std::string(300, 'y'), result, false, true, "$URL$URL", true), -1);
+    EXPECT_EQ(result, "$1$URL");
 }
 
 TEST(ApplyPattern, SamePatternGlobalAndNotGlobal)
@@ -167,4 +173,31 @@ TEST(ApplyPattern, SamePatternGlobalAndNotGlobal)
         EXPECT_EQ(ApplyPattern("(\\d)", "a1b2", all, false, true, "", true), 1);
         EXPECT_EQ(all, "1\r\n2");
     }
+}
+
+// Inputs found by fuzzing, in the fuzz target's layout: a flag byte, then pattern, template and
+// source each ended by a NUL byte, then the input.
+TEST(ApplyPattern, FuzzFindings)
+{
+    // A source with two "$URL" in it, and some hundred empty matches: the exact result doubles with
+    // every line. It took seconds to refuse before the repeated substitution had a budget.
+    const std::string data = test::ReadFileBytes(test::TestDataPath("RunawaySourceSubstitution.bin"));
+    std::string_view rest = std::string_view(data).substr(1);
+    std::string_view fields[3];
+    for (std::string_view& field : fields) {
+        const size_t end = rest.find('\0');
+        ASSERT_NE(end, std::string_view::npos);
+        field = rest.substr(0, end);
+        rest.remove_prefix(end + 1);
+    }
+    const std::string templateText(fields[1]);
+    std::string result = templateText;
+    EXPECT_EQ(ApplyPattern(fields[0], rest, result, false, true, fields[2], true), -1);
+    EXPECT_EQ(result, templateText);
+    // Without global the source is substituted once, and the "$URL" it brings stays.
+    EXPECT_EQ(ApplyPattern(fields[0], rest, result, false, true, fields[2], false), 0);
+    std::string once = templateText;
+    ReplaceAll(once, "$URL", fields[2]);
+    ReplaceAll(once, "$SRV", ServerPart(fields[2]));
+    EXPECT_EQ(result, once);
 }
