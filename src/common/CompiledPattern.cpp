@@ -92,7 +92,9 @@ public:
     MatchRunner(const pcre2_code* code, bool jit, size_t groupCount, std::string_view input)
         : m_code(code)
         , m_jit(jit)
-        , m_input(input)
+        // An empty view may carry no buffer at all. PCRE2 must never see a null subject: the
+        // interpreter refuses it, and the JIT code of some patterns reads through it.
+        , m_input(input.data() != nullptr ? input : std::string_view(""))
     {
         MatchScratch& scratch = MatchScratch::ForThisThread();
         m_context = scratch.Context();

@@ -175,29 +175,58 @@ TEST(ApplyPattern, SamePatternGlobalAndNotGlobal)
     }
 }
 
-// Inputs found by fuzzing, in the fuzz target's layout: a flag byte, then pattern, template and
-// source each ended by a NUL byte, then the input.
-TEST(ApplyPattern, FuzzFindings)
+// An input found by fuzzing, split as the fuzz target splits it: a flag byte, then pattern, template
+// and source each ended by a NUL byte, then the input, which is a view without a buffer when the
+// file ends with the source.
+struct FuzzCase {
+    std::string data;
+    std::string_view pattern, templateText, source, input;
+};
+
+FuzzCase ReadFuzzCase(std::string_view name)
+{
+    FuzzCase fuzzCase;
+    fuzzCase.data = test::ReadFileBytes(test::TestDataPath(name));
+    std::string_view rest = std::string_view(fuzzCase.data).substr(1);
+    for (std::string_view* field : {&fuzzCase.pattern, &fuzzCase.templateText, &fuzzCase.source}) {
+        const size_t end = rest.find('\0');
+        *field = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    }
+    fuzzCase.input = rest;
+    return fuzzCase;
+}
+
+TEST(ApplyPattern, FuzzFindingRunawaySourceSubstitution)
 {
     // A source with two "$URL" in it, and some hundred empty matches: the exact result doubles with
     // every line. It took seconds to refuse before the repeated substitution had a budget.
-    const std::string data = test::ReadFileBytes(test::TestDataPath("RunawaySourceSubstitution.bin"));
-    std::string_view rest = std::string_view(data).substr(1);
-    std::string_view fields[3];
-    for (std::string_view& field : fields) {
-        const size_t end = rest.find('\0');
-        ASSERT_NE(end, std::string_view::npos);
-        field = rest.substr(0, end);
-        rest.remove_prefix(end + 1);
-    }
-    const std::string templateText(fields[1]);
+    const FuzzCase fuzzCase = ReadFuzzCase("RunawaySourceSubstitution.bin");
+    const std::string templateText(fuzzCase.templateText);
     std::string result = templateText;
-    EXPECT_EQ(ApplyPattern(fields[0], rest, result, false, true, fields[2], true), -1);
+    EXPECT_EQ(ApplyPattern(fuzzCase.pattern, fuzzCase.input, result, false, true, fuzzCase.source, true), -1);
     EXPECT_EQ(result, templateText);
     // Without global the source is substituted once, and the "$URL" it brings stays.
-    EXPECT_EQ(ApplyPattern(fields[0], rest, result, false, true, fields[2], false), 0);
+    EXPECT_EQ(ApplyPattern(fuzzCase.pattern, fuzzCase.input, result, false, true, fuzzCase.source, false), 0);
     std::string once = templateText;
-    ReplaceAll(once, "$URL", fields[2]);
-    ReplaceAll(once, "$SRV", ServerPart(fields[2]));
+    ReplaceAll(once, "$URL", fuzzCase.source);
+    ReplaceAll(once, "$SRV", ServerPart(fuzzCase.source));
     EXPECT_EQ(result, once);
+}
+
+TEST(ApplyPattern, FuzzFindingEmptyInputWithoutBuffer)
+{
+    // A quantified look-ahead over an empty input whose view has no buffer: PCRE2's JIT code read
+    // through the null subject and crashed.
+    const FuzzCase fuzzCase = ReadFuzzCase("EmptyInputWithoutBuffer.bin");
+    ASSERT_EQ(fuzzCase.input.data(), nullptr);
+    for (const bool global : {false, true}) {
+        std::string result(fuzzCase.templateText);
+        EXPECT_EQ(ApplyPattern(fuzzCase.pattern, fuzzCase.input, result, false, false, "", global), 0);
+        EXPECT_EQ(ApplyPattern(fuzzCase.pattern, fuzzCase.input, result, true, false, "", global), 1);
+        EXPECT_EQ(result, fuzzCase.templateText);
+    }
+    std::string result = "[$1]";
+    EXPECT_EQ(ApplyPattern("(?=(a)?b)*", std::string_view(), result, false, true, "", false), 0);
+    EXPECT_EQ(result, "[]");
 }
