@@ -28,6 +28,6 @@ endif()
 
 if(VORTALUX_FUZZ)
   target_compile_options(vortalux_build_options INTERFACE
-    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   target_link_options(vortalux_build_options INTERFACE -fsanitize=address,undefined)
 endif()

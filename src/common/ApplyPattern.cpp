@@ -5,6 +5,7 @@
 #include "PatternCache.h"
 #include "UrlHelpers.h"
 
+#include <algorithm>
 #include <climits>
 #include <optional>
 #include <vector>
@@ -16,6 +17,10 @@ namespace {
 constexpr int kFailed = -1;
 // No result may grow past what a page may hold; a step that would is a step that failed to run.
 constexpr size_t kMaxResultSize = CompiledPattern::kMaxOutputSize;
+// Bytes that substitutions after a line's first may go through in one call. Only a source that
+// brings "$URL" or "$SRV" back needs any; past this the step fails like one that hits the match
+// limit, instead of growing the result for minutes.
+constexpr size_t kMaxRepeatedSubstitution = size_t(4) << 20;
 
 // ReplaceAll that refuses (and leaves the text alone) when the text would pass kMaxResultSize.
 bool ReplaceAllBounded(std::string& text, std::string_view what, std::string_view with)
@@ -66,7 +71,7 @@ public:
                 return true;
             if (pass > 0) {
                 m_repeatedWork += text.size();
-                if (m_repeatedWork > kMaxResultSize)
+                if (m_repeatedWork > kMaxRepeatedSubstitution)
                     return false;
             }
             previous = text;
@@ -148,7 +153,7 @@ bool BuildGlobalResult(
                 out.append("\r\n");
             const size_t lineStart = out.size();
             split.AppendLine(out, k, group);
-            if (out.find('$', lineStart) == std::string::npos)
+            if (std::find(out.begin() + static_cast<std::ptrdiff_t>(lineStart), out.end(), '$') == out.end())
                 continue; // nothing to substitute, now or later
             line.assign(out, lineStart);
             const size_t times = lineCount - lineIndex;

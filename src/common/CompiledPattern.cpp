@@ -15,8 +15,12 @@ namespace {
 constexpr uint32_t kCompileOptions = PCRE2_ALT_BSUX | PCRE2_MATCH_UNSET_BACKREF | PCRE2_ALLOW_EMPTY_CLASS
     | PCRE2_DOLLAR_ENDONLY | PCRE2_NEVER_UTF | PCRE2_NEVER_UCP | PCRE2_NEVER_BACKSLASH_C;
 
+// A repeated group takes stack for every repetition; with this much, one can run over a whole page
+// of 64 MiB of simple repetitions before the run fails. The stack is reserved, not filled, up front.
 constexpr size_t kJitStackStart = size_t(32) << 10;
-constexpr size_t kJitStackMax = size_t(8) << 20;
+constexpr size_t kJitStackMax = size_t(64) << 20;
+// The same room for the interpreter's backtracking frames (in KiB), used when there is no JIT.
+constexpr uint32_t kHeapLimitKib = 64 << 10;
 
 pcre2_compile_context* SharedCompileContext()
 {
@@ -42,6 +46,7 @@ public:
             return;
         pcre2_set_match_limit(m_context, CompiledPattern::kMatchLimit);
         pcre2_set_depth_limit(m_context, CompiledPattern::kDepthLimit);
+        pcre2_set_heap_limit(m_context, kHeapLimitKib);
         m_jitStack = pcre2_jit_stack_create(kJitStackStart, kJitStackMax, nullptr);
         if (m_jitStack != nullptr)
             pcre2_jit_stack_assign(m_context, nullptr, m_jitStack);
@@ -87,7 +92,9 @@ public:
     MatchRunner(const pcre2_code* code, bool jit, size_t groupCount, std::string_view input)
         : m_code(code)
         , m_jit(jit)
-        , m_input(input)
+        // An empty view may carry no buffer at all. PCRE2 must never see a null subject: the
+        // interpreter refuses it, and the JIT code of some patterns reads through it.
+        , m_input(input.data() != nullptr ? input : std::string_view(""))
     {
         MatchScratch& scratch = MatchScratch::ForThisThread();
         m_context = scratch.Context();
@@ -207,20 +214,28 @@ CompiledPattern::CompiledPattern(pcre2_real_code_8* code, size_t groupCount, boo
 
 CompiledPattern::~CompiledPattern() = default;
 
-std::optional<CompiledPattern> CompiledPattern::Compile(std::string_view pattern)
+std::optional<CompiledPattern> CompiledPattern::Compile(std::string_view pattern, int* pcre2Error)
 {
+    if (pcre2Error != nullptr)
+        *pcre2Error = 0;
     const std::optional<std::string> translated = PatternTranslator::Translate(pattern);
     if (!translated)
         return std::nullopt;
     pcre2_compile_context* context = SharedCompileContext();
-    if (context == nullptr)
+    if (context == nullptr) {
+        if (pcre2Error != nullptr)
+            *pcre2Error = PCRE2_ERROR_NOMEMORY;
         return std::nullopt;
+    }
     int errorCode = 0;
     PCRE2_SIZE errorOffset = 0;
     pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(translated->data()), translated->size(),
         kCompileOptions, &errorCode, &errorOffset, context);
-    if (code == nullptr)
+    if (code == nullptr) {
+        if (pcre2Error != nullptr)
+            *pcre2Error = errorCode;
         return std::nullopt;
+    }
     uint32_t captureCount = 0;
     pcre2_pattern_info(code, PCRE2_INFO_CAPTURECOUNT, &captureCount);
     // Without JIT (not built in, or out of executable memory) the interpreter gives the same results.
@@ -242,7 +257,7 @@ void CompiledPattern::Execute(std::string_view input, bool global, MatchList& ma
     MatchRunner runner(m_code.get(), m_jit, m_groupCount, input);
     const auto fail = [&matches] {
         matches.m_count = 0;
-        matches.m_offsets.clear();
+        matches.m_offsets = std::vector<size_t>(); // what was found so far may be large
         matches.m_limitExceeded = true;
     };
     size_t start = 0;

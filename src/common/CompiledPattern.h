@@ -11,6 +11,11 @@
 
 struct pcre2_real_code_8;
 
+// Fuzzing builds shrink the limit so that limit paths run often and slow inputs stay rare.
+#ifndef VORTALUX_PATTERN_MATCH_LIMIT
+#define VORTALUX_PATTERN_MATCH_LIMIT 10000000
+#endif
+
 namespace vortalux {
 
 // A pattern of VBScript's RegExp dialect, translated (PatternTranslator) and compiled by PCRE2
@@ -21,15 +26,16 @@ class CompiledPattern {
 public:
     // One start position may take this many backtracking steps; past it the run counts as no match
     // (a catastrophic pattern fails instead of hanging the caller).
-    static constexpr uint32_t kMatchLimit = 10'000'000;
+    static constexpr uint32_t kMatchLimit = VORTALUX_PATTERN_MATCH_LIMIT;
     static constexpr uint32_t kDepthLimit = 1'000'000;
     // A run that would hold more match offsets than this, or a replacement that would grow past
     // kMaxOutputSize bytes, fails the same way instead of exhausting memory.
     static constexpr size_t kMaxStoredOffsets = size_t(1) << 24;
     static constexpr size_t kMaxOutputSize = size_t(64) << 20;
 
-    // nullopt when the pattern is not valid in the dialect or PCRE2 refuses it.
-    static std::optional<CompiledPattern> Compile(std::string_view pattern);
+    // nullopt when the pattern is not valid in the dialect or PCRE2 refuses it; `pcre2Error` then
+    // receives PCRE2's error code, or 0 when the dialect itself refused the pattern.
+    static std::optional<CompiledPattern> Compile(std::string_view pattern, int* pcre2Error = nullptr);
 
     CompiledPattern(CompiledPattern&&) noexcept = default;
     CompiledPattern& operator=(CompiledPattern&&) noexcept = default;

@@ -1,4 +1,7 @@
 #include "ApplyPattern.h"
+#include "AsciiText.h"
+#include "TestSupport.h"
+#include "UrlHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -145,15 +148,18 @@ TEST(ApplyPattern, OneCharacterPerByte)
     });
 }
 
-TEST(ApplyPattern, ResultsThatWouldOutgrowMemoryFail)
+TEST(ApplyPattern, SourceThatKeepsComingBackFails)
 {
-    // Every line brings the source in again, and the source brings "$URL" back: a result that grows
-    // with the square of the match count.
-    const std::string input(20000, 'x');
+    // Every line brings the source in again after every later line, and the source brings "$URL"
+    // back: the exact result would grow with the square of the match count. The step fails instead.
     const std::string source = "$URL" + std::string(1000, 's');
     std::string result = "$URL";
-    EXPECT_EQ(ApplyPattern("(x)", input, result, false, true, source, true), -1);
+    EXPECT_EQ(ApplyPattern("(x)", std::string(20000, 'x'), result, false, true, source, true), -1);
     EXPECT_EQ(result, "$URL");
+    // Two occurrences double the text at every substitution.
+    result = "$1$URL";
+    EXPECT_EQ(ApplyPattern("(x*)", std::string(300, 'y'), result, false, true, "$URL$URL", true), -1);
+    EXPECT_EQ(result, "$1$URL");
 }
 
 TEST(ApplyPattern, SamePatternGlobalAndNotGlobal)
@@ -167,4 +173,60 @@ TEST(ApplyPattern, SamePatternGlobalAndNotGlobal)
         EXPECT_EQ(ApplyPattern("(\\d)", "a1b2", all, false, true, "", true), 1);
         EXPECT_EQ(all, "1\r\n2");
     }
+}
+
+// An input found by fuzzing, split as the fuzz target splits it: a flag byte, then pattern, template
+// and source each ended by a NUL byte, then the input, which is a view without a buffer when the
+// file ends with the source.
+struct FuzzCase {
+    std::string data;
+    std::string_view pattern, templateText, source, input;
+};
+
+FuzzCase ReadFuzzCase(std::string_view name)
+{
+    FuzzCase fuzzCase;
+    fuzzCase.data = test::ReadFileBytes(test::TestDataPath(name));
+    std::string_view rest = std::string_view(fuzzCase.data).substr(1);
+    for (std::string_view* field : {&fuzzCase.pattern, &fuzzCase.templateText, &fuzzCase.source}) {
+        const size_t end = rest.find('\0');
+        *field = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    }
+    fuzzCase.input = rest;
+    return fuzzCase;
+}
+
+TEST(ApplyPattern, FuzzFindingRunawaySourceSubstitution)
+{
+    // A source with two "$URL" in it, and some hundred empty matches: the exact result doubles with
+    // every line. It took seconds to refuse before the repeated substitution had a budget.
+    const FuzzCase fuzzCase = ReadFuzzCase("RunawaySourceSubstitution.bin");
+    const std::string templateText(fuzzCase.templateText);
+    std::string result = templateText;
+    EXPECT_EQ(ApplyPattern(fuzzCase.pattern, fuzzCase.input, result, false, true, fuzzCase.source, true), -1);
+    EXPECT_EQ(result, templateText);
+    // Without global the source is substituted once, and the "$URL" it brings stays.
+    EXPECT_EQ(ApplyPattern(fuzzCase.pattern, fuzzCase.input, result, false, true, fuzzCase.source, false), 0);
+    std::string once = templateText;
+    ReplaceAll(once, "$URL", fuzzCase.source);
+    ReplaceAll(once, "$SRV", ServerPart(fuzzCase.source));
+    EXPECT_EQ(result, once);
+}
+
+TEST(ApplyPattern, FuzzFindingEmptyInputWithoutBuffer)
+{
+    // A quantified look-ahead over an empty input whose view has no buffer: PCRE2's JIT code read
+    // through the null subject and crashed.
+    const FuzzCase fuzzCase = ReadFuzzCase("EmptyInputWithoutBuffer.bin");
+    ASSERT_EQ(fuzzCase.input.data(), nullptr);
+    for (const bool global : {false, true}) {
+        std::string result(fuzzCase.templateText);
+        EXPECT_EQ(ApplyPattern(fuzzCase.pattern, fuzzCase.input, result, false, false, "", global), 0);
+        EXPECT_EQ(ApplyPattern(fuzzCase.pattern, fuzzCase.input, result, true, false, "", global), 1);
+        EXPECT_EQ(result, fuzzCase.templateText);
+    }
+    std::string result = "[$1]";
+    EXPECT_EQ(ApplyPattern("(?=(a)?b)*", std::string_view(), result, false, true, "", false), 0);
+    EXPECT_EQ(result, "[]");
 }

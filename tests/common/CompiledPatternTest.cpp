@@ -156,15 +156,27 @@ TEST(CompiledPattern, CatastrophicBacktrackingCountsAsNoMatch)
     EXPECT_EQ(replaced.matchCount, 0u);
 }
 
+TEST(CompiledPattern, RepeatedGroupSpansAWholePage)
+{
+    // Each repetition of a group takes backtracking room; a page-sized run must not run out of it.
+    std::string page;
+    while (page.size() < (size_t(1) << 20))
+        page += "ab";
+    page += "c";
+    const MatchList matches = MustCompile("(a|b)*c").Execute(page, false);
+    ASSERT_FALSE(matches.LimitExceeded());
+    ASSERT_EQ(matches.Count(), 1u);
+    EXPECT_EQ(matches.Length(0), page.size());
+    EXPECT_EQ(matches.SubMatch(0, 1), "b");
+}
+
 TEST(CompiledPattern, ReplacementThatWouldOutgrowMemoryFails)
 {
-    const CompiledPattern pattern = MustCompile("x");
-    const std::string input(1 << 20, 'x');
-    std::string everyMatchHundredTimes;
-    for (int i = 0; i < 100; ++i)
-        everyMatchHundredTimes += "$&";
-    const CompiledPattern::Replacement replaced = pattern.Replace(input, everyMatchHundredTimes, true);
+    // Every match brings in all the text before it: the output grows with the square of the input.
+    const std::string input(size_t(1) << 16, 'x');
+    const CompiledPattern::Replacement replaced = MustCompile("x").Replace(input, "$`", true);
     EXPECT_TRUE(replaced.limitExceeded);
+    EXPECT_EQ(replaced.text, "");
 }
 
 TEST(CompiledPattern, MovesAndRunsOnSeveralThreads)
