@@ -11,9 +11,12 @@
 
 struct pcre2_real_code_8;
 
-// Fuzzing builds shrink the limit so that limit paths run often and slow inputs stay rare.
+// Fuzzing builds shrink these limits so that limit paths run often and slow inputs stay rare.
 #ifndef VORTALUX_PATTERN_MATCH_LIMIT
 #define VORTALUX_PATTERN_MATCH_LIMIT 10000000
+#endif
+#ifndef VORTALUX_PATTERN_MAX_OUTPUT
+#define VORTALUX_PATTERN_MAX_OUTPUT (64 << 20)
 #endif
 
 namespace vortalux {
@@ -31,7 +34,7 @@ public:
     // A run that would hold more match offsets than this, or a replacement that would grow past
     // kMaxOutputSize bytes, fails the same way instead of exhausting memory.
     static constexpr size_t kMaxStoredOffsets = size_t(1) << 24;
-    static constexpr size_t kMaxOutputSize = size_t(64) << 20;
+    static constexpr size_t kMaxOutputSize = VORTALUX_PATTERN_MAX_OUTPUT;
 
     // nullopt when the pattern is not valid in the dialect or PCRE2 refuses it; `pcre2Error` then
     // receives PCRE2's error code, or 0 when the dialect itself refused the pattern.
