@@ -110,7 +110,7 @@ void Lexer::NewLine()
     // CR LF, LF and CR each end one line.
     if (Peek() == '\r' && Peek(1) == '\n')
         m_pos += 2;
-    else
+    else if (m_pos < m_source.size())
         ++m_pos;
     ++m_line;
     m_lineStart = m_pos;
