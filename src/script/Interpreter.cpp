@@ -63,6 +63,14 @@ bool IsLiteral(const Expr& expr)
     return false;
 }
 
+// A failure that is not the script's own: a host object or the allocator gave up.
+ScriptError Translate(const std::exception& error)
+{
+    if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr)
+        return ScriptError(errc::OutOfMemory);
+    return ScriptError(440, error.what());
+}
+
 bool SameVariable(const IdentifierExpr& a, const IdentifierExpr& b)
 {
     if (a.binding != b.binding)
@@ -185,8 +193,8 @@ bool Interpreter::Load(std::unique_ptr<Module> module, RuntimeFailure& failure)
         return true;
     } catch (const ScriptError& error) {
         FailAt(error, failure);
-    } catch (const std::bad_alloc&) {
-        FailAt(ScriptError(errc::OutOfMemory), failure);
+    } catch (const std::exception& error) {
+        FailAt(Translate(error), failure);
     }
     return false;
 }
@@ -234,8 +242,8 @@ bool Interpreter::Run(
         return true;
     } catch (const ScriptError& error) {
         FailAt(error, failure);
-    } catch (const std::bad_alloc&) {
-        FailAt(ScriptError(errc::OutOfMemory), failure);
+    } catch (const std::exception& error) {
+        FailAt(Translate(error), failure);
     }
     return false;
 }
@@ -409,6 +417,9 @@ Interpreter::Flow Interpreter::ExecBlock(const Block& block)
                 if (error.IsFatal() || !m_frame->resumeNext)
                     throw;
                 m_err->Set(error);
+                continue;
+            } catch (const std::exception& error) {
+                m_err->Set(Translate(error));
                 continue;
             }
         }
