@@ -65,6 +65,7 @@ struct IdentifierExpr final : Expr {
     mutable uint64_t cacheGeneration = 0;
     mutable int cacheIndex = -1;
     mutable const Procedure* cacheProcedure = nullptr;
+    mutable const Variant* cacheConstant = nullptr;
 };
 
 // `object.name`; a null object is the object of the enclosing With.

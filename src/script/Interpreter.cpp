@@ -313,8 +313,9 @@ void Interpreter::Resolve(const IdentifierExpr& id)
     } else if (const int builtin = FindBuiltin(id.key); builtin >= 0) {
         id.cacheKind = FreeKind::Builtin;
         id.cacheIndex = builtin;
-    } else if (FindBuiltinConstant(id.key) != nullptr) {
+    } else if (const Variant* constant = FindBuiltinConstant(id.key); constant != nullptr) {
         id.cacheKind = FreeKind::BuiltinConstant;
+        id.cacheConstant = constant;
     } else if (id.slot >= 0) {
         id.cacheKind = FreeKind::ImplicitLocal;
     } else {
@@ -859,7 +860,7 @@ Variant Interpreter::EvalIdentifier(const IdentifierExpr& id)
     case FreeKind::Builtin:
         return CallBuiltin(id.cacheIndex, {});
     case FreeKind::BuiltinConstant:
-        return *FindBuiltinConstant(id.key);
+        return *id.cacheConstant;
     default:
         return *Variable(id);
     }
