@@ -354,6 +354,16 @@ Variant* Interpreter::Variable(const IdentifierExpr& id, bool declare)
     }
 }
 
+Variant* Interpreter::ExistingVariable(const IdentifierExpr& id)
+{
+    if (id.binding == BindingKind::Free) {
+        Resolve(id);
+        if (id.cacheKind != FreeKind::Global && id.cacheKind != FreeKind::ImplicitLocal)
+            return nullptr;
+    }
+    return Variable(id);
+}
+
 Variant& Interpreter::AssignableVariable(const IdentifierExpr& id, bool declare)
 {
     Variant* variable = Variable(id, declare);
@@ -1006,6 +1016,13 @@ Variant Interpreter::Invoke(const Procedure& procedure, std::span<const ExprPtr>
     frame.slots.resize(frame.storage.size());
     for (size_t i = 0; i < frame.storage.size(); ++i)
         frame.slots[i] = &frame.storage[i];
+    // An array element passed ByRef is copied in and, when the call returns, copied back.
+    struct ElementWriteBack {
+        Variant* arrayVariable;
+        std::vector<int32_t> indices;
+        size_t slot;
+    };
+    std::vector<ElementWriteBack> writeBacks;
     for (size_t i = 0; i < args.size(); ++i) {
         if (!args[i])
             Raise(errc::ArgumentNotOptional);
@@ -1018,9 +1035,41 @@ Variant Interpreter::Invoke(const Procedure& procedure, std::span<const ExprPtr>
                 continue;
             }
         }
+        if (!procedure.parameters[i].byVal && arg.kind == ExprKind::Call) {
+            const auto& call = static_cast<const CallExpr&>(arg);
+            Variant* variable = call.target->kind == ExprKind::Identifier
+                ? ExistingVariable(static_cast<const IdentifierExpr&>(*call.target))
+                : nullptr;
+            if (variable != nullptr && variable->IsArray()) {
+                ElementWriteBack writeBack {variable, {}, slot};
+                for (const ExprPtr& index : call.args) {
+                    if (!index)
+                        Raise(errc::SubscriptOutOfRange);
+                    writeBack.indices.push_back(ToLong(Eval(*index)));
+                }
+                if (!variable->IsArray())
+                    Raise(errc::TypeMismatch);
+                const Variant* element
+                    = variable->AsArray()->At(writeBack.indices.data(), writeBack.indices.size());
+                if (element == nullptr)
+                    Raise(errc::SubscriptOutOfRange);
+                frame.storage[slot] = *element;
+                writeBacks.push_back(std::move(writeBack));
+                continue;
+            }
+        }
         frame.storage[slot] = Eval(arg);
     }
-    return RunFrame(procedure, frame);
+    Variant result = RunFrame(procedure, frame);
+    for (const ElementWriteBack& writeBack : writeBacks) {
+        if (!writeBack.arrayVariable->IsArray())
+            continue;
+        Variant* element
+            = MutableArray(*writeBack.arrayVariable).At(writeBack.indices.data(), writeBack.indices.size());
+        if (element != nullptr)
+            *element = frame.storage[writeBack.slot];
+    }
+    return result;
 }
 
 Variant Interpreter::InvokeWithValues(const Procedure& procedure, std::vector<Variant>& args)

@@ -112,6 +112,8 @@ private:
     // Nullptr when the name is not a variable (a procedure, a built-in, a constant).
     Variant* Variable(const IdentifierExpr& id, bool declare = false);
     Variant& AssignableVariable(const IdentifierExpr& id, bool declare = false);
+    // As Variable, but never creates one.
+    Variant* ExistingVariable(const IdentifierExpr& id);
     bool IsExplicit() const;
     int AddGlobal(const std::string& key, GlobalVariable variable);
 

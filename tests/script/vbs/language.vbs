@@ -363,6 +363,19 @@ Function ChangeAndReturn(v)
 End Function
 i = 1
 Test.Equal ChangeAndReturn(i) + i, 30, "a ByRef change is visible later in the same expression"
-a = Array(1, 2)
+a = Array("x", "y")
+b = a
 Inner a(0)
-Test.Equal a(0), 1, "an array element passes by value"
+Test.Equal a(0), "x!", "an array element passes by reference"
+Test.Equal b(0), "x", "into the array of that variable only"
+Inner (a(1))
+Test.Equal a(1), "y", "a parenthesised element passes by value"
+Sub Twice(p, q)
+    p = p & "1"
+    q = q & "2"
+End Sub
+Twice a(1), a(1)
+Test.Equal a(1), "y2", "the element is written back when the call returns, the last one last"
+Dim m2(1, 1)
+Twice m2(1, 0), m2(0, 1)
+Test.Equal m2(1, 0) & m2(0, 1), "12", "elements of two dimensions"
