@@ -255,6 +255,7 @@ struct DoStmt final : Stmt {
     LoopCondition conditionKind = LoopCondition::None;
     ExprPtr condition;
     Block body;
+    bool isWhileWend = false; // Exit Do passes through a While loop
 };
 
 struct SelectStmt final : Stmt {

@@ -709,7 +709,7 @@ Interpreter::Flow Interpreter::ExecDo(const DoStmt& statement)
         if (statement.conditionKind == LoopCondition::UntilBefore && EvalCondition(*statement.condition))
             return Flow::Normal;
         const Flow flow = ExecBlock(statement.body);
-        if (flow == Flow::ExitDo)
+        if (flow == Flow::ExitDo && !statement.isWhileWend)
             return Flow::Normal;
         if (flow != Flow::Normal)
             return flow;

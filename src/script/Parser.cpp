@@ -831,11 +831,9 @@ StmtPtr Parser::ParseWhile()
     statement->conditionKind = LoopCondition::WhileBefore;
     statement->condition = ParseExpression();
     ExpectStatementEnd();
-    // Exit Do does not leave a While loop; hide the enclosing Do loops from it.
-    const int savedDo = m_doDepth;
-    m_doDepth = 0;
+    // Exit Do inside a While leaves the enclosing Do (and the While with it).
+    statement->isWhileWend = true;
     statement->body = ParseBlock({TokenKind::Wend});
-    m_doDepth = savedDo;
     Expect(TokenKind::Wend, errc::ExpectedWend);
     m_singleLineIf = savedSingleLine;
     ExpectStatementEnd();

@@ -346,6 +346,14 @@ Do
     Next
 Loop
 Test.Equal r, 3, "Exit Do leaves the For and the Do"
+r = 0
+Do
+    While True
+        r = r + 1
+        If r = 4 Then Exit Do
+    Wend
+Loop
+Test.Equal r, 4, "Exit Do leaves a While inside the Do"
 
 ' ---- ByRef chains ----
 Sub Outer(v)
