@@ -1,5 +1,7 @@
 #include "Interpreter.h"
 
+#include "NativeStack.h"
+
 #include "AsciiText.h"
 #include "Builtins.h"
 #include "Coercion.h"
@@ -10,7 +12,6 @@
 #include <algorithm>
 #include <iterator>
 #include <new>
-#include <pthread.h>
 
 namespace vortalux::script {
 
@@ -25,30 +26,6 @@ struct Interpreter::Frame {
 };
 
 namespace {
-
-constexpr size_t kStackReserve = size_t {2} << 20;
-constexpr size_t kStackBudget = size_t {4} << 20;
-
-// The lowest stack address scripts may use on this thread: what is left of the thread's
-// stack below the caller, less a reserve for the deepest single expression and the host.
-const char* ComputeStackLimit()
-{
-    const auto* here = static_cast<const char*>(__builtin_frame_address(0));
-    size_t budget = kStackBudget;
-    pthread_attr_t attributes;
-    if (pthread_getattr_np(pthread_self(), &attributes) == 0) {
-        void* address = nullptr;
-        size_t size = 0;
-        if (pthread_attr_getstack(&attributes, &address, &size) == 0 && address != nullptr) {
-            const auto* low = static_cast<const char*>(address);
-            const size_t reserve = std::min(kStackReserve, size / 4);
-            const size_t available = here > low ? static_cast<size_t>(here - low) : 0;
-            budget = available > reserve ? std::min(budget, available - reserve) : 0;
-        }
-        pthread_attr_destroy(&attributes);
-    }
-    return here - budget;
-}
 
 bool IsLiteral(const Expr& expr)
 {
@@ -109,7 +86,7 @@ public:
     {
         m_interpreter.m_running = true;
         m_interpreter.m_deadline = std::chrono::steady_clock::now() + m_interpreter.m_timeLimit;
-        m_interpreter.m_stackLimit = ComputeStackLimit();
+        m_interpreter.m_stackLimit = NativeStack::Limit();
         m_interpreter.m_callDepth = 0;
         m_interpreter.m_steps = 0;
         m_interpreter.m_currentLine = 0;
@@ -264,8 +241,7 @@ void Interpreter::CheckClock()
 
 void Interpreter::CheckNativeStack() const
 {
-    const auto* here = static_cast<const char*>(__builtin_frame_address(0));
-    if (here < m_stackLimit)
+    if (NativeStack::Below(m_stackLimit))
         Raise(errc::OutOfStackSpace);
 }
 
@@ -814,6 +790,7 @@ Variant Interpreter::Eval(const Expr& expr)
 
 Variant Interpreter::EvalBinary(const BinaryExpr& binary)
 {
+    CheckNativeStack();
     const Variant left = Eval(*binary.left);
     const Variant right = Eval(*binary.right);
     switch (binary.op) {
@@ -926,6 +903,7 @@ Variant Interpreter::IndexValue(const Variant& container, std::span<const ExprPt
 
 Variant Interpreter::EvalCall(const CallExpr& call)
 {
+    CheckNativeStack();
     if (call.target->kind == ExprKind::Member) {
         const auto& member = static_cast<const MemberExpr&>(*call.target);
         ObjectRef object = EvalObject(member.object.get());

@@ -2,6 +2,7 @@
 
 #include "AsciiText.h"
 #include "CompileError.h"
+#include "NativeStack.h"
 #include "ScriptError.h"
 
 #include <algorithm>
@@ -124,7 +125,7 @@ bool IsWordToken(TokenKind kind) { return kind == TokenKind::Identifier || kind 
 Parser::NestingGuard::NestingGuard(Parser& parser, const Token& at)
     : m_parser(parser)
 {
-    if (++m_parser.m_nesting > kMaxNesting) {
+    if (++m_parser.m_nesting > kMaxNesting || NativeStack::Below(m_parser.m_stackLimit)) {
         --m_parser.m_nesting;
         m_parser.Fail(errc::OutOfStackSpace, at);
     }
@@ -132,6 +133,7 @@ Parser::NestingGuard::NestingGuard(Parser& parser, const Token& at)
 
 Parser::Parser(std::vector<Token> tokens)
     : m_tokens(std::move(tokens))
+    , m_stackLimit(NativeStack::Limit())
 {
     if (m_tokens.empty() || m_tokens.back().kind != TokenKind::EndOfFile)
         m_tokens.push_back(Token {});
