@@ -387,3 +387,24 @@ Test.Equal a(1), "y2", "the element is written back when the call returns, the l
 Dim m2(1, 1)
 Twice m2(1, 0), m2(0, 1)
 Test.Equal m2(1, 0) & m2(0, 1), "12", "elements of two dimensions"
+Sub ChangeCopy(ByVal arr)
+    arr(0) = "changed"
+    ReDim Preserve arr(5)
+End Sub
+a = Array("kept")
+ChangeCopy a
+Test.Equal a(0), "kept", "a ByVal array is the callee's own copy"
+Test.Equal UBound(a), 0, "even when the callee resizes it"
+Function MakeList(n)
+    Dim result()
+    ReDim result(n - 1)
+    For i = 0 To n - 1
+        result(i) = i * i
+    Next
+    MakeList = result
+End Function
+a = MakeList(4)
+Test.Equal Join(a, ","), "0,1,4,9", "a function returns an array"
+ReDim Preserve a(5)
+a(5) = 25
+Test.Equal a(5), 25, "the returned array can be resized"
