@@ -187,9 +187,12 @@ void Interpreter::DeclareGlobals(const Module& module)
             initial = Variant::FromArray(std::move(array));
         }
         if (const auto it = m_globalIndex.find(declaration.key); it != m_globalIndex.end()) {
-            // Declared again by a later AddCode: the variable keeps its value.
+            // Declared again by a later AddCode: the variable keeps its value. Constants, Err
+            // and the host's named objects cannot be declared over.
             GlobalVariable& existing = m_globals[static_cast<size_t>(it->second)];
-            if (!existing.isConst && !declaration.isConst && !declaration.isArray)
+            if (existing.isConst)
+                Raise(errc::NameRedefined);
+            if (!declaration.isConst && !declaration.isArray)
                 continue;
             existing = GlobalVariable {declaration.name, std::move(initial), declaration.isConst};
             continue;

@@ -148,6 +148,10 @@ TEST_F(HostObjects, AddObjectNamesAnObjectForTheScript)
     EXPECT_EQ(received[0], "u n r");
     EXPECT_FALSE(host.AddCode("Set Manager = Nothing"));
     EXPECT_EQ(host.Error().Number, 501);
+    EXPECT_FALSE(host.AddCode("Dim manager"));
+    EXPECT_EQ(host.Error().Number, 1041);
+    ASSERT_TRUE(host.AddCode("manager.AddUrl \"still\", \"there\", \"\""));
+    EXPECT_EQ(received.size(), 2u);
 }
 
 } // namespace

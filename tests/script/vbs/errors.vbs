@@ -86,3 +86,4 @@ ExpectRuntime "Function F()" & nl & "  F = ""a""" & nl & "End Function" & nl & "
 ExpectCompile "x = 1" & nl & "Exit For", 1039, "Invalid 'exit' statement", 2, 5
 ExpectCompile "While x" & nl & "  Exit Do" & nl & "Wend", 1039, "Invalid 'exit' statement", 2, 7
 ExpectRuntime "x = 1" & nl & "Dim big(100000000)", 7, "Out of memory", 2
+ExpectRuntime "x = 1" & nl & "Dim Err", 1041, "Name redefined", 2
