@@ -65,6 +65,7 @@ struct IdentifierExpr final : Expr {
     mutable uint64_t cacheGeneration = 0;
     mutable int cacheIndex = -1;
     mutable const Procedure* cacheProcedure = nullptr;
+    mutable const Variant* cacheConstant = nullptr;
 };
 
 // `object.name`; a null object is the object of the enclosing With.
@@ -254,6 +255,7 @@ struct DoStmt final : Stmt {
     LoopCondition conditionKind = LoopCondition::None;
     ExprPtr condition;
     Block body;
+    bool isWhileWend = false; // Exit Do passes through a While loop
 };
 
 struct SelectStmt final : Stmt {

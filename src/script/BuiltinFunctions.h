@@ -34,6 +34,7 @@ Variant StrComp(Interpreter&, Args& args);
 Variant StrReverse(Interpreter&, Args& args);
 Variant Chr(Interpreter&, Args& args);
 Variant Asc(Interpreter&, Args& args);
+Variant ChrW(Interpreter&, Args& args);
 Variant Escape(Interpreter&, Args& args);
 Variant Unescape(Interpreter&, Args& args);
 
@@ -67,6 +68,8 @@ Variant Now(Interpreter&, Args& args);
 Variant Timer(Interpreter&, Args& args);
 Variant MsgBox(Interpreter&, Args& args);
 Variant CreateObject(Interpreter&, Args& args);
+Variant Rnd(Interpreter&, Args& args);
+Variant Randomize(Interpreter&, Args& args);
 
 } // namespace builtins
 } // namespace vortalux::script

@@ -25,9 +25,11 @@ constexpr std::array kBuiltins = {
     BuiltinFunction {"abs", 1, 1, builtins::Abs},
     BuiltinFunction {"array", 0, kAny, builtins::Array},
     BuiltinFunction {"asc", 1, 1, builtins::Asc},
+    BuiltinFunction {"ascw", 1, 1, builtins::Asc},
     BuiltinFunction {"cbool", 1, 1, builtins::CBool},
     BuiltinFunction {"cdbl", 1, 1, builtins::CDbl},
     BuiltinFunction {"chr", 1, 1, builtins::Chr},
+    BuiltinFunction {"chrw", 1, 1, builtins::ChrW},
     BuiltinFunction {"cint", 1, 1, builtins::CInt},
     BuiltinFunction {"clng", 1, 1, builtins::CLng},
     BuiltinFunction {"createobject", 1, 2, builtins::CreateObject},
@@ -53,8 +55,10 @@ constexpr std::array kBuiltins = {
     BuiltinFunction {"msgbox", 1, 5, builtins::MsgBox},
     BuiltinFunction {"now", 0, 0, builtins::Now},
     BuiltinFunction {"oct", 1, 1, builtins::Oct},
+    BuiltinFunction {"randomize", 0, 1, builtins::Randomize},
     BuiltinFunction {"replace", 3, 6, builtins::Replace},
     BuiltinFunction {"right", 2, 2, builtins::Right},
+    BuiltinFunction {"rnd", 0, 1, builtins::Rnd},
     BuiltinFunction {"round", 1, 2, builtins::Round},
     BuiltinFunction {"rtrim", 1, 1, builtins::RTrim},
     BuiltinFunction {"sgn", 1, 1, builtins::Sgn},
@@ -318,6 +322,23 @@ Variant MsgBox(Interpreter& interpreter, Args& args)
 Variant CreateObject(Interpreter& interpreter, Args& args)
 {
     return Variant::FromObject(interpreter.CreateObject(ToString(args[0])));
+}
+
+Variant Rnd(Interpreter& interpreter, Args& args)
+{
+    // Rnd(0) would repeat the last number; scripts use Rnd for fresh names, so every call
+    // gives the next one.
+    if (!args.empty() && args[0].IsNull())
+        Raise(errc::InvalidUseOfNull);
+    return Variant::FromDouble(interpreter.NextRandom());
+}
+
+Variant Randomize(Interpreter& interpreter, Args& args)
+{
+    const double seed
+        = args.empty() || args[0].IsEmpty() ? static_cast<double>(std::time(nullptr)) : ToDouble(args[0]);
+    interpreter.SeedRandom(static_cast<uint32_t>(static_cast<int64_t>(seed * 1000.0)));
+    return {};
 }
 
 } // namespace builtins

@@ -1,5 +1,7 @@
 #include "Interpreter.h"
 
+#include "NativeStack.h"
+
 #include "AsciiText.h"
 #include "Builtins.h"
 #include "Coercion.h"
@@ -10,7 +12,6 @@
 #include <algorithm>
 #include <iterator>
 #include <new>
-#include <pthread.h>
 
 namespace vortalux::script {
 
@@ -26,30 +27,6 @@ struct Interpreter::Frame {
 
 namespace {
 
-constexpr size_t kStackReserve = size_t {2} << 20;
-constexpr size_t kStackBudget = size_t {4} << 20;
-
-// The lowest stack address scripts may use on this thread: what is left of the thread's
-// stack below the caller, less a reserve for the deepest single expression and the host.
-const char* ComputeStackLimit()
-{
-    const auto* here = static_cast<const char*>(__builtin_frame_address(0));
-    size_t budget = kStackBudget;
-    pthread_attr_t attributes;
-    if (pthread_getattr_np(pthread_self(), &attributes) == 0) {
-        void* address = nullptr;
-        size_t size = 0;
-        if (pthread_attr_getstack(&attributes, &address, &size) == 0 && address != nullptr) {
-            const auto* low = static_cast<const char*>(address);
-            const size_t reserve = std::min(kStackReserve, size / 4);
-            const size_t available = here > low ? static_cast<size_t>(here - low) : 0;
-            budget = available > reserve ? std::min(budget, available - reserve) : 0;
-        }
-        pthread_attr_destroy(&attributes);
-    }
-    return here - budget;
-}
-
 bool IsLiteral(const Expr& expr)
 {
     if (expr.kind == ExprKind::Literal)
@@ -61,6 +38,14 @@ bool IsLiteral(const Expr& expr)
     if (expr.kind == ExprKind::Identifier)
         return static_cast<const IdentifierExpr&>(expr).binding == BindingKind::Constant;
     return false;
+}
+
+// A failure that is not the script's own: a host object or the allocator gave up.
+ScriptError Translate(const std::exception& error)
+{
+    if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr)
+        return ScriptError(errc::OutOfMemory);
+    return ScriptError(440, error.what());
 }
 
 bool SameVariable(const IdentifierExpr& a, const IdentifierExpr& b)
@@ -101,7 +86,7 @@ public:
     {
         m_interpreter.m_running = true;
         m_interpreter.m_deadline = std::chrono::steady_clock::now() + m_interpreter.m_timeLimit;
-        m_interpreter.m_stackLimit = ComputeStackLimit();
+        m_interpreter.m_stackLimit = NativeStack::Limit();
         m_interpreter.m_callDepth = 0;
         m_interpreter.m_steps = 0;
         m_interpreter.m_currentLine = 0;
@@ -185,8 +170,8 @@ bool Interpreter::Load(std::unique_ptr<Module> module, RuntimeFailure& failure)
         return true;
     } catch (const ScriptError& error) {
         FailAt(error, failure);
-    } catch (const std::bad_alloc&) {
-        FailAt(ScriptError(errc::OutOfMemory), failure);
+    } catch (const std::exception& error) {
+        FailAt(Translate(error), failure);
     }
     return false;
 }
@@ -202,9 +187,12 @@ void Interpreter::DeclareGlobals(const Module& module)
             initial = Variant::FromArray(std::move(array));
         }
         if (const auto it = m_globalIndex.find(declaration.key); it != m_globalIndex.end()) {
-            // Declared again by a later AddCode: the variable keeps its value.
+            // Declared again by a later AddCode: the variable keeps its value. Constants, Err
+            // and the host's named objects cannot be declared over.
             GlobalVariable& existing = m_globals[static_cast<size_t>(it->second)];
-            if (!existing.isConst && !declaration.isConst && !declaration.isArray)
+            if (existing.isConst)
+                Raise(errc::NameRedefined);
+            if (!declaration.isConst && !declaration.isArray)
                 continue;
             existing = GlobalVariable {declaration.name, std::move(initial), declaration.isConst};
             continue;
@@ -234,8 +222,8 @@ bool Interpreter::Run(
         return true;
     } catch (const ScriptError& error) {
         FailAt(error, failure);
-    } catch (const std::bad_alloc&) {
-        FailAt(ScriptError(errc::OutOfMemory), failure);
+    } catch (const std::exception& error) {
+        FailAt(Translate(error), failure);
     }
     return false;
 }
@@ -256,8 +244,7 @@ void Interpreter::CheckClock()
 
 void Interpreter::CheckNativeStack() const
 {
-    const auto* here = static_cast<const char*>(__builtin_frame_address(0));
-    if (here < m_stackLimit)
+    if (NativeStack::Below(m_stackLimit))
         Raise(errc::OutOfStackSpace);
 }
 
@@ -273,6 +260,8 @@ ObjectRef Interpreter::CreateObject(std::string_view progId)
         Raise(errc::CannotCreateObject);
     return object;
 }
+
+double Interpreter::NextRandom() { return std::uniform_real_distribution<double>(0.0, 1.0)(m_random); }
 
 MessageAnswer Interpreter::ShowMessageBox(const MessageRequest& request)
 {
@@ -303,8 +292,9 @@ void Interpreter::Resolve(const IdentifierExpr& id)
     } else if (const int builtin = FindBuiltin(id.key); builtin >= 0) {
         id.cacheKind = FreeKind::Builtin;
         id.cacheIndex = builtin;
-    } else if (FindBuiltinConstant(id.key) != nullptr) {
+    } else if (const Variant* constant = FindBuiltinConstant(id.key); constant != nullptr) {
         id.cacheKind = FreeKind::BuiltinConstant;
+        id.cacheConstant = constant;
     } else if (id.slot >= 0) {
         id.cacheKind = FreeKind::ImplicitLocal;
     } else {
@@ -341,6 +331,16 @@ Variant* Interpreter::Variable(const IdentifierExpr& id, bool declare)
     default:
         return nullptr;
     }
+}
+
+Variant* Interpreter::ExistingVariable(const IdentifierExpr& id)
+{
+    if (id.binding == BindingKind::Free) {
+        Resolve(id);
+        if (id.cacheKind != FreeKind::Global && id.cacheKind != FreeKind::ImplicitLocal)
+            return nullptr;
+    }
+    return Variable(id);
 }
 
 Variant& Interpreter::AssignableVariable(const IdentifierExpr& id, bool declare)
@@ -407,6 +407,9 @@ Interpreter::Flow Interpreter::ExecBlock(const Block& block)
                 if (error.IsFatal() || !m_frame->resumeNext)
                     throw;
                 m_err->Set(error);
+                continue;
+            } catch (const std::exception& error) {
+                m_err->Set(Translate(error));
                 continue;
             }
         }
@@ -685,7 +688,7 @@ Interpreter::Flow Interpreter::ExecDo(const DoStmt& statement)
         if (statement.conditionKind == LoopCondition::UntilBefore && EvalCondition(*statement.condition))
             return Flow::Normal;
         const Flow flow = ExecBlock(statement.body);
-        if (flow == Flow::ExitDo)
+        if (flow == Flow::ExitDo && !statement.isWhileWend)
             return Flow::Normal;
         if (flow != Flow::Normal)
             return flow;
@@ -790,6 +793,7 @@ Variant Interpreter::Eval(const Expr& expr)
 
 Variant Interpreter::EvalBinary(const BinaryExpr& binary)
 {
+    CheckNativeStack();
     const Variant left = Eval(*binary.left);
     const Variant right = Eval(*binary.right);
     switch (binary.op) {
@@ -846,7 +850,7 @@ Variant Interpreter::EvalIdentifier(const IdentifierExpr& id)
     case FreeKind::Builtin:
         return CallBuiltin(id.cacheIndex, {});
     case FreeKind::BuiltinConstant:
-        return *FindBuiltinConstant(id.key);
+        return *id.cacheConstant;
     default:
         return *Variable(id);
     }
@@ -902,6 +906,7 @@ Variant Interpreter::IndexValue(const Variant& container, std::span<const ExprPt
 
 Variant Interpreter::EvalCall(const CallExpr& call)
 {
+    CheckNativeStack();
     if (call.target->kind == ExprKind::Member) {
         const auto& member = static_cast<const MemberExpr&>(*call.target);
         ObjectRef object = EvalObject(member.object.get());
@@ -992,6 +997,13 @@ Variant Interpreter::Invoke(const Procedure& procedure, std::span<const ExprPtr>
     frame.slots.resize(frame.storage.size());
     for (size_t i = 0; i < frame.storage.size(); ++i)
         frame.slots[i] = &frame.storage[i];
+    // An array element passed ByRef is copied in and, when the call returns, copied back.
+    struct ElementWriteBack {
+        Variant* arrayVariable;
+        std::vector<int32_t> indices;
+        size_t slot;
+    };
+    std::vector<ElementWriteBack> writeBacks;
     for (size_t i = 0; i < args.size(); ++i) {
         if (!args[i])
             Raise(errc::ArgumentNotOptional);
@@ -1004,9 +1016,41 @@ Variant Interpreter::Invoke(const Procedure& procedure, std::span<const ExprPtr>
                 continue;
             }
         }
+        if (!procedure.parameters[i].byVal && arg.kind == ExprKind::Call) {
+            const auto& call = static_cast<const CallExpr&>(arg);
+            Variant* variable = call.target->kind == ExprKind::Identifier
+                ? ExistingVariable(static_cast<const IdentifierExpr&>(*call.target))
+                : nullptr;
+            if (variable != nullptr && variable->IsArray()) {
+                ElementWriteBack writeBack {variable, {}, slot};
+                for (const ExprPtr& index : call.args) {
+                    if (!index)
+                        Raise(errc::SubscriptOutOfRange);
+                    writeBack.indices.push_back(ToLong(Eval(*index)));
+                }
+                if (!variable->IsArray())
+                    Raise(errc::TypeMismatch);
+                const Variant* element
+                    = variable->AsArray()->At(writeBack.indices.data(), writeBack.indices.size());
+                if (element == nullptr)
+                    Raise(errc::SubscriptOutOfRange);
+                frame.storage[slot] = *element;
+                writeBacks.push_back(std::move(writeBack));
+                continue;
+            }
+        }
         frame.storage[slot] = Eval(arg);
     }
-    return RunFrame(procedure, frame);
+    Variant result = RunFrame(procedure, frame);
+    for (const ElementWriteBack& writeBack : writeBacks) {
+        if (!writeBack.arrayVariable->IsArray())
+            continue;
+        Variant* element
+            = MutableArray(*writeBack.arrayVariable).At(writeBack.indices.data(), writeBack.indices.size());
+        if (element != nullptr)
+            *element = frame.storage[writeBack.slot];
+    }
+    return result;
 }
 
 Variant Interpreter::InvokeWithValues(const Procedure& procedure, std::vector<Variant>& args)

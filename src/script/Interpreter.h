@@ -11,6 +11,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <random>
 #include <span>
 #include <string>
 #include <unordered_map>
@@ -38,6 +39,7 @@ public:
     Interpreter(const ObjectFactoryMap& factories, std::chrono::milliseconds timeLimit, int maxCallDepth);
     ~Interpreter();
     Interpreter(const Interpreter&) = delete;
+    bool IsRunning() const { return m_running; }
     Interpreter& operator=(const Interpreter&) = delete;
 
     // Registers the module's procedures and globals, then runs its global statements.
@@ -59,6 +61,9 @@ public:
     // Services for the built-in functions.
     ObjectRef CreateObject(std::string_view progId);
     MessageAnswer ShowMessageBox(const MessageRequest& request);
+    // Rnd and Randomize: one sequence per interpreter.
+    double NextRandom();
+    void SeedRandom(uint32_t seed) { m_random.seed(seed); }
     // The line of the statement running now (0 outside a run).
     int CurrentLine() const { return m_currentLine; }
 
@@ -107,6 +112,8 @@ private:
     // Nullptr when the name is not a variable (a procedure, a built-in, a constant).
     Variant* Variable(const IdentifierExpr& id, bool declare = false);
     Variant& AssignableVariable(const IdentifierExpr& id, bool declare = false);
+    // As Variable, but never creates one.
+    Variant* ExistingVariable(const IdentifierExpr& id);
     bool IsExplicit() const;
     int AddGlobal(const std::string& key, GlobalVariable variable);
 
@@ -146,6 +153,7 @@ private:
     std::chrono::steady_clock::time_point m_deadline;
     const char* m_stackLimit = nullptr;
     bool m_running = false;
+    std::minstd_rand m_random;
 };
 
 } // namespace vortalux::script

@@ -4,6 +4,7 @@
 #include "CompileError.h"
 #include "ScriptError.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -72,6 +73,9 @@ constexpr std::array kReservedWords = {
     ReservedWord {"xor", TokenKind::Xor},
 };
 
+static_assert(std::is_sorted(kReservedWords.begin(), kReservedWords.end(),
+    [](const ReservedWord& a, const ReservedWord& b) { return a.word < b.word; }));
+
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsWordChar(char c) { return IsLetter(c) || IsDigit(c) || c == '_'; }
@@ -110,7 +114,7 @@ void Lexer::NewLine()
     // CR LF, LF and CR each end one line.
     if (Peek() == '\r' && Peek(1) == '\n')
         m_pos += 2;
-    else
+    else if (m_pos < m_source.size())
         ++m_pos;
     ++m_line;
     m_lineStart = m_pos;
@@ -261,11 +265,12 @@ void Lexer::LexWord(Token& token)
         throw CompileError(1030, m_line, ColumnOf(start));
     token.text.assign(m_source.substr(start, m_pos - start));
     token.kind = TokenKind::Identifier;
-    for (const ReservedWord& reserved : kReservedWords) {
-        if (EqualsNoCase(reserved.word, token.text)) {
-            token.kind = reserved.kind;
-            break;
-        }
+    if (token.text.size() <= 8) {
+        const std::string lower = AsciiLowerCopy(token.text);
+        const auto it = std::lower_bound(kReservedWords.begin(), kReservedWords.end(), lower,
+            [](const ReservedWord& entry, const std::string& word) { return entry.word < word; });
+        if (it != kReservedWords.end() && it->word == lower)
+            token.kind = it->kind;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "AsciiText.h"
 #include "CompileError.h"
+#include "NativeStack.h"
 #include "ScriptError.h"
 
 #include <algorithm>
@@ -28,92 +29,42 @@ enum Precedence : int {
     kPower,
 };
 
-bool BinaryOperatorOf(TokenKind kind, BinaryOp& op, int& precedence)
+struct BinaryOperator {
+    TokenKind token;
+    BinaryOp op;
+    int precedence;
+};
+
+constexpr BinaryOperator kBinaryOperators[] = {
+    {TokenKind::Imp, BinaryOp::Imp, kImp},
+    {TokenKind::Eqv, BinaryOp::Eqv, kEqv},
+    {TokenKind::Xor, BinaryOp::Xor, kXor},
+    {TokenKind::Or, BinaryOp::Or, kOr},
+    {TokenKind::And, BinaryOp::And, kAnd},
+    {TokenKind::Equal, BinaryOp::Equal, kComparison},
+    {TokenKind::NotEqual, BinaryOp::NotEqual, kComparison},
+    {TokenKind::Less, BinaryOp::Less, kComparison},
+    {TokenKind::Greater, BinaryOp::Greater, kComparison},
+    {TokenKind::LessEqual, BinaryOp::LessEqual, kComparison},
+    {TokenKind::GreaterEqual, BinaryOp::GreaterEqual, kComparison},
+    {TokenKind::Is, BinaryOp::Is, kComparison},
+    {TokenKind::Ampersand, BinaryOp::Concat, kConcat},
+    {TokenKind::Plus, BinaryOp::Add, kAdditive},
+    {TokenKind::Minus, BinaryOp::Subtract, kAdditive},
+    {TokenKind::Mod, BinaryOp::Modulo, kModulo},
+    {TokenKind::Backslash, BinaryOp::IntegerDivide, kIntegerDivide},
+    {TokenKind::Star, BinaryOp::Multiply, kMultiplicative},
+    {TokenKind::Slash, BinaryOp::Divide, kMultiplicative},
+    {TokenKind::Caret, BinaryOp::Power, kPower},
+};
+
+const BinaryOperator* BinaryOperatorOf(TokenKind kind)
 {
-    switch (kind) {
-    case TokenKind::Imp:
-        op = BinaryOp::Imp;
-        precedence = kImp;
-        return true;
-    case TokenKind::Eqv:
-        op = BinaryOp::Eqv;
-        precedence = kEqv;
-        return true;
-    case TokenKind::Xor:
-        op = BinaryOp::Xor;
-        precedence = kXor;
-        return true;
-    case TokenKind::Or:
-        op = BinaryOp::Or;
-        precedence = kOr;
-        return true;
-    case TokenKind::And:
-        op = BinaryOp::And;
-        precedence = kAnd;
-        return true;
-    case TokenKind::Equal:
-        op = BinaryOp::Equal;
-        precedence = kComparison;
-        return true;
-    case TokenKind::NotEqual:
-        op = BinaryOp::NotEqual;
-        precedence = kComparison;
-        return true;
-    case TokenKind::Less:
-        op = BinaryOp::Less;
-        precedence = kComparison;
-        return true;
-    case TokenKind::Greater:
-        op = BinaryOp::Greater;
-        precedence = kComparison;
-        return true;
-    case TokenKind::LessEqual:
-        op = BinaryOp::LessEqual;
-        precedence = kComparison;
-        return true;
-    case TokenKind::GreaterEqual:
-        op = BinaryOp::GreaterEqual;
-        precedence = kComparison;
-        return true;
-    case TokenKind::Is:
-        op = BinaryOp::Is;
-        precedence = kComparison;
-        return true;
-    case TokenKind::Ampersand:
-        op = BinaryOp::Concat;
-        precedence = kConcat;
-        return true;
-    case TokenKind::Plus:
-        op = BinaryOp::Add;
-        precedence = kAdditive;
-        return true;
-    case TokenKind::Minus:
-        op = BinaryOp::Subtract;
-        precedence = kAdditive;
-        return true;
-    case TokenKind::Mod:
-        op = BinaryOp::Modulo;
-        precedence = kModulo;
-        return true;
-    case TokenKind::Backslash:
-        op = BinaryOp::IntegerDivide;
-        precedence = kIntegerDivide;
-        return true;
-    case TokenKind::Star:
-        op = BinaryOp::Multiply;
-        precedence = kMultiplicative;
-        return true;
-    case TokenKind::Slash:
-        op = BinaryOp::Divide;
-        precedence = kMultiplicative;
-        return true;
-    case TokenKind::Caret:
-        op = BinaryOp::Power;
-        precedence = kPower;
-        return true;
-    default:
-        return false;
+    for (const BinaryOperator& entry : kBinaryOperators) {
+        if (entry.token == kind)
+            return &entry;
     }
+    return nullptr;
 }
 
 // Reserved words may still name an object's member (obj.Next, obj.End).
@@ -124,7 +75,7 @@ bool IsWordToken(TokenKind kind) { return kind == TokenKind::Identifier || kind 
 Parser::NestingGuard::NestingGuard(Parser& parser, const Token& at)
     : m_parser(parser)
 {
-    if (++m_parser.m_nesting > kMaxNesting) {
+    if (++m_parser.m_nesting > kMaxNesting || NativeStack::Below(m_parser.m_stackLimit)) {
         --m_parser.m_nesting;
         m_parser.Fail(errc::OutOfStackSpace, at);
     }
@@ -132,6 +83,7 @@ Parser::NestingGuard::NestingGuard(Parser& parser, const Token& at)
 
 Parser::Parser(std::vector<Token> tokens)
     : m_tokens(std::move(tokens))
+    , m_stackLimit(NativeStack::Limit())
 {
     if (m_tokens.empty() || m_tokens.back().kind != TokenKind::EndOfFile)
         m_tokens.push_back(Token {});
@@ -831,11 +783,9 @@ StmtPtr Parser::ParseWhile()
     statement->conditionKind = LoopCondition::WhileBefore;
     statement->condition = ParseExpression();
     ExpectStatementEnd();
-    // Exit Do does not leave a While loop; hide the enclosing Do loops from it.
-    const int savedDo = m_doDepth;
-    m_doDepth = 0;
+    // Exit Do inside a While leaves the enclosing Do (and the While with it).
+    statement->isWhileWend = true;
     statement->body = ParseBlock({TokenKind::Wend});
-    m_doDepth = savedDo;
     Expect(TokenKind::Wend, errc::ExpectedWend);
     m_singleLineIf = savedSingleLine;
     ExpectStatementEnd();
@@ -976,14 +926,14 @@ ExprPtr Parser::ParseBinary(int minPrecedence)
 ExprPtr Parser::ParseBinaryRest(ExprPtr left, int minPrecedence)
 {
     while (true) {
-        BinaryOp op {};
-        int precedence = 0;
-        if (!BinaryOperatorOf(Current().kind, op, precedence) || precedence < minPrecedence)
+        const BinaryOperator* op = BinaryOperatorOf(Current().kind);
+        if (op == nullptr || op->precedence < minPrecedence)
             return left;
         const int line = Advance().line;
-        ExprPtr right = ParseBinary(precedence + 1);
+        ExprPtr right = ParseBinary(op->precedence + 1);
         const int childDepth = std::max(left->depth, right->depth);
-        left = Finish(std::make_unique<BinaryExpr>(line, op, std::move(left), std::move(right)), childDepth);
+        left = Finish(
+            std::make_unique<BinaryExpr>(line, op->op, std::move(left), std::move(right)), childDepth);
     }
 }
 

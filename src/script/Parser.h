@@ -113,6 +113,7 @@ private:
     std::unordered_map<std::string, int> m_globalNames; // key -> declaration line
     Scope* m_scope = nullptr;
     int m_nesting = 0;
+    const char* m_stackLimit = nullptr;
     int m_withDepth = 0;
     int m_singleLineIf = 0;
     // Loops around the statement being parsed, for Exit For and Exit Do.

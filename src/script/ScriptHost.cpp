@@ -18,6 +18,9 @@ ScriptHost::~ScriptHost() = default;
 
 void ScriptHost::Reset()
 {
+    // A host object cannot pull the interpreter away from under the script that called it.
+    if (m_interpreter->IsRunning())
+        return;
     m_interpreter = std::make_unique<Interpreter>(m_factories, m_timeLimit, m_maxCallDepth);
     ClearError();
 }

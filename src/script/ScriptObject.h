@@ -11,7 +11,8 @@ namespace vortalux::script {
 // What a host object (one made by CreateObject, or added by name to a host) implements.
 // Member names arrive as the script spells them: compare them without regard to case.
 // An empty name is the object's default member. Failures are reported by throwing
-// ScriptError (438 "Object doesn't support this property or method" for an unknown name).
+// ScriptError (438 "Object doesn't support this property or method" for an unknown name);
+// any other exception reaches the script as error 440 with the exception's text.
 // Objects are shared: `Set` copies the reference, `Nothing` drops it, `Is` compares identity.
 class ScriptObject {
 public:

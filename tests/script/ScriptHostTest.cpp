@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
 using namespace vortalux;
 using namespace vortalux::script;
 
@@ -192,6 +194,54 @@ TEST(ScriptHost, MsgBoxGoesThroughTheMessageInterface)
     EXPECT_EQ(presenter.shown()[1].caption, "VBScript");
     EXPECT_EQ(presenter.shown()[1].buttons, MessageButtons::Ok);
     EXPECT_EQ(presenter.shown()[1].icon, MessageIcon::None);
+}
+
+} // namespace
+
+namespace {
+
+struct SmallStackRun {
+    std::string code;
+    int32_t errorNumber = -1;
+};
+
+void* RunOnThisThread(void* argument)
+{
+    auto* run = static_cast<SmallStackRun*>(argument);
+    ScriptHost host;
+    host.AddCode(run->code);
+    run->errorNumber = host.Error().Number;
+    return nullptr;
+}
+
+// Runs `code` on a thread with a 1 MiB stack; the error number, or -1 when the thread failed.
+int32_t RunWithSmallStack(std::string code)
+{
+    SmallStackRun run {std::move(code)};
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, size_t {1} << 20);
+    pthread_t thread;
+    if (pthread_create(&thread, &attributes, RunOnThisThread, &run) != 0)
+        return -1;
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+    return run.errorNumber;
+}
+
+TEST(ScriptHost, SmallThreadStacksEndInOutOfStackSpace)
+{
+    // The call depth limit is far away: the native stack runs out first, and is noticed.
+    EXPECT_EQ(RunWithSmallStack("Sub R(n)\n R n + 1\nEnd Sub\nR 0"), 28);
+    std::string deep = "x = " + std::string(190, '(') + "1" + std::string(190, ')');
+    const int32_t parsed = RunWithSmallStack(deep);
+    EXPECT_TRUE(parsed == 0 || parsed == 28) << parsed;
+    std::string chain = "x = 1";
+    for (int i = 0; i < 900; ++i)
+        chain += " + 1";
+    chain += "\nIf x <> 901 Then Err.Raise 5";
+    const int32_t evaluated = RunWithSmallStack(chain);
+    EXPECT_TRUE(evaluated == 0 || evaluated == 28) << evaluated;
 }
 
 } // namespace

@@ -84,5 +84,6 @@ ExpectRuntime "Sub Inner()" & nl & "  x = 1" & nl & "  x = x / 0" & nl & "End Su
 ' After a call returns, an error in the same statement is on the caller's line.
 ExpectRuntime "Function F()" & nl & "  F = ""a""" & nl & "End Function" & nl & "x = F() * 2", 13, "Type mismatch", 4
 ExpectCompile "x = 1" & nl & "Exit For", 1039, "Invalid 'exit' statement", 2, 5
-ExpectCompile "Do" & nl & "  While x" & nl & "    Exit Do" & nl & "  Wend" & nl & "Loop", 1039, "Invalid 'exit' statement", 3, 9
+ExpectCompile "While x" & nl & "  Exit Do" & nl & "Wend", 1039, "Invalid 'exit' statement", 2, 7
 ExpectRuntime "x = 1" & nl & "Dim big(100000000)", 7, "Out of memory", 2
+ExpectRuntime "x = 1" & nl & "Dim Err", 1041, "Name redefined", 2

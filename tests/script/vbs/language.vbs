@@ -291,3 +291,120 @@ Test.Equal 1E3, CDbl(1000), "exponent"
 Test.Equal Test.Run("x = 5" & vbCrLf & "Sub S()" & vbCrLf & "y = 1" & vbCrLf & "End Sub" & vbCrLf & "S" & vbCrLf & "If x <> 5 Or Not IsEmpty(y) Then Err.Raise 1"), 0, "implicit globals and procedure locals"
 Test.Equal Test.Call("Function F()" & vbCrLf & "F = Len(undeclared)" & vbCrLf & "End Function", "F"), 0, "an undeclared variable reads as Empty"
 Test.Equal Test.Call("Dim g" & vbCrLf & "Function F(n)" & vbCrLf & "g = g + n" & vbCrLf & "F = g" & vbCrLf & "End Function", "F", 5), 5, "Run with an argument"
+
+' ---- Scopes ----
+Dim shadowed
+shadowed = "global"
+Function ReadShadowed()
+    Dim shadowed
+    shadowed = "local"
+    ReadShadowed = shadowed
+End Function
+Test.Equal ReadShadowed(), "local", "a local hides the global"
+Test.Equal shadowed, "global", "the global is untouched"
+Function ReadLaterGlobal()
+    ReadLaterGlobal = declaredLater
+End Function
+Dim declaredLater
+declaredLater = "seen"
+Test.Equal ReadLaterGlobal(), "seen", "a global declared below its user"
+Public publicOne
+Private privateOne
+publicOne = 1 : privateOne = 2
+Test.Equal publicOne + privateOne, 3, "Public and Private declare globals"
+Private Function PrivateF()
+    PrivateF = "private"
+End Function
+Public Sub PublicS(x)
+    x = PrivateF()
+End Sub
+PublicS r
+Test.Equal r, "private", "Public and Private procedures"
+Let r = "let"
+Test.Equal r, "let", "Let"
+
+' ---- Objects through members ----
+Dim holder, innerObject
+Set holder = CreateObject("Test.Recorder")
+Set innerObject = CreateObject("Test.Recorder")
+Set holder.Value = innerObject
+Test.Check holder.Value Is innerObject, "Set on a property"
+holder.Value.Value = "deep"
+Test.Equal innerObject.Value, "deep", "a property of a property"
+Call holder.Add("a", "b")
+Test.Equal holder.Log, "set;add a b;", "Call on a method"
+holder(3) = "x"
+Test.Equal holder.Log, "set;add a b;set 3;", "assignment through the default member"
+Test.Equal holder.Add(1, 2, 3), 3, "a method's value in an expression"
+
+' ---- Exit Do from inside a For ----
+r = 0
+Do
+    For i = 1 To 5
+        r = r + 1
+        If i = 3 Then Exit Do
+    Next
+Loop
+Test.Equal r, 3, "Exit Do leaves the For and the Do"
+r = 0
+Do
+    While True
+        r = r + 1
+        If r = 4 Then Exit Do
+    Wend
+Loop
+Test.Equal r, 4, "Exit Do leaves a While inside the Do"
+
+' ---- ByRef chains ----
+Sub Outer(v)
+    Inner v
+End Sub
+Sub Inner(w)
+    w = w & "!"
+End Sub
+r = "hey"
+Outer r
+Test.Equal r, "hey!", "ByRef through two calls"
+Function ChangeAndReturn(v)
+    v = 10
+    ChangeAndReturn = v * 2
+End Function
+i = 1
+Test.Equal ChangeAndReturn(i) + i, 30, "a ByRef change is visible later in the same expression"
+a = Array("x", "y")
+b = a
+Inner a(0)
+Test.Equal a(0), "x!", "an array element passes by reference"
+Test.Equal b(0), "x", "into the array of that variable only"
+Inner (a(1))
+Test.Equal a(1), "y", "a parenthesised element passes by value"
+Sub Twice(p, q)
+    p = p & "1"
+    q = q & "2"
+End Sub
+Twice a(1), a(1)
+Test.Equal a(1), "y2", "the element is written back when the call returns, the last one last"
+Dim m2(1, 1)
+Twice m2(1, 0), m2(0, 1)
+Test.Equal m2(1, 0) & m2(0, 1), "12", "elements of two dimensions"
+Sub ChangeCopy(ByVal arr)
+    arr(0) = "changed"
+    ReDim Preserve arr(5)
+End Sub
+a = Array("kept")
+ChangeCopy a
+Test.Equal a(0), "kept", "a ByVal array is the callee's own copy"
+Test.Equal UBound(a), 0, "even when the callee resizes it"
+Function MakeList(n)
+    Dim result()
+    ReDim result(n - 1)
+    For i = 0 To n - 1
+        result(i) = i * i
+    Next
+    MakeList = result
+End Function
+a = MakeList(4)
+Test.Equal Join(a, ","), "0,1,4,9", "a function returns an array"
+ReDim Preserve a(5)
+a(5) = 25
+Test.Equal a(5), 25, "the returned array can be resized"

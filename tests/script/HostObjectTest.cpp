@@ -1,0 +1,157 @@
+// Host objects as the download-manager definitions use them: created by ProgID, called with
+// the hand-off's arguments, released when the script lets go of them.
+#include "AsciiText.h"
+#include "Coercion.h"
+#include "ScriptArray.h"
+#include "ScriptError.h"
+#include "ScriptHost.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace vortalux;
+using namespace vortalux::script;
+
+namespace {
+
+// Stands in for a download manager's automation object.
+class FakeManager final : public ScriptObject {
+public:
+    explicit FakeManager(std::vector<std::string>& received)
+        : m_received(received)
+    {
+    }
+
+    std::string TypeName() const override { return "FakeManager"; }
+
+    Variant GetProperty(std::string_view name, std::vector<Variant>& args) override
+    {
+        if (EqualsNoCase(name, "Version"))
+            return Variant::FromString("2.0");
+        return ScriptObject::GetProperty(name, args);
+    }
+
+    Variant CallMethod(std::string_view name, std::vector<Variant>& args) override
+    {
+        if (EqualsNoCase(name, "AddUrl")) {
+            if (args.size() != 3)
+                throw ScriptError(errc::WrongArgumentCount);
+            m_received.push_back(ToString(args[0]) + " " + ToString(args[1]) + " " + ToString(args[2]));
+            return Variant::FromBool(true);
+        }
+        if (EqualsNoCase(name, "Busy"))
+            throw ScriptError(1001, "The manager is busy", "FakeManager");
+        if (EqualsNoCase(name, "Crash"))
+            throw std::runtime_error("lost the connection");
+        return ScriptObject::CallMethod(name, args);
+    }
+
+private:
+    std::vector<std::string>& m_received;
+};
+
+const char* const kDefinition = R"(Sub AddLink(Referer, URL, Name)
+    Dim manager
+    Set manager = CreateObject("FakeManager.Automation")
+    manager.AddUrl URL, Name, Referer
+End Sub
+
+Sub AddList(Referer, List)
+    Dim manager, i
+    Set manager = CreateObject("fakemanager.automation")
+    If manager.Version < "2" Then Exit Sub
+    For i = 0 To UBound(List) Step 2
+        Call manager.AddUrl(List(i), List(i + 1), Referer)
+    Next
+End Sub
+)";
+
+class HostObjects : public testing::Test {
+protected:
+    HostObjects()
+    {
+        host.RegisterObjectFactory("FakeManager.Automation", [this] {
+            auto manager = std::make_shared<FakeManager>(received);
+            lastCreated = manager;
+            return manager;
+        });
+    }
+
+    ScriptHost host;
+    std::vector<std::string> received;
+    std::weak_ptr<FakeManager> lastCreated;
+};
+
+TEST_F(HostObjects, DefinitionHandsLinksToTheManager)
+{
+    ASSERT_TRUE(host.AddCode(kDefinition));
+    std::vector<Variant> one = {Variant::FromString("http://ref/"), Variant::FromString("http://a/1.jpg"),
+        Variant::FromString("1.jpg")};
+    ASSERT_TRUE(host.Run("AddLink", one)) << host.Error().Description;
+    std::vector<Variant> links;
+    for (const char* url : {"http://b/2.jpg", "2.jpg", "http://b/3.jpg", "3.jpg"})
+        links.push_back(Variant::FromString(url));
+    std::vector<Variant> list
+        = {Variant::FromString(""), Variant::FromArray(ScriptArray::FromElements(links))};
+    ASSERT_TRUE(host.Run("AddList", list)) << host.Error().Description;
+    const std::vector<std::string> expected
+        = {"http://a/1.jpg 1.jpg http://ref/", "http://b/2.jpg 2.jpg ", "http://b/3.jpg 3.jpg "};
+    EXPECT_EQ(received, expected);
+    // The procedure's local was the last reference: the object is gone.
+    EXPECT_TRUE(lastCreated.expired());
+}
+
+TEST_F(HostObjects, GlobalReferencesLiveUntilResetOrNothing)
+{
+    ASSERT_TRUE(host.AddCode("Set keep = CreateObject(\"FakeManager.Automation\")"));
+    EXPECT_FALSE(lastCreated.expired());
+    ASSERT_TRUE(host.AddCode("Set alias = keep\nSet keep = Nothing"));
+    EXPECT_FALSE(lastCreated.expired());
+    host.Reset();
+    EXPECT_TRUE(lastCreated.expired());
+}
+
+TEST_F(HostObjects, ObjectErrorsReachTheScriptAndTheHost)
+{
+    EXPECT_FALSE(host.AddCode("Set m = CreateObject(\"FakeManager.Automation\")\n\nm.Busy"));
+    EXPECT_EQ(host.Error().Number, 1001);
+    EXPECT_EQ(host.Error().Description, "The manager is busy");
+    EXPECT_EQ(host.Error().Source, "FakeManager");
+    EXPECT_EQ(host.Error().Line, 3);
+
+    EXPECT_FALSE(host.AddCode("m.Crash"));
+    EXPECT_EQ(host.Error().Number, 440);
+    EXPECT_EQ(host.Error().Description, "lost the connection");
+
+    ASSERT_TRUE(
+        host.AddCode("On Error Resume Next\nm.Crash\nfirst = Err.Number\nm.Missing\nsecond = Err.Number\n"
+                     "Function Results()\n Results = first & \",\" & second\nEnd Function"));
+    std::vector<Variant> none;
+    Variant result;
+    ASSERT_TRUE(host.Run("Results", none, &result));
+    EXPECT_EQ(result.AsString(), "440,438");
+}
+
+TEST_F(HostObjects, FactoryWithoutObjectIsError429)
+{
+    host.RegisterObjectFactory("Broken.Thing", [] { return ObjectRef(); });
+    EXPECT_FALSE(host.AddCode("Set x = CreateObject(\"broken.thing\")"));
+    EXPECT_EQ(host.Error().Number, 429);
+}
+
+TEST_F(HostObjects, AddObjectNamesAnObjectForTheScript)
+{
+    host.AddObject("Manager", std::make_shared<FakeManager>(received));
+    ASSERT_TRUE(host.AddCode("manager.AddUrl \"u\", \"n\", \"r\"\nv = Manager.Version"));
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0], "u n r");
+    EXPECT_FALSE(host.AddCode("Set Manager = Nothing"));
+    EXPECT_EQ(host.Error().Number, 501);
+    EXPECT_FALSE(host.AddCode("Dim manager"));
+    EXPECT_EQ(host.Error().Number, 1041);
+    ASSERT_TRUE(host.AddCode("manager.AddUrl \"still\", \"there\", \"\""));
+    EXPECT_EQ(received.size(), 2u);
+}
+
+} // namespace
