@@ -173,6 +173,6 @@ TEST(ScriptHandOff, AHostObjectFailingOutsideTheLanguageIsReportedAndTheNextHand
     EXPECT_FALSE(handOff.RunManagerScript(definitions.Store(), 0, "AddLink", args));
     EXPECT_TRUE(handOff.RunManagerScript(definitions.Store(), 1, "AddLink", args));
     ASSERT_EQ(presenter.shown().size(), 1u);
-    EXPECT_EQ(presenter.shown()[0].text,
-        "Script Syntax Error : 51: Internal error: disk on fire at line 0 column 0");
+    // The interpreter turns it into an automation error on the line that called the object.
+    EXPECT_EQ(presenter.shown()[0].text, "Script Syntax Error : 440: disk on fire at line 2 column 0");
 }
