@@ -59,55 +59,62 @@ HandOffFactory VTL::HandOffFactoryToUse() const
     return m_options.handOffFactory ? m_options.handOffFactory : HandOffFactory(CreateDefaultHandOff);
 }
 
-void VTL::AddUrl(const std::string& url, const std::string& desc, const std::string& referer)
-{
-    const bool windows = UseWindows();
-    std::optional<QtMessagePresenterScope> presenter;
-    if (windows)
-        presenter.emplace();
-    const std::filesystem::path directory = ProgramDirectoryToUse();
+struct VTL::CallContext {
+    bool windows = false;
+    std::filesystem::path directory;
     RuleStore rules;
     ManagerStore managers;
-    if (!RunIntake(directory, rules, managers))
-        return;
+    HandOffFactory handOffFactory;
 
-    if (!windows) {
-        HeadlessEngine engine(rules, managers, HandOffFactoryToUse()(), directory, std::cerr,
+    HeadlessEngine MakeHeadlessEngine() const
+    {
+        return HeadlessEngine(rules, managers, handOffFactory(), directory, std::cerr,
             TerminalStatus::StandardErrorIsTerminal());
-        engine.AddUrl(url, referer);
-        return;
     }
-    frmWait window(rules, managers, HandOffFactoryToUse(), directory);
-    window.URL = url;
-    window.Desc = desc;
-    window.Referer = referer;
-    window.exec();
+};
+
+void VTL::RunCall(const std::function<void(CallContext&)>& work)
+{
+    CallContext call;
+    call.windows = UseWindows();
+    std::optional<QtMessagePresenterScope> presenter;
+    if (call.windows)
+        presenter.emplace();
+    call.directory = ProgramDirectoryToUse();
+    call.handOffFactory = HandOffFactoryToUse();
+    if (RunIntake(call.directory, call.rules, call.managers))
+        work(call);
+}
+
+void VTL::AddUrl(const std::string& url, const std::string& desc, const std::string& referer)
+{
+    RunCall([&](CallContext& call) {
+        if (!call.windows) {
+            call.MakeHeadlessEngine().AddUrl(url, referer);
+            return;
+        }
+        frmWait window(call.rules, call.managers, call.handOffFactory, call.directory);
+        window.URL = url;
+        window.Desc = desc;
+        window.Referer = referer;
+        window.exec();
+    });
 }
 
 void VTL::AddUrlList(const std::vector<std::string>& urlList)
 {
-    const bool windows = UseWindows();
-    std::optional<QtMessagePresenterScope> presenter;
-    if (windows)
-        presenter.emplace();
-    const std::filesystem::path directory = ProgramDirectoryToUse();
-    RuleStore rules;
-    ManagerStore managers;
-    if (!RunIntake(directory, rules, managers))
-        return;
-    SetOriginPage(urlList.empty() ? std::string() : urlList.front());
-
-    if (!windows) {
-        UrlList list;
-        list.Fill(urlList, rules);
-        HeadlessEngine engine(rules, managers, HandOffFactoryToUse()(), directory, std::cerr,
-            TerminalStatus::StandardErrorIsTerminal());
-        engine.AddUrlList(list);
-        return;
-    }
-    frmSelectURLs window(rules, managers, HandOffFactoryToUse()(), directory);
-    window.FillList(urlList);
-    window.exec();
+    RunCall([&](CallContext& call) {
+        SetOriginPage(urlList.empty() ? std::string() : urlList.front());
+        if (!call.windows) {
+            UrlList list;
+            list.Fill(urlList, call.rules);
+            call.MakeHeadlessEngine().AddUrlList(list);
+            return;
+        }
+        frmSelectURLs window(call.rules, call.managers, call.handOffFactory(), call.directory);
+        window.FillList(urlList);
+        window.exec();
+    });
 }
 
 } // namespace vortalux

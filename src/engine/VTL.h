@@ -4,6 +4,7 @@
 #include "HandOffFactory.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,11 @@ private:
     bool UseWindows();
     std::filesystem::path ProgramDirectoryToUse() const;
     HandOffFactory HandOffFactoryToUse() const;
+
+    // What every call starts with: how it meets the user, both stores fresh from disk, and the
+    // intake checks. `work` runs only when the checks let the call go on.
+    struct CallContext;
+    void RunCall(const std::function<void(CallContext&)>& work);
 
     VtlOptions m_options;
     ApplicationScope m_application;

@@ -574,6 +574,12 @@ StmtPtr Parser::ParseNameStatement()
             }
         }
     }
+    return FinishCall(std::move(call));
+}
+
+// A call statement names a procedure or an object's member, and nothing follows its arguments.
+StmtPtr Parser::FinishCall(std::unique_ptr<CallStmt> call)
+{
     if (call->callee->kind == ExprKind::Identifier)
         static_cast<IdentifierExpr*>(call->callee.get())->isCallTarget = true;
     else if (call->callee->kind != ExprKind::Member)
@@ -596,12 +602,7 @@ StmtPtr Parser::ParseCallKeyword()
     } else {
         call->callee = std::move(target);
     }
-    if (call->callee->kind == ExprKind::Identifier)
-        static_cast<IdentifierExpr*>(call->callee.get())->isCallTarget = true;
-    else if (call->callee->kind != ExprKind::Member)
-        Fail(errc::ExpectedStatement);
-    ExpectStatementEnd();
-    return call;
+    return FinishCall(std::move(call));
 }
 
 StmtPtr Parser::ParseSet()

@@ -68,6 +68,7 @@ private:
     void ParseStatement(Block& block);
     StmtPtr ParseNameStatement();
     StmtPtr ParseCallKeyword();
+    StmtPtr FinishCall(std::unique_ptr<CallStmt> call);
     StmtPtr ParseSet();
     void ParseDim();
     void ParseConst();
