@@ -4,10 +4,10 @@
 #include "frmSelectURLs.h"
 #include "MessageBox.h"
 #include "PrintingHandOff.h"
+#include "QtMessagePresenter.h"
 #include "VTL.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QDir>
 #include <QKeyEvent>
 #include <QPixmap>
@@ -24,6 +24,7 @@
 #include <functional>
 #include <iostream>
 #include <sstream>
+#include <utility>
 
 using namespace vortalux;
 
@@ -50,11 +51,6 @@ protected:
             socket->disconnectFromHost();
         });
     }
-};
-
-class SilentPresenter final : public MessagePresenter {
-public:
-    MessageAnswer Present(const MessageRequest& request) override { return DefaultAnswer(request); }
 };
 
 void WriteText(const std::filesystem::path& path, const std::string& text)
@@ -87,6 +83,40 @@ bool Save(QWidget* window, const QString& path)
     return saved;
 }
 
+// Shows every message box with Qt, saves a picture of the first few, and answers each with its
+// default button, as a user pressing Enter would.
+class PhotographingPresenter final : public MessagePresenter {
+public:
+    PhotographingPresenter(QString output, bool& ok)
+        : m_output(std::move(output))
+        , m_ok(ok)
+    {
+    }
+
+    MessageAnswer Present(const MessageRequest& request) override
+    {
+        if (m_pictures >= kMaxPictures)
+            return DefaultAnswer(request);
+        const QString path = m_output + QStringLiteral("/message-%1.png").arg(++m_pictures);
+        QTimer::singleShot(400, [this, path] {
+            QWidget* box = QApplication::activeModalWidget();
+            m_ok = box != nullptr && Save(box, path) && m_ok;
+            if (box != nullptr) {
+                QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+                QApplication::sendEvent(box, &enter);
+            }
+        });
+        return m_boxes.Present(request);
+    }
+
+private:
+    static constexpr int kMaxPictures = 3;
+    QtMessagePresenter m_boxes;
+    QString m_output;
+    bool& m_ok;
+    int m_pictures = 0;
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -98,7 +128,8 @@ int main(int argc, char** argv)
     }
     const QString output = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(output);
-    SilentPresenter presenter;
+    bool ok = true;
+    PhotographingPresenter presenter(output, ok);
     SetMessagePresenter(&presenter);
 
     QTemporaryDir homeDir;
@@ -113,7 +144,6 @@ int main(int argc, char** argv)
     server.listen(QHostAddress::LocalHost, 0);
     const std::string site = "http://127.0.0.1:" + std::to_string(server.serverPort());
     std::ostringstream handedOver;
-    bool ok = true;
 
     // The single-link window while its page hangs; Esc then ends the wait.
     {
@@ -154,7 +184,8 @@ int main(int argc, char** argv)
         server.onSlowRequest = [&] {
             QTimer::singleShot(600, [&] {
                 ok = Save(&window, output + QStringLiteral("/frmSelectURLs-batch.png")) && ok;
-                window.findChild<QCheckBox*>(QStringLiteral("chkFullCancel"))->setChecked(true);
+                // Cancel skips the hanging page; the batch goes on into the next rule's part, whose
+                // two messages the presenter photographs.
                 window.findChild<QPushButton*>(QStringLiteral("btnCancel"))->click();
             });
         };
