@@ -2,11 +2,8 @@
 // object; a script error or a failed check fails the test with the script's message and line.
 #include "ScriptHost.h"
 #include "TestObject.h"
-#include "TestSupport.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
 
 using namespace vortalux::script;
 
@@ -16,20 +13,9 @@ class ScriptFile : public testing::TestWithParam<const char*> { };
 
 TEST_P(ScriptFile, PassesItsChecks)
 {
-    const std::filesystem::path path = std::filesystem::path(VORTALUX_SCRIPT_TEST_DIR) / GetParam();
-    const std::string code = vortalux::test::ReadFileBytes(path);
-    ASSERT_FALSE(code.empty()) << path;
-
     ScriptHost host;
     test::RegisterTestObjects(host);
-    auto testObject = std::make_shared<test::TestObject>(host);
-    host.AddObject("Test", testObject);
-    const bool ran = host.AddCode(code);
-    EXPECT_TRUE(ran) << GetParam() << ":" << host.Error().Line << ":" << host.Error().Column << ": error "
-                     << host.Error().Number << " " << host.Error().Description;
-    for (const std::string& failure : testObject->Failures())
-        ADD_FAILURE() << GetParam() << " " << failure;
-    EXPECT_GT(testObject->CheckCount(), 0) << "the script checked nothing";
+    test::RunScriptFile(host, GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(Vbs, ScriptFile,

@@ -4,6 +4,11 @@
 #include "Coercion.h"
 #include "ScriptArray.h"
 #include "ScriptError.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace vortalux::script::test {
 
@@ -222,6 +227,22 @@ bool RecorderObject::Enumerate(std::vector<Variant>& items)
 void RegisterTestObjects(ScriptHost& host)
 {
     host.RegisterObjectFactory("Test.Recorder", [] { return std::make_shared<RecorderObject>(); });
+}
+
+void RunScriptFile(ScriptHost& host, const std::string& fileName)
+{
+    const std::filesystem::path path = std::filesystem::path(VORTALUX_SCRIPT_TEST_DIR) / fileName;
+    const std::string code = vortalux::test::ReadFileBytes(path);
+    ASSERT_FALSE(code.empty()) << path;
+
+    auto testObject = std::make_shared<TestObject>(host);
+    host.AddObject("Test", testObject);
+    const bool ran = host.AddCode(code);
+    EXPECT_TRUE(ran) << fileName << ":" << host.Error().Line << ":" << host.Error().Column << ": error "
+                     << host.Error().Number << " " << host.Error().Description;
+    for (const std::string& failure : testObject->Failures())
+        ADD_FAILURE() << fileName << " " << failure;
+    EXPECT_GT(testObject->CheckCount(), 0) << "the script checked nothing";
 }
 
 } // namespace vortalux::script::test

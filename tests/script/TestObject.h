@@ -58,6 +58,11 @@ private:
 // Registers the test ProgIDs ("Test.Recorder") on a host.
 void RegisterTestObjects(ScriptHost& host);
 
+// Runs the test script `fileName` of tests/script/vbs on `host` with a `Test` object beside the
+// objects the caller added; a script error, a failed check or a script that checked nothing fails
+// the current test.
+void RunScriptFile(ScriptHost& host, const std::string& fileName);
+
 // Same subtype and same value (arrays element by element, objects by identity).
 bool SameVariant(const Variant& a, const Variant& b);
 // As SameVariant, but Integer, Long and Double compare by value.

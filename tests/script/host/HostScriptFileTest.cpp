@@ -5,11 +5,8 @@
 #include "HttpRequestObject.h"
 #include "ScriptHost.h"
 #include "TestObject.h"
-#include "TestSupport.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
 
 using namespace vortalux::script;
 
@@ -19,22 +16,11 @@ class HostScriptFile : public testing::TestWithParam<const char*> { };
 
 TEST_P(HostScriptFile, PassesItsChecks)
 {
-    const std::filesystem::path path = std::filesystem::path(VORTALUX_SCRIPT_TEST_DIR) / GetParam();
-    const std::string code = vortalux::test::ReadFileBytes(path);
-    ASSERT_FALSE(code.empty()) << path;
-
     ScriptHost host;
     RegisterHostObjects(host);
     vortalux::RegisterHttpRequestObjects(host);
-    auto testObject = std::make_shared<test::TestObject>(host);
-    host.AddObject("Test", testObject);
     host.AddObject("Fixture", std::make_shared<test::HostFixture>());
-    const bool ran = host.AddCode(code);
-    EXPECT_TRUE(ran) << GetParam() << ":" << host.Error().Line << ":" << host.Error().Column << ": error "
-                     << host.Error().Number << " " << host.Error().Description;
-    for (const std::string& failure : testObject->Failures())
-        ADD_FAILURE() << GetParam() << " " << failure;
-    EXPECT_GT(testObject->CheckCount(), 0) << "the script checked nothing";
+    test::RunScriptFile(host, GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(Vbs, HostScriptFile, testing::Values("shell.vbs", "filesystem.vbs", "xmlhttp.vbs"),
