@@ -1,12 +1,43 @@
+#include "ArgumentParser.h"
 #include "Command.h"
 
-#include "FetchCommand.h"
+#include "CoreApplicationGuard.h"
+#include "InterruptWatcher.h"
+#include "PageFetcher.h"
+#include "UrlHelpers.h"
+
+#include <ostream>
 
 namespace vortalux::cli {
 
 static int RunFetch(CommandContext& context)
 {
-    return RunFetchCommand(context.args, context.out, context.err);
+    ArgumentParser parser;
+    parser.Flag("--verbose");
+    if (!parser.Parse(context.args))
+        return UsageError(context, FetchCommand, parser.error());
+    if (parser.Positionals().size() != 1)
+        return UsageError(context, FetchCommand, "needs one URL");
+    const std::string& url = parser.Positionals()[0];
+
+    const CoreApplicationGuard application;
+    PageFetcher fetcher;
+    fetcher.SetTag("Current: " + UrlFileName(url));
+    if (parser.Has("--verbose"))
+        fetcher.SetStatusCallback([&context](const std::string& text) {
+            context.err << text << '\n' << std::flush;
+        });
+    // Ctrl-C ends the wait and keeps what has arrived, as Esc does in the engine's window.
+    const InterruptWatcher interrupt([&fetcher] { fetcher.Finish(); });
+
+    const std::string page = fetcher.OpenURL(url);
+    context.out.write(page.data(), static_cast<std::streamsize>(page.size()));
+    context.out.flush();
+    if (page.empty()) {
+        context.err << "vortalux fetch: no page received from " << url << '\n';
+        return ExitFailure;
+    }
+    return ExitOk;
 }
 
 const Command FetchCommand {"fetch", "download a page as page-search rules see it",

@@ -3,8 +3,6 @@
 #include "ScriptedServer.h"
 #include "TestSupport.h"
 
-#include <QCoreApplication>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -17,16 +15,6 @@ using vortalux::test::TempDir;
 using vortalux::test::WriteFileBytes;
 
 namespace {
-
-// The test server needs the application object before the command would make its own.
-QCoreApplication& Application()
-{
-    static int argc = 1;
-    static char name[] = "cli_tests";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication application(argc, argv);
-    return application;
-}
 
 int RunCommand(std::vector<std::string> args, std::string& out)
 {
@@ -41,7 +29,6 @@ int RunCommand(std::vector<std::string> args, std::string& out)
 
 TEST(ConvertCommand, ConvertsAPageLinkOverTlsAndPrintsJson)
 {
-    Application();
     ScriptedServer server([](int, const std::string&) {
         return ServerReply::Whole("HTTP/1.0 200 OK\r\n\r\n<img src=\"/big/\xE9t\xE9.jpg\">");
     });

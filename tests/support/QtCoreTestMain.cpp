@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-// The page fetcher runs Qt event loops, which need an application object.
+// For test programs whose code waits in Qt event loops (page downloads, HTTP objects, the
+// loopback test servers): those need an application object before the first test runs.
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);

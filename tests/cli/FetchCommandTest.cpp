@@ -1,0 +1,85 @@
+#include "CommandLine.h"
+#include "ScriptedServer.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sstream>
+
+using namespace vortalux;
+using vortalux::test::ScriptedServer;
+using vortalux::test::ServerReply;
+
+namespace {
+
+struct FetchResult {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+FetchResult Fetch(std::vector<std::string> args)
+{
+    args.insert(args.begin(), "fetch");
+    std::istringstream in;
+    std::ostringstream out, err;
+    const int code = cli::CommandLine(in, out, err).Run(args);
+    return {code, out.str(), err.str()};
+}
+
+} // namespace
+
+TEST(FetchCommand, WritesThePageAndWithVerboseTheProgress)
+{
+    ScriptedServer server([](int, const std::string&) {
+        return ServerReply::Whole(std::string("HTTP/1.0 200 OK\r\n\r\nbytes\0\xff", 26));
+    });
+    const FetchResult plain = Fetch({server.Url("/dir/pic.html")});
+    EXPECT_EQ(plain.code, 0);
+    EXPECT_EQ(plain.out, std::string("bytes\0\xff", 7));
+    EXPECT_EQ(plain.err, "");
+
+    const FetchResult verbose = Fetch({"--verbose", server.Url("/dir/pic.html")});
+    EXPECT_EQ(verbose.code, 0);
+    EXPECT_EQ(verbose.err,
+        "Current: pic.html - Downloading page (connected)\nCurrent: pic.html - Downloading page (header)\n"
+        "Current: pic.html - Downloading page (0 Kb)\n");
+}
+
+TEST(FetchCommand, AnswersOneForNoPageAndTwoForAWrongCommandLine)
+{
+    const FetchResult refused = Fetch({"mailto:someone"});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_NE(refused.err.find("no page"), std::string::npos);
+
+    // The same answers as every other command: the reason, then the usage line.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> wrong {
+        {{}, "vortalux fetch: needs one URL\n"},
+        {{"--verbose"}, "vortalux fetch: needs one URL\n"},
+        {{"--quiet", "http://x/"}, "vortalux fetch: unknown option --quiet\n"},
+        {{"http://x/", "http://y/"}, "vortalux fetch: needs one URL\n"},
+    };
+    for (const auto& [args, reason] : wrong) {
+        const FetchResult result = Fetch(args);
+        EXPECT_EQ(result.code, 2);
+        EXPECT_EQ(result.err, reason + "usage: vortalux fetch [--verbose] URL\n");
+    }
+}
+
+TEST(FetchCommand, CtrlCEndsTheWaitWithWhatHasArrived)
+{
+    ScriptedServer slow([](int, const std::string&) {
+        return ServerReply {{{0, "HTTP/1.0 200 OK\r\n\r\nfirst half"}, {30000, "second half"}}, true};
+    });
+    const auto previous = std::signal(SIGINT, SIG_DFL);
+    QTimer::singleShot(500, QCoreApplication::instance(), [] { std::raise(SIGINT); });
+    const FetchResult result = Fetch({slow.Url("/")});
+    EXPECT_EQ(result.code, 0);
+    EXPECT_EQ(result.out, "first half");
+    // The handler is gone once the command is over.
+    EXPECT_EQ(std::signal(SIGINT, previous), SIG_DFL);
+}
