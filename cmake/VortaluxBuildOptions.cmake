@@ -9,7 +9,7 @@ set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 
 target_compile_options(vortalux_build_options INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align -Woverloaded-virtual
-  -Wimplicit-fallthrough)
+  -Wimplicit-fallthrough -Wold-style-cast -Wcast-qual)
 target_compile_definitions(vortalux_build_options INTERFACE
   VORTALUX_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
   VORTALUX_VERSION_MINOR=${PROJECT_VERSION_MINOR}
