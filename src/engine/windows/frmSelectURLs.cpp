@@ -47,13 +47,13 @@ frmSelectURLs::frmSelectURLs(const RuleStore& rules, const ManagerStore& manager
     : QDialog(parent)
     , m_rules(rules)
     , m_managers(managers)
-    , m_handOff(std::move(handOff))
     , m_reportDirectory(std::move(reportDirectory))
+    , m_services(std::move(handOff))
 {
     setObjectName(QStringLiteral("frmSelectURLs"));
     setWindowTitle(QStringLiteral("Select URL(s)"));
     BuildControls();
-    m_fetcher.SetStatusCallback([this](const std::string& text) { ShowStatus(text); });
+    Fetcher().SetStatusCallback([this](const std::string& text) { ShowStatus(text); });
 
     // Window load: the managers in store order, the default one selected.
     for (const ManagerDefinition& definition : m_managers.Definitions())
@@ -61,12 +61,7 @@ frmSelectURLs::frmSelectURLs(const RuleStore& rules, const ManagerStore& manager
     m_lstManager->setCurrentIndex(m_managers.DefaultManager());
 }
 
-frmSelectURLs::~frmSelectURLs()
-{
-    // The model watches the list; it goes first.
-    delete m_lv;
-    delete m_model;
-}
+frmSelectURLs::~frmSelectURLs() = default;
 
 int frmSelectURLs::TwipsToPixels(int twips) const
 {
@@ -90,10 +85,10 @@ void frmSelectURLs::BuildControls()
     const int comboLeft = m_label2->geometry().right() + px(Margin);
     m_lstManager->setGeometry(comboLeft, headTop, px(FormWidth - Margin) - comboLeft, comboHeight);
 
-    m_model = new UrlListModel(m_list);
-    m_lv = new QTreeView(this);
+    m_model = std::make_unique<UrlListModel>(m_list);
+    m_lv = std::make_unique<QTreeView>(this);
     m_lv->setObjectName(QStringLiteral("lv"));
-    m_lv->setModel(m_model);
+    m_lv->setModel(m_model.get());
     m_lv->setGeometry(px(Margin), px(ListTop), px(FormWidth - 2 * Margin), px(ListHeight));
     m_lv->setRootIsDecorated(false);
     m_lv->setUniformRowHeights(true);
@@ -196,7 +191,8 @@ void frmSelectURLs::OnOk()
 {
     if (IsBatchRunning())
         return;
-    Batch batch(m_rules, m_managers, m_fetcher, *m_handOff, m_reportDirectory, OriginPage(), *this);
+    Batch batch(m_rules, m_managers, Fetcher(), m_services.HandOffToManager(), m_reportDirectory,
+        OriginPage(), *this);
     m_batch = &batch;
     batch.Run(m_list);
     m_batch = nullptr;
@@ -211,7 +207,7 @@ void frmSelectURLs::OnCancel()
     }
     // Ends a download in progress with an empty page; the batch goes on and reads the flag.
     m_batch->SetCancelAll(m_chkFullCancel->isChecked());
-    m_fetcher.Cancel();
+    Fetcher().Cancel();
     QCoreApplication::processEvents();
 }
 
@@ -231,7 +227,7 @@ void frmSelectURLs::closeEvent(QCloseEvent* event)
     // window itself.
     event->ignore();
     m_batch->SetCancelAll(true);
-    m_fetcher.Cancel();
+    Fetcher().Cancel();
 }
 
 void frmSelectURLs::BatchStarted()
@@ -249,7 +245,7 @@ void frmSelectURLs::BatchStarted()
 
 void frmSelectURLs::SetTag(const std::string& tag)
 {
-    m_fetcher.SetTag(tag);
+    Fetcher().SetTag(tag);
     ShowStatus(tag);
 }
 

@@ -2,9 +2,9 @@
 
 #include "Batch.h"
 #include "BatchView.h"
+#include "EngineServices.h"
 #include "HandOff.h"
 #include "ManagerStore.h"
-#include "PageFetcher.h"
 #include "RuleStore.h"
 #include "UrlList.h"
 
@@ -28,9 +28,8 @@ namespace vortalux {
 class UrlListModel;
 
 // The window that lists a page's links for the user to choose from, with the download manager
-// to send them to; Ok converts the checked ones and sends them in parts (Batch). It also owns
-// the page fetcher and the hand-off, which the single-link window borrows while it keeps this
-// window hidden.
+// to send them to; Ok converts the checked ones and sends them in parts (Batch), with the page
+// fetcher and the hand-off the window owns.
 class frmSelectURLs final : public QDialog, private BatchView {
     Q_OBJECT
 
@@ -46,8 +45,7 @@ public:
     // alternating), before the window is shown.
     void FillList(const std::vector<std::string>& urlList);
 
-    PageFetcher& Fetcher() { return m_fetcher; }
-    HandOff& Script() { return *m_handOff; }
+    PageFetcher& Fetcher() { return m_services.Fetcher(); }
     UrlList& List() { return m_list; }
     bool IsBatchRunning() const { return m_batch != nullptr; }
 
@@ -79,16 +77,16 @@ private:
 
     const RuleStore& m_rules;
     const ManagerStore& m_managers;
-    std::unique_ptr<HandOff> m_handOff;
     std::filesystem::path m_reportDirectory;
-    PageFetcher m_fetcher;
+    EngineServices m_services;
     UrlList m_list;
-    UrlListModel* m_model = nullptr;
+    // The view shows the model, which watches the list: they go in that order, before the list.
+    std::unique_ptr<UrlListModel> m_model;
+    std::unique_ptr<QTreeView> m_lv;
     Batch* m_batch = nullptr;
 
     QLabel* m_label2 = nullptr;
     QComboBox* m_lstManager = nullptr;
-    QTreeView* m_lv = nullptr;
     QPushButton* m_btnCheckSelected = nullptr;
     QPushButton* m_btnOk = nullptr;
     QPushButton* m_btnCancel = nullptr;

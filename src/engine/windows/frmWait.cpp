@@ -1,6 +1,6 @@
 #include "frmWait.h"
 
-#include "frmSelectURLs.h"
+#include "EngineServices.h"
 #include "SingleLinkFlow.h"
 
 #include <QCloseEvent>
@@ -107,10 +107,10 @@ void frmWait::showEvent(QShowEvent* event)
 
 void frmWait::RunFlow()
 {
-    frmSelectURLs services(m_rules, m_managers, m_handOffFactory(), m_reportDirectory);
+    EngineServices services(m_handOffFactory());
     m_services = &services;
     Referer = RunSingleLink(m_rules, m_managers, m_managers.DefaultManager(), services.Fetcher(),
-        services.Script(), m_reportDirectory, URL, Referer);
+        services.HandOffToManager(), m_reportDirectory, URL, Referer);
     m_services = nullptr;
     m_flowDone = true;
     done(QDialog::Accepted);

@@ -11,7 +11,7 @@
 
 namespace vortalux {
 
-class frmSelectURLs;
+class EngineServices;
 
 // The small window shown while one link is converted and handed to the default download
 // manager. It runs the whole flow once, as soon as it is shown, and then closes itself. Esc ends
@@ -46,8 +46,8 @@ private:
     std::filesystem::path m_reportDirectory;
     bool m_flowStarted = false;
     bool m_flowDone = false;
-    // The hidden list window whose fetcher and hand-off the flow uses, while it runs.
-    frmSelectURLs* m_services = nullptr;
+    // The fetcher and hand-off of the flow while it runs (Esc ends the fetcher's download).
+    EngineServices* m_services = nullptr;
 };
 
 } // namespace vortalux
