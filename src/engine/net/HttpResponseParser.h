@@ -35,7 +35,8 @@ public:
     // The text of the status line from its 10th character up to the next space: "200" for
     // "HTTP/1.1 200 OK" and for "HTTP/1.0 200".
     const std::string& Code() const { return m_code; }
-    // The value of the last Location header, blanks around it removed.
+    // The value of the last Location header, blanks around it removed. A Location holding a
+    // control byte (a bare CR, say) is a broken header line and is ignored like one.
     const std::string& Location() const { return m_location; }
     const std::string& Body() const { return m_body; }
     std::string TakeBody() { return std::move(m_body); }

@@ -1,6 +1,6 @@
 #include "PageFetcher.h"
 
-#include "AsciiText.h"
+#include "RequestTarget.h"
 #include "SocketLines.h"
 #include "UrlHelpers.h"
 
@@ -10,9 +10,9 @@
 #include <QSslSocket>
 #include <QTcpSocket>
 
-#include <cstdlib>
-
+#include <algorithm>
 #include <cctype>
+#include <cstdlib>
 
 namespace vortalux {
 
@@ -20,23 +20,6 @@ namespace {
 
 constexpr size_t ReadChunkSize = 256 * 1024;
 constexpr qint64 ReadBufferSize = 1024 * 1024;
-
-int DefaultPortOf(std::string_view url)
-{
-    if (StartsWithNoCase(url, "https://"))
-        return 443;
-    if (StartsWithNoCase(url, "ftp://"))
-        return 21;
-    return 80;
-}
-
-// SplitUrl answers the path "/" for an address with nothing after the host; the request line is
-// then "GET / HTTP/1.0", not "GET // HTTP/1.0".
-bool HasPathAfterHost(std::string_view url)
-{
-    const size_t scheme = url.find("://");
-    return url.find('/', scheme + 3) != std::string_view::npos;
-}
 
 bool IsSchemeName(std::string_view text)
 {
@@ -64,6 +47,32 @@ std::string RedirectTarget(const std::string& fetchedUrl, const std::string& loc
         return fetchedUrl.substr(0, hostEnd) + location;
     }
     return UrlFolder(fetchedUrl) + location;
+}
+
+bool IsControlByte(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+}
+
+// The cookie text without the pairs that hold a control byte. The cookie stores leave such
+// cookies out already; a lookup of another kind must not smuggle a line break in either.
+std::string CleanCookie(std::string_view cookie)
+{
+    if (std::none_of(cookie.begin(), cookie.end(), IsControlByte))
+        return std::string(cookie);
+    std::string kept;
+    while (!cookie.empty()) {
+        const size_t end = cookie.find(';');
+        const std::string_view pair = cookie.substr(0, end);
+        cookie.remove_prefix(end == std::string_view::npos ? cookie.size() : end + 1);
+        if (std::any_of(pair.begin(), pair.end(), IsControlByte))
+            continue;
+        if (!kept.empty())
+            kept += ';';
+        kept += pair;
+    }
+    return kept;
 }
 
 std::string_view TrimSpaces(std::string_view text)
@@ -120,13 +129,12 @@ std::string PageFetcher::OpenURL(const std::string& url)
 
 bool PageFetcher::StartRequest(const std::string& url)
 {
-    std::string host, path;
-    int port = 0;
-    if (!SplitUrl(url, host, port, path))
+    const std::optional<RequestTarget> target = RequestTarget::FromUrl(url);
+    if (!target)
         return false;
     m_FetchedUrl = url;
     m_Finished = false;
-    m_https = IsHttpsUrl(url);
+    m_https = target->https;
     m_response.reset();
 
     DropSocket();
@@ -150,8 +158,8 @@ bool PageFetcher::StartRequest(const std::string& url)
     connect(m_socket.get(), &QTcpSocket::errorOccurred, this, &PageFetcher::OnSocketError);
 
     m_silenceTimer.start(m_silenceLimit);
-    const QString hostName = QString::fromStdString(host);
-    const auto portNumber = static_cast<quint16>(port);
+    const QString hostName = QString::fromStdString(target->host);
+    const auto portNumber = static_cast<quint16>(target->port);
     if (m_https)
         static_cast<QSslSocket*>(m_socket.get())->connectToHostEncrypted(hostName, portNumber);
     else
@@ -161,21 +169,16 @@ bool PageFetcher::StartRequest(const std::string& url)
 
 std::vector<std::string> PageFetcher::RequestLines(const std::string& url, const std::string& cookie)
 {
-    std::string host, path;
-    int port = 0;
-    if (!SplitUrl(url, host, port, path))
+    const std::optional<RequestTarget> target = RequestTarget::FromUrl(url);
+    if (!target)
         return {};
-    if (!HasPathAfterHost(url))
-        path.clear();
-    if (port != DefaultPortOf(url))
-        host += ":" + std::to_string(port);
-
     std::vector<std::string> lines;
-    lines.push_back("GET /" + path + " HTTP/1.0");
-    lines.push_back("Host: " + host);
+    lines.push_back("GET " + target->path + " HTTP/1.0");
+    lines.push_back("Host: " + target->HostHeader());
     lines.push_back("User-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)");
-    if (!TrimSpaces(cookie).empty())
-        lines.push_back("Cookie: " + cookie);
+    const std::string cleanCookie = CleanCookie(cookie);
+    if (!TrimSpaces(cleanCookie).empty())
+        lines.push_back("Cookie: " + cleanCookie);
     lines.push_back("Accept: */*, *,*");
     lines.push_back("Connection: close");
     lines.push_back("");

@@ -27,6 +27,8 @@ namespace vortalux {
 // redirects, the body collected until the server closes the connection. OpenURL blocks its
 // caller but keeps the thread's events running, so windows stay responsive and Finish or Cancel
 // can end the wait at any moment. One fetch at a time; FetchedUrl outlives the fetches.
+// Everything in an address, a response and a cookie is hostile: no control byte of theirs
+// reaches the request.
 class PageFetcher : public QObject, public PageSource {
     Q_OBJECT
 
@@ -79,8 +81,10 @@ public:
     static std::string KilobyteText(std::uint64_t bytes, std::string_view decimalSeparator);
 
     // The lines of the request for url, each to be sent followed by CR LF; the last one is empty.
-    // The Host line carries the port only when it is not the scheme's own; the Cookie line is
-    // left out when the cookie text is blank. Empty for an address SplitUrl refuses.
+    // Control bytes and blanks of the path go out percent-encoded. The Host line carries the
+    // port only when it is not the scheme's own; the Cookie line leaves out pairs that hold a
+    // control byte, and is left out when nothing but blanks remains. Empty for an address the
+    // fetcher refuses.
     static std::vector<std::string> RequestLines(const std::string& url, const std::string& cookie);
 
 private:

@@ -89,6 +89,21 @@ TEST(HttpResponseParser, RedirectsCarryTheirTrimmedLocationWhateverTheNameCase)
     EXPECT_EQ(Parse("HTTP/1.1 302 Found\r\n\r\n").GetState(), State::Rejected);
 }
 
+TEST(HttpResponseParser, ALocationHoldingAControlByteIsABrokenHeaderLine)
+{
+    // A bare CR would end the line for some readers and start a header of the server's choosing.
+    const HttpResponseParser bareCr = Parse("HTTP/1.1 302 Found\r\nLocation: /a\rX-Evil: 1\r\n\r\n");
+    EXPECT_EQ(bareCr.GetState(), State::Rejected);
+    EXPECT_EQ(bareCr.Location(), "");
+    // Ignored like any broken line: a sound Location before it stays.
+    EXPECT_EQ(Parse("HTTP/1.1 302 Found\r\nLocation: /good\r\nLocation: /b\x01\r\n\r\n").Location(), "/good");
+    EXPECT_EQ(Parse("HTTP/1.1 302 Found\r\nLocation: /a\tb\r\n\r\n").Location(), "");
+    EXPECT_EQ(Parse("HTTP/1.1 302 Found\r\nLocation: /a\x7f\r\n\r\n").Location(), "");
+    EXPECT_EQ(Parse(std::string("HTTP/1.1 302 Found\r\nLocation: /a\0b\r\n\r\n", 38)).Location(), "");
+    // Blanks around the value are no part of it; one inside is, and the fetcher encodes it.
+    EXPECT_EQ(Parse("HTTP/1.1 302 Found\r\nLocation:\t/a b \r\n\r\n").Location(), "/a b");
+}
+
 TEST(HttpResponseParser, AcceptsLineFeedsWithoutCarriageReturns)
 {
     HttpResponseParser parser

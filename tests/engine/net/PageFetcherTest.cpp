@@ -1,4 +1,5 @@
 #include "PageFetcher.h"
+#include "ScopedEnvironment.h"
 #include "ScriptedServer.h"
 #include "TestSupport.h"
 
@@ -66,6 +67,25 @@ TEST(PageFetcherRequest, ListsTheLinesOfTheRequest)
     EXPECT_TRUE(PageFetcher::RequestLines("file:///etc/passwd", "").empty());
 }
 
+TEST(PageFetcherRequest, NoControlByteOfTheAddressOrTheCookieReachesTheRequest)
+{
+    using Lines = std::vector<std::string>;
+    const std::string agent = "User-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)";
+    // The path's control bytes and blanks go out percent-encoded; "%" and other bytes stay.
+    EXPECT_EQ(PageFetcher::RequestLines("http://site/x\r\nX-Evil: 1", ""),
+        (Lines {"GET /x%0D%0AX-Evil:%201 HTTP/1.0", "Host: site", agent, "Accept: */*, *,*",
+            "Connection: close", ""}));
+    EXPECT_EQ(PageFetcher::RequestLines(std::string("http://site/a b\tc\x01\x7f\0%41\xe9?q=1 2", 30), "")[0],
+        "GET /a%20b%09c%01%7F%00%41\xe9?q=1%202 HTTP/1.0");
+    // A host with such bytes is no host at all.
+    for (const std::string& url : std::vector<std::string> {"http://si\r\nte/", "http://a b/",
+             "http://a\tb:80/", "http:///x", std::string("http://a\0b/", 12)})
+        EXPECT_TRUE(PageFetcher::RequestLines(url, "").empty()) << url;
+    // Cookie pairs with control bytes are left out; the others go.
+    EXPECT_EQ(PageFetcher::RequestLines("http://s/", "a=1; evil=x\r\nX-Evil: 1; b=2")[3], "Cookie: a=1; b=2");
+    EXPECT_EQ(PageFetcher::RequestLines("http://s/", "evil=\n")[3], "Accept: */*, *,*");
+}
+
 TEST(PageFetcherProgress, ShowsKilobytesToOneDecimalTiesToEven)
 {
     EXPECT_EQ(PageFetcher::KilobyteText(12800, "."), "12.5");
@@ -101,6 +121,44 @@ TEST_F(PageFetcherTest, SendsTheRequestAndReturnsTheBody)
     ASSERT_EQ(server.Requests().size(), 2u);
     EXPECT_EQ(RequestLine(server.Requests()[1]), "GET / HTTP/1.0");
     EXPECT_EQ(server.Requests()[1].find("Cookie"), std::string::npos);
+}
+
+TEST_F(PageFetcherTest, LinksLocationsAndCookiesCannotAddHeaderLines)
+{
+    ScriptedServer server([](int index, const std::string&) {
+        switch (index) {
+        case 0:
+            return Redirect("302", "/next page");
+        case 1:
+            return ServerReply::Whole("HTTP/1.1 302 Found\r\nLocation: /x\rX-Evil: 1\r\n\r\n");
+        default:
+            return ServerReply::Whole(Ok + "page");
+        }
+    });
+    const std::string expectedTail = "\r\nHost: 127.0.0.1:" + std::to_string(server.Port())
+        + "\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)\r\n"
+          "Accept: */*, *,*\r\nConnection: close\r\n\r\n";
+
+    // A Location with a bare CR is a broken header: the redirect leads nowhere.
+    EXPECT_EQ(fetcher.OpenURL(server.Url("/a\r\nX-Evil: 1")), "");
+    ASSERT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(server.Requests()[0], "GET /a%0D%0AX-Evil:%201 HTTP/1.0" + expectedTail);
+    EXPECT_EQ(server.Requests()[1], "GET /next%20page HTTP/1.0" + expectedTail);
+
+    // Cookies from the browser's store holding control bytes stay out, the others go.
+    vortalux::test::TempDir home;
+    vortalux::test::WriteFileBytes(home / "cookies.txt",
+        "127.0.0.1\tFALSE\t/\tFALSE\t0\tgood\t1\n"
+        "127.0.0.1\tFALSE\t/\tFALSE\t0\tevil\tx\rX-Evil: 1\n"
+        "127.0.0.1\tFALSE\t/\tFALSE\t0\tbell\t\a\n");
+    const vortalux::test::ScopedEnvironment cookies("VORTALUX_COOKIES", (home / "cookies.txt").string());
+    PageFetcher browserCookies;
+    EXPECT_EQ(browserCookies.OpenURL(server.Url("/c")), "page");
+    ASSERT_EQ(server.Requests().size(), 3u);
+    EXPECT_EQ(server.Requests()[2],
+        "GET /c HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(server.Port())
+            + "\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)\r\nCookie: good=1\r\n"
+              "Accept: */*, *,*\r\nConnection: close\r\n\r\n");
 }
 
 TEST_F(PageFetcherTest, ReportsProgressForEachBlock)
