@@ -185,6 +185,12 @@ std::vector<std::string> PageFetcher::RequestLines(const std::string& url, const
     return lines;
 }
 
+int PageFetcher::ConnectionPort(const std::string& url)
+{
+    const std::optional<RequestTarget> target = RequestTarget::FromUrl(url);
+    return target ? target->port : 0;
+}
+
 void PageFetcher::OnConnected()
 {
     m_silenceTimer.start(m_silenceLimit);

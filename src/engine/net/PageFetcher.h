@@ -82,10 +82,14 @@ public:
 
     // The lines of the request for url, each to be sent followed by CR LF; the last one is empty.
     // Control bytes and blanks of the path go out percent-encoded. The Host line carries the
-    // port only when it is not the scheme's own; the Cookie line leaves out pairs that hold a
-    // control byte, and is left out when nothing but blanks remains. Empty for an address the
-    // fetcher refuses.
+    // port only when it is not the one of the connection's scheme; the Cookie line leaves out
+    // pairs that hold a control byte, and is left out when nothing but blanks remains. Empty for
+    // an address the fetcher refuses.
     static std::vector<std::string> RequestLines(const std::string& url, const std::string& cookie);
+
+    // The port a download of url connects to: the address's own, else 443 for https and 80
+    // otherwise (also for "ftp://"); 0 for an address the fetcher refuses.
+    static int ConnectionPort(const std::string& url);
 
 private:
     bool StartRequest(const std::string& url);

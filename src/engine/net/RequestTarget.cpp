@@ -54,8 +54,11 @@ std::optional<RequestTarget> RequestTarget::FromUrl(std::string_view url)
 
     const size_t hostStart = url.find("://") + 3;
     const size_t hostEnd = std::min(url.find('/', hostStart), url.size());
+    const bool explicitPort = url.substr(hostStart, hostEnd - hostStart).find(':') != std::string_view::npos;
     target.https = IsHttpsUrl(url);
-    target.schemePort = target.https ? 443 : StartsWithNoCase(url, "ftp://") ? 21 : 80;
+    // SplitUrl answers 21 for "ftp://"; the request is HTTP all the same.
+    if (!explicitPort && StartsWithNoCase(url, "ftp://"))
+        target.port = 80;
     // SplitUrl answers the path "/" for an address with nothing after the host: the request
     // line is then "GET / HTTP/1.0", not "GET // HTTP/1.0".
     if (hostEnd == url.size())
@@ -66,7 +69,8 @@ std::optional<RequestTarget> RequestTarget::FromUrl(std::string_view url)
 
 std::string RequestTarget::HostHeader() const
 {
-    return port == schemePort ? host : host + ":" + PortText(port);
+    const int transportDefault = https ? 443 : 80;
+    return port == transportDefault ? host : host + ":" + PortText(port);
 }
 
 } // namespace vortalux

@@ -13,9 +13,9 @@ namespace vortalux {
 struct RequestTarget {
     // Lower case, without port.
     std::string host;
-    // The port connected to: the address's own, else the scheme's (80, 443, 21).
+    // The port connected to: the address's own, else 443 for https and 80 otherwise ("ftp://"
+    // addresses get the same HTTP request on port 80).
     int port = 0;
-    int schemePort = 0; // the scheme's own port
     bool https = false;
     // The request line's target: "/" and what follows the host, encoded as above.
     std::string path;
@@ -24,7 +24,8 @@ struct RequestTarget {
     // a host holding control bytes or blanks.
     [[nodiscard]] static std::optional<RequestTarget> FromUrl(std::string_view url);
 
-    // The Host line's value: the host, with ":" and the port when it is not the scheme's own.
+    // The Host line's value: the host, with ":" and the port when it is not the one the scheme
+    // of the connection implies (443 for https, 80 otherwise).
     std::string HostHeader() const;
 };
 

@@ -86,6 +86,20 @@ TEST(PageFetcherRequest, NoControlByteOfTheAddressOrTheCookieReachesTheRequest)
     EXPECT_EQ(PageFetcher::RequestLines("http://s/", "evil=\n")[3], "Accept: */*, *,*");
 }
 
+TEST(PageFetcherRequest, FtpAddressesGetTheHttpRequestOnPort80)
+{
+    EXPECT_EQ(PageFetcher::ConnectionPort("ftp://site/f"), 80);
+    EXPECT_EQ(PageFetcher::ConnectionPort("FTP://site"), 80);
+    EXPECT_EQ(PageFetcher::ConnectionPort("ftp://site:21/f"), 21);
+    EXPECT_EQ(PageFetcher::ConnectionPort("ftp://site:2121/f"), 2121);
+    EXPECT_EQ(PageFetcher::ConnectionPort("http://site/"), 80);
+    EXPECT_EQ(PageFetcher::ConnectionPort("https://site/"), 443);
+    EXPECT_EQ(PageFetcher::ConnectionPort("http://site:8080"), 8080);
+    EXPECT_EQ(PageFetcher::ConnectionPort("file:///etc/passwd"), 0);
+    EXPECT_EQ(PageFetcher::RequestLines("ftp://site:21/f", "")[1], "Host: site:21");
+    EXPECT_EQ(PageFetcher::RequestLines("ftp://site:80/f", "")[1], "Host: site");
+}
+
 TEST(PageFetcherProgress, ShowsKilobytesToOneDecimalTiesToEven)
 {
     EXPECT_EQ(PageFetcher::KilobyteText(12800, "."), "12.5");
@@ -375,4 +389,19 @@ TEST_F(PageFetcherTest, FetchesOverTlsFromATrustedServerOnly)
     EXPECT_EQ(RequestLine(server.Requests()[0]), "GET /private HTTP/1.0");
     ASSERT_FALSE(statuses.empty());
     EXPECT_EQ(statuses.front(), "T - Downloading page (connected)");
+}
+
+TEST_F(PageFetcherTest, FtpAddressesAreFetchedOverHttpFromPort80)
+{
+    ScriptedServer server([](int, const std::string&) { return ServerReply::Whole(Ok + "listing"); });
+    // An explicit port is used as it is.
+    EXPECT_EQ(fetcher.OpenURL("ftp://127.0.0.1:" + std::to_string(server.Port()) + "/pub/a"), "listing");
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(RequestLine(server.Requests()[0]), "GET /pub/a HTTP/1.0");
+    if (!server.Relisten(80))
+        GTEST_SKIP() << "port 80 is not free to this test";
+    EXPECT_EQ(fetcher.OpenURL("ftp://127.0.0.1/pub/b"), "listing");
+    ASSERT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(server.Requests()[1].substr(0, server.Requests()[1].find("\r\nUser-Agent")),
+        "GET /pub/b HTTP/1.0\r\nHost: 127.0.0.1");
 }
