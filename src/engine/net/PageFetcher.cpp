@@ -11,7 +11,7 @@
 #include <QTcpSocket>
 
 #include <algorithm>
-#include <cctype>
+#include <charconv>
 #include <cstdlib>
 
 namespace vortalux {
@@ -21,15 +21,24 @@ namespace {
 constexpr size_t ReadChunkSize = 256 * 1024;
 constexpr qint64 ReadBufferSize = 1024 * 1024;
 
+// Wire and status texts never follow the process locale.
+std::string DecimalText(long long value)
+{
+    char digits[24];
+    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value);
+    return error == std::errc() ? std::string(digits, end) : std::string();
+}
+
+// ASCII only: <cctype> answers by the process locale, where bytes past 0x7F may be letters.
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
 bool IsSchemeName(std::string_view text)
 {
-    if (text.empty() || !std::isalpha(static_cast<unsigned char>(text.front())))
+    if (text.empty() || !IsAsciiLetter(text.front()))
         return false;
-    for (const char c : text) {
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.')
-            return false;
-    }
-    return true;
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+    });
 }
 
 // The address a Location leads to, seen from the page that answered with it.
@@ -346,9 +355,9 @@ std::string PageFetcher::KilobyteText(std::uint64_t bytes, std::string_view deci
     const std::uint64_t remainder = scaled % 1024;
     if (remainder > 512 || (remainder == 512 && tenths % 2 == 1))
         ++tenths;
-    std::string text = std::to_string(tenths / 10);
+    std::string text = DecimalText(static_cast<long long>(tenths / 10));
     if (tenths % 10 != 0)
-        text += std::string(decimalSeparator) + std::to_string(tenths % 10);
+        text += std::string(decimalSeparator) + DecimalText(static_cast<long long>(tenths % 10));
     return text;
 }
 

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 using namespace vortalux;
 using vortalux::test::ScriptedServer;
 using vortalux::test::ServerReply;
@@ -404,4 +406,21 @@ TEST_F(PageFetcherTest, FtpAddressesAreFetchedOverHttpFromPort80)
     ASSERT_EQ(server.Requests().size(), 2u);
     EXPECT_EQ(server.Requests()[1].substr(0, server.Requests()[1].find("\r\nUser-Agent")),
         "GET /pub/b HTTP/1.0\r\nHost: 127.0.0.1");
+}
+
+TEST_F(PageFetcherTest, TellsASchemeFromARelativeLocationByAsciiWhateverTheLocale)
+{
+    // Under a single-byte Latin-1 locale <cctype> takes "\xe9" for a letter.
+    const std::string previous = std::setlocale(LC_CTYPE, nullptr);
+    if (std::setlocale(LC_CTYPE, "de_DE.ISO-8859-1") == nullptr
+        && std::setlocale(LC_CTYPE, "fr_FR.ISO-8859-1") == nullptr)
+        GTEST_SKIP() << "no Latin-1 locale installed";
+    ScriptedServer server([](int index, const std::string&) {
+        return index == 0 ? Redirect("302", "\xe9t\xe9://x") : ServerReply::Whole(Ok + "relative");
+    });
+    const std::string page = fetcher.OpenURL(server.Url("/dir/a"));
+    std::setlocale(LC_CTYPE, previous.c_str());
+    EXPECT_EQ(page, "relative");
+    ASSERT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(RequestLine(server.Requests()[1]), "GET /dir/\xe9t\xe9://x HTTP/1.0");
 }
