@@ -32,10 +32,12 @@ std::string Numbered(std::string_view base, size_t index)
     return std::string(base) + std::to_string(index);
 }
 
-std::string ReportBytes(std::string_view sourceLink, const Rule& rule)
+std::string ReportBytes(std::string_view sourceLink, const Rule& rule, std::string_view downloadError)
 {
     ProfileFile report {fs::path()};
     report.Write("Main", "URL", sourceLink);
+    if (!downloadError.empty())
+        report.Write("Main", "Error", downloadError);
     report.Write("Rule", "Name", rule.name);
     report.Write("Rule", "ver", rule.version);
     report.Write("Rule", "Ident", rule.ident);
@@ -134,11 +136,12 @@ std::optional<fs::path> Number(const fs::path& programDirectory, const fs::path&
 
 } // namespace
 
-std::optional<fs::path> WriteFailureReport(
-    const fs::path& programDirectory, std::string_view sourceLink, const Rule& rule)
+std::optional<fs::path> WriteFailureReport(const fs::path& programDirectory, std::string_view sourceLink,
+    const Rule& rule, std::string_view downloadError)
 {
     RemoveLeftTemporaries(programDirectory);
-    const std::optional<fs::path> temporary = WriteTemporary(programDirectory, ReportBytes(sourceLink, rule));
+    const std::optional<fs::path> temporary
+        = WriteTemporary(programDirectory, ReportBytes(sourceLink, rule, downloadError));
     if (!temporary)
         return std::nullopt;
     std::optional<fs::path> report = Number(programDirectory, *temporary);

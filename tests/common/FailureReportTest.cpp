@@ -42,6 +42,21 @@ TEST(FailureReport, HoldsTheLinkAndAFullCopyOfTheRuleInTableOrder)
         "\r\n[Referer]\r\nRegExp=r\r\nResult=s\r\n");
 }
 
+TEST(FailureReport, CarriesTheDownloadErrorRightAfterTheLink)
+{
+    TempDir home;
+    Rule rule;
+    rule.name = "r";
+    const auto path = WriteFailureReport(home.path(), "http://h/p", rule, "connection refused");
+    ASSERT_TRUE(path);
+    const std::string head = "[Main]\r\nURL=http://h/p\r\nError=connection refused\r\n\r\n[Rule]\r\n";
+    EXPECT_EQ(ReadFileBytes(*path).substr(0, head.size()), head);
+    // Without a download error the key is left out.
+    const auto plain = WriteFailureReport(home.path(), "http://h/p", rule);
+    ASSERT_TRUE(plain);
+    EXPECT_FALSE(ProfileFile::Load(*plain).Contains("Main", "Error"));
+}
+
 TEST(FailureReport, TakesTheSmallestFreeNumberAndNeverOverwrites)
 {
     TempDir home;

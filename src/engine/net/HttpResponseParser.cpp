@@ -74,9 +74,9 @@ HttpResponseParser::State HttpResponseParser::FeedHeader(std::string_view& data)
         // A response that does not start like one is refused as soon as that is certain.
         const size_t known = std::min(m_header.size(), StatusLinePrefix.size());
         if (std::string_view(m_header).substr(0, known) != StatusLinePrefix.substr(0, known))
-            return State::Rejected;
+            return Reject(Rejection::NotHttp);
         if (m_header.size() > m_maxHeaderSize)
-            return State::Rejected;
+            return Reject(Rejection::HeaderTooLarge);
         if (newline == nullptr)
             break;
 
@@ -90,10 +90,16 @@ HttpResponseParser::State HttpResponseParser::FeedHeader(std::string_view& data)
                 return State::Body;
             if (IsRedirectCode(m_code) && !m_location.empty())
                 return State::Redirect;
-            return State::Rejected;
+            return Reject(Rejection::Status);
         }
     }
     return State::Incomplete;
+}
+
+HttpResponseParser::State HttpResponseParser::Reject(Rejection why)
+{
+    m_rejection = why;
+    return State::Rejected;
 }
 
 void HttpResponseParser::ParseHeaderBlock()

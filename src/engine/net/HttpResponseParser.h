@@ -20,6 +20,14 @@ public:
         Rejected, // not an HTTP/1.x response, another status, or a header past its limit
     };
 
+    // Why a response was rejected.
+    enum class Rejection {
+        None,
+        NotHttp, // it does not start with "HTTP/1."
+        HeaderTooLarge,
+        Status, // a status other than 200, or a redirect without a usable Location
+    };
+
     static constexpr size_t DefaultMaxHeaderSize = 256 * 1024;
     static constexpr size_t DefaultMaxBodySize = 64 * 1024 * 1024;
 
@@ -31,6 +39,7 @@ public:
     State Feed(std::string_view data);
 
     State GetState() const { return m_state; }
+    Rejection GetRejection() const { return m_rejection; }
     bool HeaderComplete() const { return m_headerEnded; }
     // The text of the status line from its 10th character up to the next space: "200" for
     // "HTTP/1.1 200 OK" and for "HTTP/1.0 200".
@@ -43,6 +52,7 @@ public:
 
 private:
     State FeedHeader(std::string_view& data);
+    State Reject(Rejection why);
     void ParseHeaderBlock();
     State AppendBody(std::string_view data);
     void GrowBody(size_t needed);
@@ -50,6 +60,7 @@ private:
     size_t m_maxBodySize;
     size_t m_maxHeaderSize;
     State m_state = State::Incomplete;
+    Rejection m_rejection = Rejection::None;
     bool m_headerEnded = false;
     std::string m_header;
     // Where the line being collected starts in m_header, for spotting the empty line.

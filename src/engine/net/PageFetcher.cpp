@@ -29,6 +29,12 @@ std::string DecimalText(long long value)
     return error == std::errc() ? std::string(digits, end) : std::string();
 }
 
+std::string DurationText(std::chrono::milliseconds duration)
+{
+    const auto ms = static_cast<long long>(duration.count());
+    return ms % 1000 == 0 ? DecimalText(ms / 1000) + " s" : DecimalText(ms) + " ms";
+}
+
 // ASCII only: <cctype> answers by the process locale, where bytes past 0x7F may be letters.
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
@@ -92,13 +98,19 @@ std::string_view TrimSpaces(std::string_view text)
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+bool IsThreeDigits(std::string_view code)
+{
+    return code.size() == 3
+        && std::all_of(code.begin(), code.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 } // namespace
 
 PageFetcher::PageFetcher(QObject* parent)
     : QObject(parent)
 {
     m_silenceTimer.setSingleShot(true);
-    connect(&m_silenceTimer, &QTimer::timeout, this, [this] { EndFetch({}); });
+    connect(&m_silenceTimer, &QTimer::timeout, this, [this] { EndFetch({}, FetchError::SilenceLimit); });
     m_cookieLookup
         = [store = CookieStore::FromEnvironment()](const std::string& url) { return store.ReadCookies(url); };
     // Authorities of private servers, trusted beside the system's.
@@ -115,24 +127,33 @@ PageFetcher::~PageFetcher()
 std::string PageFetcher::OpenURL(const std::string& url)
 {
     // One fetch at a time: a second call from inside the wait is refused.
-    if (!m_Finished)
+    if (!m_Finished) {
+        m_lastError = FetchError::Busy;
+        m_lastFailure = Describe(m_lastError);
         return {};
+    }
     m_page.clear();
     m_redirectCount = 0;
+    m_lastError = FetchError::None;
+    m_lastFailure.clear();
     m_decimalSeparator = QLocale::system().decimalPoint().toStdString();
-    if (!StartRequest(url))
-        return {};
-
-    QEventLoop loop;
-    m_waitLoop = &loop;
-    if (!m_Finished)
-        loop.exec();
-    m_waitLoop = nullptr;
-    // The loop also ends when the application quits: the fetch is then abandoned.
-    if (!m_Finished)
-        EndFetch({});
-    DropSocket();
-    m_retiredSockets.clear();
+    if (StartRequest(url)) {
+        QEventLoop loop;
+        m_waitLoop = &loop;
+        if (!m_Finished)
+            loop.exec();
+        m_waitLoop = nullptr;
+        // The loop also ends when the application quits: the fetch is then abandoned.
+        if (!m_Finished)
+            EndFetch({}, FetchError::Cancelled);
+        DropSocket();
+        m_retiredSockets.clear();
+    } else {
+        m_lastError = FetchError::AddressRefused;
+        m_lastFailure = Describe(m_lastError);
+    }
+    if (m_lastError != FetchError::None && m_failureCallback)
+        m_failureCallback(m_lastFailure);
     return std::exchange(m_page, std::string());
 }
 
@@ -144,6 +165,7 @@ bool PageFetcher::StartRequest(const std::string& url)
     m_FetchedUrl = url;
     m_Finished = false;
     m_https = target->https;
+    m_certificateRejected = false;
     m_response.reset();
 
     DropSocket();
@@ -155,6 +177,7 @@ bool PageFetcher::StartRequest(const std::string& url)
             socket->setSslConfiguration(configuration);
         }
         connect(socket.get(), &QSslSocket::encrypted, this, &PageFetcher::OnConnected);
+        connect(socket.get(), &QSslSocket::sslErrors, this, [this] { m_certificateRejected = true; });
         m_socket = std::move(socket);
     } else {
         m_socket = std::make_unique<QTcpSocket>();
@@ -252,13 +275,31 @@ void PageFetcher::ReadAvailable()
     case HttpResponseParser::State::BodyFull:
         ShowStatus(
             " - Downloading page (" + KilobyteText(m_response->Body().size(), m_decimalSeparator) + " Kb)");
-        EndFetch(m_response->TakeBody());
+        if (!m_Finished)
+            EndFetch(m_response->TakeBody(), FetchError::PageTooLarge);
         break;
     case HttpResponseParser::State::Redirect:
         FollowRedirect();
         break;
     case HttpResponseParser::State::Rejected:
-        EndFetch({});
+        EndRejected();
+        break;
+    }
+}
+
+void PageFetcher::EndRejected()
+{
+    switch (m_response->GetRejection()) {
+    case HttpResponseParser::Rejection::NotHttp:
+        EndFetch({}, FetchError::NotHttp);
+        break;
+    case HttpResponseParser::Rejection::HeaderTooLarge:
+        EndFetch({}, FetchError::HeaderTooLarge);
+        break;
+    case HttpResponseParser::Rejection::None:
+    case HttpResponseParser::Rejection::Status:
+        m_statusCode = m_response->Code();
+        EndFetch({}, FetchError::HttpStatus);
         break;
     }
 }
@@ -274,60 +315,133 @@ void PageFetcher::OnDisconnected()
         return;
     // The server closed the connection: the body is complete. A response that ended before its
     // header did carries no page.
-    const bool hasBody = m_response && m_response->GetState() == HttpResponseParser::State::Body;
-    EndFetch(hasBody ? m_response->TakeBody() : std::string());
+    if (m_response && m_response->GetState() == HttpResponseParser::State::Body)
+        EndFetch(m_response->TakeBody());
+    else
+        EndFetch({}, FetchError::ConnectionLost);
 }
 
 void PageFetcher::OnSocketError()
 {
     if (m_socket == nullptr)
         return;
-    // A server closing the connection is how a response ends, not a failure; OnDisconnected
-    // follows.
-    if (m_socket->error() == QAbstractSocket::RemoteHostClosedError)
+    switch (m_socket->error()) {
+    case QAbstractSocket::RemoteHostClosedError:
+        // A server closing the connection is how a response ends, not a failure; OnDisconnected
+        // follows.
         return;
-    EndFetch({});
+    case QAbstractSocket::HostNotFoundError:
+        EndFetch({}, FetchError::HostNotFound);
+        return;
+    case QAbstractSocket::ConnectionRefusedError:
+        EndFetch({}, FetchError::ConnectionRefused);
+        return;
+    case QAbstractSocket::SocketTimeoutError:
+        EndFetch({}, FetchError::SilenceLimit);
+        return;
+    case QAbstractSocket::SslHandshakeFailedError:
+        EndFetch({}, m_certificateRejected ? FetchError::UntrustedCertificate : FetchError::TlsFailure);
+        return;
+    case QAbstractSocket::SslInternalError:
+    case QAbstractSocket::SslInvalidUserDataError:
+        EndFetch({}, FetchError::TlsFailure);
+        return;
+    default:
+        EndFetch({}, m_response ? FetchError::ConnectionLost : FetchError::NetworkError);
+        return;
+    }
 }
 
 void PageFetcher::FollowRedirect()
 {
     if (m_redirectCount >= MaxRedirects) {
-        EndFetch({});
+        EndFetch({}, FetchError::TooManyRedirects);
         return;
     }
     ++m_redirectCount;
     const std::string target = RedirectTarget(m_FetchedUrl, m_response->Location());
     DropSocket();
     if (!StartRequest(target))
-        EndFetch({});
+        EndFetch({}, FetchError::AddressRefused);
 }
 
 void PageFetcher::Finish()
 {
-    if (m_Finished)
-        return;
-    const bool hasBody = m_response && m_response->HeaderComplete()
-        && (m_response->GetState() == HttpResponseParser::State::Body
-            || m_response->GetState() == HttpResponseParser::State::BodyFull);
-    EndFetch(hasBody ? m_response->TakeBody() : std::string());
+    if (!m_Finished)
+        EndWithPartialPage(FetchError::Stopped);
 }
 
 void PageFetcher::Cancel()
 {
-    if (m_Finished)
-        return;
-    EndFetch({});
+    if (!m_Finished)
+        EndFetch({}, FetchError::Cancelled);
 }
 
-void PageFetcher::EndFetch(std::string page)
+void PageFetcher::EndWithPartialPage(FetchError error)
+{
+    const bool hasBody = m_response && m_response->HeaderComplete()
+        && (m_response->GetState() == HttpResponseParser::State::Body
+            || m_response->GetState() == HttpResponseParser::State::BodyFull);
+    EndFetch(hasBody ? m_response->TakeBody() : std::string(), error);
+}
+
+void PageFetcher::EndFetch(std::string page, FetchError error)
 {
     m_page = std::move(page);
+    m_lastError = error;
+    m_lastFailure = Describe(error);
     m_Finished = true;
     m_silenceTimer.stop();
     m_response.reset();
     DropSocket();
     if (m_waitLoop != nullptr)
         m_waitLoop->quit();
+}
+
+std::string PageFetcher::Describe(FetchError error) const
+{
+    switch (error) {
+    case FetchError::None:
+        return {};
+    case FetchError::AddressRefused:
+        return "address refused";
+    case FetchError::Busy:
+        return "another download is under way";
+    case FetchError::HostNotFound:
+        return "host not found";
+    case FetchError::ConnectionRefused:
+        return "connection refused";
+    case FetchError::ConnectionLost:
+        return "connection lost before the response";
+    case FetchError::SilenceLimit:
+        return "timed out: no data for " + DurationText(m_silenceLimit);
+    case FetchError::UntrustedCertificate:
+        return "untrusted certificate";
+    case FetchError::TlsFailure:
+        return "TLS failure";
+    case FetchError::NotHttp:
+        return "not an HTTP response";
+    case FetchError::HeaderTooLarge:
+        return "response header too large";
+    case FetchError::PageTooLarge:
+        return "page too large: cut at " + DecimalText(static_cast<long long>(m_maxBodySize)) + " bytes";
+    case FetchError::TooManyRedirects:
+        return "too many redirects (more than " + DecimalText(MaxRedirects) + ")";
+    case FetchError::HttpStatus:
+        // The status text comes from the server: only a plain three-digit code is repeated.
+        if (!IsThreeDigits(m_statusCode))
+            return "malformed HTTP status line";
+        if (m_statusCode.starts_with('3'))
+            return "HTTP status " + m_statusCode + " without a usable Location";
+        return "HTTP status " + m_statusCode;
+    case FetchError::Stopped:
+        return "stopped before the end";
+    case FetchError::Cancelled:
+        return "cancelled";
+    case FetchError::NetworkError:
+        return "network error";
+    }
+    return {};
 }
 
 void PageFetcher::DropSocket()

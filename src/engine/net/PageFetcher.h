@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CookieStore.h"
+#include "FetchError.h"
 #include "HttpResponseParser.h"
 #include "PageSource.h"
 
@@ -35,6 +36,7 @@ class PageFetcher : public QObject, public PageSource {
 public:
     using StatusCallback = std::function<void(const std::string&)>;
     using CookieLookup = std::function<std::string(const std::string& url)>;
+    using FailureCallback = std::function<void(const std::string& why)>;
 
     static constexpr int MaxRedirects = 20;
     static constexpr std::chrono::milliseconds DefaultSilenceLimit {60'000};
@@ -46,6 +48,12 @@ public:
     // it), or of the last response of its redirect chain; "" on every kind of failure. The body
     // is a byte string, never decoded.
     std::string OpenURL(const std::string& url) override;
+
+    // Why the last OpenURL did not get the whole page ("connection refused", "HTTP status 404",
+    // ...); empty when it did. A page cut short (by Finish or the size limit) is returned all
+    // the same and its reason given here.
+    std::string LastFailure() const override { return m_lastFailure; }
+    FetchError LastError() const { return m_lastError; }
 
     // Ends the current wait; OpenURL returns the part of the body that has arrived.
     void Finish();
@@ -63,6 +71,8 @@ public:
     void SetTag(std::string tag) { m_tag = std::move(tag); }
     const std::string& Tag() const { return m_tag; }
     void SetStatusCallback(StatusCallback callback) { m_statusCallback = std::move(callback); }
+    // Called with LastFailure() when a download ends without its whole page.
+    void SetFailureCallback(FailureCallback callback) { m_failureCallback = std::move(callback); }
 
     // Where the Cookie line comes from; by default the CookieStore the environment names.
     void SetCookieLookup(CookieLookup lookup) { m_cookieLookup = std::move(lookup); }
@@ -99,7 +109,11 @@ private:
     void OnSocketError();
     void ReadAvailable();
     void FollowRedirect();
-    void EndFetch(std::string page);
+    void EndFetch(std::string page, FetchError error = FetchError::None);
+    // Ends the fetch with what has arrived of the body.
+    void EndWithPartialPage(FetchError error);
+    void EndRejected();
+    std::string Describe(FetchError error) const;
     void DropSocket();
     void ShowStatus(std::string_view suffix) const;
 
@@ -107,6 +121,7 @@ private:
     std::string m_FetchedUrl;
     std::string m_tag;
     StatusCallback m_statusCallback;
+    FailureCallback m_failureCallback;
     CookieLookup m_cookieLookup;
     std::chrono::milliseconds m_silenceLimit = DefaultSilenceLimit;
     size_t m_maxBodySize = HttpResponseParser::DefaultMaxBodySize;
@@ -120,6 +135,10 @@ private:
     std::string m_readBuffer;
     std::string m_decimalSeparator;
     int m_redirectCount = 0;
+    bool m_certificateRejected = false;
+    std::string m_statusCode;
+    FetchError m_lastError = FetchError::None;
+    std::string m_lastFailure;
     QTimer m_silenceTimer;
     QEventLoop* m_waitLoop = nullptr;
     std::string m_page;

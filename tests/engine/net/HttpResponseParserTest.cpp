@@ -4,6 +4,7 @@
 
 using namespace vortalux;
 using State = HttpResponseParser::State;
+using Rejection = HttpResponseParser::Rejection;
 
 namespace {
 
@@ -94,6 +95,7 @@ TEST(HttpResponseParser, ALocationHoldingAControlByteIsABrokenHeaderLine)
     // A bare CR would end the line for some readers and start a header of the server's choosing.
     const HttpResponseParser bareCr = Parse("HTTP/1.1 302 Found\r\nLocation: /a\rX-Evil: 1\r\n\r\n");
     EXPECT_EQ(bareCr.GetState(), State::Rejected);
+    EXPECT_EQ(bareCr.GetRejection(), Rejection::Status);
     EXPECT_EQ(bareCr.Location(), "");
     // Ignored like any broken line: a sound Location before it stays.
     EXPECT_EQ(Parse("HTTP/1.1 302 Found\r\nLocation: /good\r\nLocation: /b\x01\r\n\r\n").Location(), "/good");
@@ -102,6 +104,17 @@ TEST(HttpResponseParser, ALocationHoldingAControlByteIsABrokenHeaderLine)
     EXPECT_EQ(Parse(std::string("HTTP/1.1 302 Found\r\nLocation: /a\0b\r\n\r\n", 38)).Location(), "");
     // Blanks around the value are no part of it; one inside is, and the fetcher encodes it.
     EXPECT_EQ(Parse("HTTP/1.1 302 Found\r\nLocation:\t/a b \r\n\r\n").Location(), "/a b");
+}
+
+TEST(HttpResponseParser, SaysWhyItRejectedAResponse)
+{
+    EXPECT_EQ(Parse("HTTP/1.1 200 OK\r\n\r\nx").GetRejection(), Rejection::None);
+    EXPECT_EQ(Parse("SSH-2.0\r\n").GetRejection(), Rejection::NotHttp);
+    EXPECT_EQ(
+        Parse("HTTP/1.1 200 OK\r\nX: " + std::string(200, 'a') + "\r\n\r\n", 0, 100, 100).GetRejection(),
+        Rejection::HeaderTooLarge);
+    EXPECT_EQ(Parse("HTTP/1.1 404 Not Found\r\n\r\n").GetRejection(), Rejection::Status);
+    EXPECT_EQ(Parse("HTTP/1.1 301 Moved\r\n\r\n").GetRejection(), Rejection::Status);
 }
 
 TEST(HttpResponseParser, AcceptsLineFeedsWithoutCarriageReturns)

@@ -130,6 +130,7 @@ TEST_F(PageFetcherTest, SendsTheRequestAndReturnsTheBody)
     EXPECT_EQ(cookieUrls, std::vector<std::string> {server.Url("/dir/a.php?c=1&d=/")});
     EXPECT_EQ(fetcher.FetchedUrl(), server.Url("/dir/a.php?c=1&d=/x"));
     EXPECT_TRUE(fetcher.IsFinished());
+    EXPECT_EQ(fetcher.LastFailure(), "");
 
     cookieText = " ";
     const std::string bare = "http://127.0.0.1:" + std::to_string(server.Port());
@@ -157,6 +158,7 @@ TEST_F(PageFetcherTest, LinksLocationsAndCookiesCannotAddHeaderLines)
 
     // A Location with a bare CR is a broken header: the redirect leads nowhere.
     EXPECT_EQ(fetcher.OpenURL(server.Url("/a\r\nX-Evil: 1")), "");
+    EXPECT_EQ(fetcher.LastFailure(), "HTTP status 302 without a usable Location");
     ASSERT_EQ(server.Requests().size(), 2u);
     EXPECT_EQ(server.Requests()[0], "GET /a%0D%0AX-Evil:%201 HTTP/1.0" + expectedTail);
     EXPECT_EQ(server.Requests()[1], "GET /next%20page HTTP/1.0" + expectedTail);
@@ -262,6 +264,7 @@ TEST_F(PageFetcherTest, FollowsTwentyRedirectsAndFailsOnTheTwentyFirst)
     loops = 1000;
     EXPECT_EQ(fetcher.OpenURL(server.Url("/loop")), "");
     EXPECT_EQ(server.Requests().size(), 42u);
+    EXPECT_EQ(fetcher.LastFailure(), "too many redirects (more than 20)");
 }
 
 TEST_F(PageFetcherTest, ReturnsNothingForOtherStatusesAndNonHttpReplies)
@@ -270,6 +273,8 @@ TEST_F(PageFetcherTest, ReturnsNothingForOtherStatusesAndNonHttpReplies)
         return ServerReply::Whole("HTTP/1.1 404 Not Found\r\n\r\n<html>not here</html>");
     });
     EXPECT_EQ(fetcher.OpenURL(notFound.Url("/missing")), "");
+    EXPECT_EQ(fetcher.LastFailure(), "HTTP status 404");
+    EXPECT_EQ(fetcher.LastError(), FetchError::HttpStatus);
 
     // Refused at its first bytes, not when the server would close (it never does).
     ScriptedServer chatter([](int, const std::string&) {
@@ -279,11 +284,25 @@ TEST_F(PageFetcherTest, ReturnsNothingForOtherStatusesAndNonHttpReplies)
     timer.start();
     EXPECT_EQ(fetcher.OpenURL(chatter.Url("/")), "");
     EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_EQ(fetcher.LastFailure(), "not an HTTP response");
 
     ScriptedServer noLocation(
         [](int, const std::string&) { return ServerReply::Whole("HTTP/1.1 302 Found\r\n\r\n"); });
     EXPECT_EQ(fetcher.OpenURL(noLocation.Url("/dir/x")), "");
     EXPECT_EQ(noLocation.Requests().size(), 1u);
+    EXPECT_EQ(fetcher.LastFailure(), "HTTP status 302 without a usable Location");
+
+    // What the server says beyond a plain code is not repeated.
+    ScriptedServer odd(
+        [](int, const std::string&) { return ServerReply::Whole("HTTP/1.1 2\x1b[2J0 OK\r\n\r\n"); });
+    EXPECT_EQ(fetcher.OpenURL(odd.Url("/")), "");
+    EXPECT_EQ(fetcher.LastFailure(), "malformed HTTP status line");
+
+    ScriptedServer bigHeader([](int, const std::string&) {
+        return ServerReply::Whole("HTTP/1.1 200 OK\r\nX: " + std::string(300 * 1024, 'h') + "\r\n\r\nbody");
+    });
+    EXPECT_EQ(fetcher.OpenURL(bigHeader.Url("/")), "");
+    EXPECT_EQ(fetcher.LastFailure(), "response header too large");
 }
 
 TEST_F(PageFetcherTest, EndsWhenTheServerClosesWhereverItIs)
@@ -297,6 +316,7 @@ TEST_F(PageFetcherTest, EndsWhenTheServerClosesWhereverItIs)
         return ServerReply {{{0, "HTTP/1.1 200 OK\r\nX: y\r\n"}}, true};
     });
     EXPECT_EQ(fetcher.OpenURL(midHeader.Url("/")), "");
+    EXPECT_EQ(fetcher.LastFailure(), "connection lost before the response");
 }
 
 TEST_F(PageFetcherTest, FailsWhenTheServerStaysSilent)
@@ -311,6 +331,7 @@ TEST_F(PageFetcherTest, FailsWhenTheServerStaysSilent)
         // The timer may fire a little early, never much.
         EXPECT_GE(timer.elapsed(), 250);
         EXPECT_LT(timer.elapsed(), 5000);
+        EXPECT_EQ(fetcher.LastFailure(), "timed out: no data for 300 ms");
     }
 }
 
@@ -322,6 +343,7 @@ TEST_F(PageFetcherTest, StopsReadingAtTheSizeLimit)
     fetcher.SetMaxBodySize(1000);
     const std::string page = fetcher.OpenURL(huge.Url("/"));
     EXPECT_EQ(page, std::string(600, 'a') + std::string(400, 'b'));
+    EXPECT_EQ(fetcher.LastFailure(), "page too large: cut at 1000 bytes");
 }
 
 TEST_F(PageFetcherTest, FailsSilentlyWhenTheConnectionIsRefused)
@@ -334,6 +356,11 @@ TEST_F(PageFetcherTest, FailsSilentlyWhenTheConnectionIsRefused)
     EXPECT_EQ(fetcher.OpenURL("http://127.0.0.1:" + std::to_string(port) + "/"), "");
     EXPECT_TRUE(statuses.empty());
     EXPECT_TRUE(fetcher.IsFinished());
+    EXPECT_EQ(fetcher.LastFailure(), "connection refused");
+
+    // A name that cannot be a host name fails without asking a name server.
+    EXPECT_EQ(fetcher.OpenURL("http://bad..name/"), "");
+    EXPECT_EQ(fetcher.LastFailure(), "host not found");
 }
 
 TEST_F(PageFetcherTest, RefusesOtherSchemesWithoutTouchingFetchedUrl)
@@ -341,6 +368,7 @@ TEST_F(PageFetcherTest, RefusesOtherSchemesWithoutTouchingFetchedUrl)
     ScriptedServer server([](int, const std::string&) { return ServerReply::Whole(Ok + "x"); });
     ASSERT_EQ(fetcher.OpenURL(server.Url("/a")), "x");
     EXPECT_EQ(fetcher.OpenURL("file:///etc/passwd"), "");
+    EXPECT_EQ(fetcher.LastFailure(), "address refused");
     EXPECT_EQ(fetcher.OpenURL("http://h:99999/"), "");
     EXPECT_EQ(fetcher.FetchedUrl(), server.Url("/a"));
     EXPECT_EQ(server.Requests().size(), 1u);
@@ -358,6 +386,7 @@ TEST_F(PageFetcherTest, FinishReturnsWhatHasArrived)
     });
     EXPECT_EQ(fetcher.OpenURL(slow.Url("/")), "so far");
     EXPECT_TRUE(fetcher.IsFinished());
+    EXPECT_EQ(fetcher.LastFailure(), "stopped before the end");
 }
 
 TEST_F(PageFetcherTest, CancelReturnsNothing)
@@ -372,6 +401,7 @@ TEST_F(PageFetcherTest, CancelReturnsNothing)
     EXPECT_LT(timer.elapsed(), 5000);
     ASSERT_FALSE(statuses.empty());
     EXPECT_EQ(statuses.back(), "T - Downloading page (0 Kb)");
+    EXPECT_EQ(fetcher.LastFailure(), "cancelled");
 }
 
 TEST_F(PageFetcherTest, FetchesOverTlsFromATrustedServerOnly)
@@ -382,6 +412,7 @@ TEST_F(PageFetcherTest, FetchesOverTlsFromATrustedServerOnly)
     server.UseTls();
 
     EXPECT_EQ(fetcher.OpenURL(server.Url("/private")), "");
+    EXPECT_EQ(fetcher.LastFailure(), "untrusted certificate");
 
     fetcher.AddTrustedCertificates(QSslCertificate::fromPath(
         QString::fromStdString(vortalux::test::TestDataPath("tls-test-ca.pem").string())));
@@ -423,4 +454,17 @@ TEST_F(PageFetcherTest, TellsASchemeFromARelativeLocationByAsciiWhateverTheLocal
     EXPECT_EQ(page, "relative");
     ASSERT_EQ(server.Requests().size(), 2u);
     EXPECT_EQ(RequestLine(server.Requests()[1]), "GET /dir/\xe9t\xe9://x HTTP/1.0");
+}
+
+TEST_F(PageFetcherTest, TellsItsFailuresOnlyWhenTheyHappen)
+{
+    ScriptedServer server([](int index, const std::string&) {
+        return index == 0 ? ServerReply::Whole(Ok + "fine") : ServerReply::Whole("HTTP/1.0 500 Oops\r\n\r\n");
+    });
+    std::vector<std::string> failures;
+    fetcher.SetFailureCallback([&failures](const std::string& why) { failures.push_back(why); });
+    EXPECT_EQ(fetcher.OpenURL(server.Url("/")), "fine");
+    EXPECT_EQ(fetcher.OpenURL(server.Url("/")), "");
+    EXPECT_EQ(fetcher.OpenURL("gopher://x/"), "");
+    EXPECT_EQ(failures, (std::vector<std::string> {"HTTP status 500", "address refused"}));
 }
