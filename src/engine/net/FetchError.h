@@ -11,6 +11,7 @@ enum class FetchError {
     ConnectionRefused,
     ConnectionLost, // the connection broke, or closed before the response header ended
     SilenceLimit, // no data for the silence limit
+    TimeLimit, // the page took longer than the overall limit (what had arrived is kept)
     UntrustedCertificate,
     TlsFailure,
     NotHttp, // the answer is not an HTTP/1.x response

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <limits>
 
 namespace vortalux {
 
@@ -33,6 +34,22 @@ std::string DurationText(std::chrono::milliseconds duration)
 {
     const auto ms = static_cast<long long>(duration.count());
     return ms % 1000 == 0 ? DecimalText(ms / 1000) + " s" : DecimalText(ms) + " ms";
+}
+
+// A number of seconds from the environment; nothing when unset or not a positive number.
+std::optional<std::chrono::milliseconds> SecondsFromEnvironment(const char* name)
+{
+    const char* text = std::getenv(name);
+    if (text == nullptr)
+        return std::nullopt;
+    const std::string_view value(text);
+    // QTimer counts in int milliseconds.
+    constexpr long long MaxSeconds = std::numeric_limits<int>::max() / 1000;
+    long long seconds = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
+    if (value.empty() || error != std::errc() || end != value.data() + value.size() || seconds <= 0)
+        return std::nullopt;
+    return std::chrono::seconds(std::min(seconds, MaxSeconds));
 }
 
 // ASCII only: <cctype> answers by the process locale, where bytes past 0x7F may be letters.
@@ -111,11 +128,15 @@ PageFetcher::PageFetcher(QObject* parent)
 {
     m_silenceTimer.setSingleShot(true);
     connect(&m_silenceTimer, &QTimer::timeout, this, [this] { EndFetch({}, FetchError::SilenceLimit); });
+    m_pageTimer.setSingleShot(true);
+    connect(&m_pageTimer, &QTimer::timeout, this, [this] { EndWithPartialPage(FetchError::TimeLimit); });
     m_cookieLookup
         = [store = CookieStore::FromEnvironment()](const std::string& url) { return store.ReadCookies(url); };
     // Authorities of private servers, trusted beside the system's.
     if (const char* file = std::getenv("VORTALUX_CA_CERTIFICATES"); file != nullptr && *file != '\0')
         m_extraCertificates = QSslCertificate::fromPath(QString::fromLocal8Bit(file));
+    if (const auto limit = SecondsFromEnvironment("VORTALUX_PAGE_TIME_LIMIT"))
+        m_pageTimeLimit = *limit;
 }
 
 PageFetcher::~PageFetcher()
@@ -137,6 +158,8 @@ std::string PageFetcher::OpenURL(const std::string& url)
     m_lastError = FetchError::None;
     m_lastFailure.clear();
     m_decimalSeparator = QLocale::system().decimalPoint().toStdString();
+    // Started first, so that it also covers whatever StartRequest sets going.
+    m_pageTimer.start(m_pageTimeLimit);
     if (StartRequest(url)) {
         QEventLoop loop;
         m_waitLoop = &loop;
@@ -149,6 +172,7 @@ std::string PageFetcher::OpenURL(const std::string& url)
         DropSocket();
         m_retiredSockets.clear();
     } else {
+        m_pageTimer.stop();
         m_lastError = FetchError::AddressRefused;
         m_lastFailure = Describe(m_lastError);
     }
@@ -392,6 +416,7 @@ void PageFetcher::EndFetch(std::string page, FetchError error)
     m_lastFailure = Describe(error);
     m_Finished = true;
     m_silenceTimer.stop();
+    m_pageTimer.stop();
     m_response.reset();
     DropSocket();
     if (m_waitLoop != nullptr)
@@ -415,6 +440,8 @@ std::string PageFetcher::Describe(FetchError error) const
         return "connection lost before the response";
     case FetchError::SilenceLimit:
         return "timed out: no data for " + DurationText(m_silenceLimit);
+    case FetchError::TimeLimit:
+        return "timed out: the page took longer than " + DurationText(m_pageTimeLimit);
     case FetchError::UntrustedCertificate:
         return "untrusted certificate";
     case FetchError::TlsFailure:

@@ -29,7 +29,7 @@ namespace vortalux {
 // caller but keeps the thread's events running, so windows stay responsive and Finish or Cancel
 // can end the wait at any moment. One fetch at a time; FetchedUrl outlives the fetches.
 // Everything in an address, a response and a cookie is hostile: no control byte of theirs
-// reaches the request.
+// reaches the request, and every wait is bounded (silence limit, overall limit per page).
 class PageFetcher : public QObject, public PageSource {
     Q_OBJECT
 
@@ -40,6 +40,9 @@ public:
 
     static constexpr int MaxRedirects = 20;
     static constexpr std::chrono::milliseconds DefaultSilenceLimit {60'000};
+    // A server that trickles a byte now and then keeps the silence limit from ever running out;
+    // this limit holds whatever arrives. It covers the page's redirects as well.
+    static constexpr std::chrono::milliseconds DefaultPageTimeLimit {600'000};
 
     explicit PageFetcher(QObject* parent = nullptr);
     ~PageFetcher() override;
@@ -50,8 +53,8 @@ public:
     std::string OpenURL(const std::string& url) override;
 
     // Why the last OpenURL did not get the whole page ("connection refused", "HTTP status 404",
-    // ...); empty when it did. A page cut short (by Finish or the size limit) is returned all
-    // the same and its reason given here.
+    // ...); empty when it did. A page cut short (by Finish, the overall limit or the size
+    // limit) is returned all the same and its reason given here.
     std::string LastFailure() const override { return m_lastFailure; }
     FetchError LastError() const { return m_lastError; }
 
@@ -78,6 +81,11 @@ public:
     void SetCookieLookup(CookieLookup lookup) { m_cookieLookup = std::move(lookup); }
     // How long a connection may stay silent before the fetch fails.
     void SetSilenceLimit(std::chrono::milliseconds limit) { m_silenceLimit = limit; }
+    // How long one page, its redirects included, may take; then the fetch ends as Finish ends
+    // it. By default the environment variable VORTALUX_PAGE_TIME_LIMIT (seconds), else 10
+    // minutes.
+    void SetPageTimeLimit(std::chrono::milliseconds limit) { m_pageTimeLimit = limit; }
+    std::chrono::milliseconds PageTimeLimit() const { return m_pageTimeLimit; }
     // The body is no longer read past this size.
     void SetMaxBodySize(size_t bytes) { m_maxBodySize = bytes; }
     // Certificate authorities trusted beside the system's (for private servers and tests).
@@ -110,7 +118,7 @@ private:
     void ReadAvailable();
     void FollowRedirect();
     void EndFetch(std::string page, FetchError error = FetchError::None);
-    // Ends the fetch with what has arrived of the body.
+    // Ends the fetch with what has arrived of the body (Finish, the overall limit).
     void EndWithPartialPage(FetchError error);
     void EndRejected();
     std::string Describe(FetchError error) const;
@@ -124,6 +132,7 @@ private:
     FailureCallback m_failureCallback;
     CookieLookup m_cookieLookup;
     std::chrono::milliseconds m_silenceLimit = DefaultSilenceLimit;
+    std::chrono::milliseconds m_pageTimeLimit = DefaultPageTimeLimit;
     size_t m_maxBodySize = HttpResponseParser::DefaultMaxBodySize;
     QList<QSslCertificate> m_extraCertificates;
 
@@ -140,6 +149,7 @@ private:
     FetchError m_lastError = FetchError::None;
     std::string m_lastFailure;
     QTimer m_silenceTimer;
+    QTimer m_pageTimer;
     QEventLoop* m_waitLoop = nullptr;
     std::string m_page;
 };

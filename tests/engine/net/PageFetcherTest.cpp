@@ -102,6 +102,17 @@ TEST(PageFetcherRequest, FtpAddressesGetTheHttpRequestOnPort80)
     EXPECT_EQ(PageFetcher::RequestLines("ftp://site:80/f", "")[1], "Host: site");
 }
 
+TEST(PageFetcherSettings, TheOverallLimitComesFromTheEnvironmentInSeconds)
+{
+    using namespace std::chrono_literals;
+    const std::vector<std::pair<std::optional<std::string>, std::chrono::milliseconds>> cases {
+        {std::nullopt, 600s}, {"7", 7s}, {"0", 600s}, {"-5", 600s}, {"5s", 600s}, {"", 600s}, {"1.5", 600s}};
+    for (const auto& [value, limit] : cases) {
+        const vortalux::test::ScopedEnvironment environment("VORTALUX_PAGE_TIME_LIMIT", value);
+        EXPECT_EQ(PageFetcher().PageTimeLimit(), limit) << value.value_or("unset");
+    }
+}
+
 TEST(PageFetcherProgress, ShowsKilobytesToOneDecimalTiesToEven)
 {
     EXPECT_EQ(PageFetcher::KilobyteText(12800, "."), "12.5");
@@ -422,6 +433,39 @@ TEST_F(PageFetcherTest, FetchesOverTlsFromATrustedServerOnly)
     EXPECT_EQ(RequestLine(server.Requests()[0]), "GET /private HTTP/1.0");
     ASSERT_FALSE(statuses.empty());
     EXPECT_EQ(statuses.front(), "T - Downloading page (connected)");
+}
+
+TEST_F(PageFetcherTest, ATricklingServerIsCutOffAtTheOverallLimit)
+{
+    // One byte every 100 ms: the silence limit never runs out.
+    ScriptedServer trickle([](int, const std::string&) {
+        ServerReply reply {{{0, Ok}}, true};
+        for (int i = 0; i < 100; ++i)
+            reply.steps.push_back({100, "x"});
+        return reply;
+    });
+    fetcher.SetPageTimeLimit(700ms);
+    QElapsedTimer timer;
+    timer.start();
+    const std::string page = fetcher.OpenURL(trickle.Url("/"));
+    EXPECT_GE(timer.elapsed(), 650);
+    EXPECT_LT(timer.elapsed(), 5000);
+    // Ended as Esc ends it: what has arrived is the page.
+    EXPECT_FALSE(page.empty());
+    EXPECT_LT(page.size(), 100u);
+    EXPECT_EQ(page, std::string(page.size(), 'x'));
+    EXPECT_EQ(fetcher.LastFailure(), "timed out: the page took longer than 700 ms");
+
+    // The limit covers the redirects of a page: each hop does not start it again.
+    ScriptedServer slowHops([](int index, const std::string&) {
+        return ServerReply {
+            {{300, "HTTP/1.0 302 Found\r\nLocation: hop" + std::to_string(index) + "\r\n\r\n"}}, true};
+    });
+    timer.restart();
+    EXPECT_EQ(fetcher.OpenURL(slowHops.Url("/start")), "");
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_LT(slowHops.Requests().size(), 6u);
+    EXPECT_EQ(fetcher.LastFailure(), "timed out: the page took longer than 700 ms");
 }
 
 TEST_F(PageFetcherTest, FtpAddressesAreFetchedOverHttpFromPort80)
