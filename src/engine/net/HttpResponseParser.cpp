@@ -14,6 +14,9 @@ namespace vortalux {
 namespace {
 
 constexpr std::uintptr_t HugePageSize = 2 * 1024 * 1024;
+constexpr size_t MinBodyCapacity = 64 * 1024;
+constexpr size_t LargeBodySize = 1024 * 1024;
+constexpr size_t LargeBodyReservation = HttpResponseParser::DefaultMaxBodySize;
 constexpr std::string_view StatusLinePrefix = "HTTP/1.";
 
 std::string_view TrimBlanks(std::string_view text)
@@ -133,18 +136,17 @@ void HttpResponseParser::ParseHeaderBlock()
         }
     }
     if (m_code == "200" && bodySizeHint > 0)
-        GrowBody(std::min(bodySizeHint, m_maxBodySize));
+        ReserveBody(std::min(bodySizeHint, m_maxBodySize));
     m_header.clear();
     m_header.shrink_to_fit();
 }
 
-// Pages of many megabytes are common enough that growing the body should not cost a page fault
-// per 4 KiB: a large buffer asks the kernel for huge pages (where it offers them on request)
-// before anything is copied into it.
-void HttpResponseParser::GrowBody(size_t needed)
+// Room for `capacity` bytes of body, in a fresh buffer when the present one is smaller. Pages of
+// many megabytes are common enough that filling the body should not cost a page fault per
+// 4 KiB: a large buffer asks the kernel for huge pages (where it offers them on request) before
+// anything is copied into it.
+void HttpResponseParser::ReserveBody(size_t capacity)
 {
-    const size_t capacity
-        = std::min(std::max({needed, m_body.capacity() * 2, size_t(64 * 1024)}), m_maxBodySize);
     if (capacity <= m_body.capacity())
         return;
     std::string grown;
@@ -159,6 +161,18 @@ void HttpResponseParser::GrowBody(size_t needed)
 #endif
     grown.append(m_body);
     m_body.swap(grown);
+}
+
+// A body without a (true) Content-Length grows by doubling while it is small. Past
+// LargeBodySize it gets LargeBodyReservation (the whole default size limit) at once: the kernel
+// backs memory only where it is written, so the unused rest costs address space, not memory,
+// and the page is not copied again. Doubling on would copy a large page several times and hold
+// the old and the new buffer at once, up to twice the page.
+void HttpResponseParser::GrowBody(size_t needed)
+{
+    const size_t doubled = std::max({needed, m_body.capacity() * 2, MinBodyCapacity});
+    const size_t capacity = needed > LargeBodySize ? std::max(doubled, LargeBodyReservation) : doubled;
+    ReserveBody(std::min(capacity, m_maxBodySize));
 }
 
 HttpResponseParser::State HttpResponseParser::AppendBody(std::string_view data)

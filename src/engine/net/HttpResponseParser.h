@@ -55,6 +55,7 @@ private:
     State Reject(Rejection why);
     void ParseHeaderBlock();
     State AppendBody(std::string_view data);
+    void ReserveBody(size_t capacity);
     void GrowBody(size_t needed);
 
     size_t m_maxBodySize;

@@ -19,7 +19,6 @@ namespace vortalux {
 
 namespace {
 
-constexpr size_t ReadChunkSize = 256 * 1024;
 constexpr qint64 ReadBufferSize = 1024 * 1024;
 
 // Wire and status texts never follow the process locale.
@@ -279,12 +278,13 @@ void PageFetcher::ReadAvailable()
     }
 
     HttpResponseParser::State state = m_response->GetState();
-    m_readBuffer.resize(ReadChunkSize);
     while (m_socket->bytesAvailable() > 0) {
-        const qint64 got = m_socket->read(m_readBuffer.data(), static_cast<qint64>(m_readBuffer.size()));
-        if (got <= 0)
+        // Asked for all it holds, the socket hands over its buffer as it is when that is one
+        // block (one read from the system), instead of copying it.
+        const QByteArray block = m_socket->read(m_socket->bytesAvailable());
+        if (block.isEmpty())
             break;
-        state = m_response->Feed(std::string_view(m_readBuffer.data(), static_cast<size_t>(got)));
+        state = m_response->Feed(std::string_view(block.constData(), static_cast<size_t>(block.size())));
         if (state != HttpResponseParser::State::Incomplete && state != HttpResponseParser::State::Body)
             break;
     }

@@ -141,7 +141,6 @@ private:
     std::unique_ptr<QTcpSocket> m_socket;
     std::vector<std::unique_ptr<QTcpSocket>> m_retiredSockets;
     std::optional<HttpResponseParser> m_response;
-    std::string m_readBuffer;
     std::string m_decimalSeparator;
     int m_redirectCount = 0;
     bool m_certificateRejected = false;

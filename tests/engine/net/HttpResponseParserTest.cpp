@@ -145,6 +145,20 @@ TEST(HttpResponseParser, LimitsHeaderAndBody)
     EXPECT_EQ(exact.Body(), "abcd");
 }
 
+TEST(HttpResponseParser, GrowsALargeBodyWithoutLosingBytesWhateverTheContentLengthSays)
+{
+    std::string body(5 * 1024 * 1024 + 17, '\0');
+    for (size_t i = 0; i < body.size(); ++i)
+        body[i] = static_cast<char>('a' + i * 7 % 26);
+    for (const std::string& header : {std::string("HTTP/1.1 200 OK\r\n\r\n"),
+             std::string("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n"),
+             "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n"}) {
+        HttpResponseParser parser = Parse(header + body, 65536, HttpResponseParser::DefaultMaxBodySize);
+        EXPECT_EQ(parser.GetState(), State::Body);
+        EXPECT_TRUE(parser.Body() == body) << header;
+    }
+}
+
 TEST(HttpResponseParser, ContentLengthDoesNotEndTheBody)
 {
     HttpResponseParser parser = Parse("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nabcdef", 3);
