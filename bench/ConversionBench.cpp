@@ -19,6 +19,7 @@ class NoPages final : public vortalux::PageSource {
 public:
     std::string OpenURL(const std::string&) override { return {}; }
     const std::string& FetchedUrl() const override { return m_none; }
+    std::string LastFailure() const override { return {}; }
 
 private:
     std::string m_none;

@@ -50,5 +50,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(state != State::Redirect || !whole.Location().empty());
     Check(whole.Body().empty() || state == State::Body || state == State::BodyFull);
     Check(state == State::Incomplete || state == State::Rejected || response.starts_with("HTTP/1."));
+    Check(whole.GetRejection() == pieces.GetRejection());
+    Check((state == State::Rejected) == (whole.GetRejection() != HttpResponseParser::Rejection::None));
+    // No control byte of the server's reaches a request through a redirect.
+    for (const char c : whole.Location())
+        Check(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
     return 0;
 }

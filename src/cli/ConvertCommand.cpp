@@ -53,10 +53,14 @@ int RunConvert(CommandContext& context)
     store.LoadRules(ProgramDirectory());
     PageFetcher fetcher;
     fetcher.SetTag("Current: " + UrlFileName(url));
-    if (parser.Has("--verbose"))
+    if (parser.Has("--verbose")) {
         fetcher.SetStatusCallback([&context](const std::string& text) {
             context.err << text << '\n' << std::flush;
         });
+        fetcher.SetFailureCallback([&context](const std::string& why) {
+            context.err << "vortalux convert: page download failed: " << why << '\n' << std::flush;
+        });
+    }
     // Ctrl-C ends a page download and goes on with what has arrived, as Esc does in the window.
     const InterruptWatcher interrupt([&fetcher] { fetcher.Finish(); });
 

@@ -33,10 +33,14 @@ static int RunFetch(CommandContext& context)
     const std::string page = fetcher.OpenURL(url);
     context.out.write(page.data(), static_cast<std::streamsize>(page.size()));
     context.out.flush();
+    const std::string why = fetcher.LastFailure();
     if (page.empty()) {
-        context.err << "vortalux fetch: no page received from " << url << '\n';
+        context.err << "vortalux fetch: no page received from " << url << (why.empty() ? "" : ": ") << why
+                    << '\n';
         return ExitFailure;
     }
+    if (!why.empty())
+        context.err << "vortalux fetch: the page is incomplete: " << why << '\n';
     return ExitOk;
 }
 

@@ -1,5 +1,6 @@
 // The download commands of the command line against pages served on loopback.
 #include "CommandLine.h"
+#include "ProfileFile.h"
 #include "ScriptedServer.h"
 #include "TestSupport.h"
 
@@ -58,4 +59,25 @@ TEST(ConvertCommand, ConvertsAPageLinkOverTlsAndPrintsJson)
             {"--home", home.path().string(), "convert", "--referer", "http://forum/", base + "/view/2"}, out),
         0);
     EXPECT_EQ(out, base + "/view/2\n" + base + "/view/2\n");
+}
+
+TEST(ConvertCommand, VerboseSaysWhyAPageDownloadFailedAndSoDoesTheReport)
+{
+    quint16 port = 0;
+    {
+        ScriptedServer closed([](int, const std::string&) { return ServerReply {}; });
+        port = closed.Port();
+    }
+    TempDir home;
+    WriteFileBytes(home / "Rules" / "host.vtl",
+        "[Main]\r\nver=1\r\nIdent=^http://127\\.0\\.0\\.1:\\d+/view/\r\nType=1\r\nReferer=2\r\n"
+        "[OS]\r\nnb=1\r\nregexp.1=src=\"/([^\"]+)\"\r\nresult.1=$SRV$1\r\n");
+    const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/view/1";
+    std::istringstream in;
+    std::ostringstream out, err;
+    EXPECT_EQ(
+        cli::CommandLine(in, out, err).Run({"--home", home.path().string(), "convert", "--verbose", url}), 0);
+    EXPECT_EQ(out.str(), url + "\n" + url + "\n");
+    EXPECT_EQ(err.str(), "vortalux convert: page download failed: connection refused\n");
+    EXPECT_EQ(ProfileFile::ReadValue(home / "1.vtr", "Main", "Error", ""), "connection refused");
 }

@@ -83,3 +83,27 @@ TEST(FetchCommand, CtrlCEndsTheWaitWithWhatHasArrived)
     // The handler is gone once the command is over.
     EXPECT_EQ(std::signal(SIGINT, previous), SIG_DFL);
 }
+
+TEST(FetchCommand, SaysWhyNoPageOrOnlyPartOfOneArrived)
+{
+    ScriptedServer missing(
+        [](int, const std::string&) { return ServerReply::Whole("HTTP/1.0 404 Not Found\r\n\r\ngone"); });
+    const FetchResult notFound = Fetch({missing.Url("/x")});
+    EXPECT_EQ(notFound.code, 1);
+    EXPECT_EQ(
+        notFound.err, "vortalux fetch: no page received from " + missing.Url("/x") + ": HTTP status 404\n");
+
+    const FetchResult refused = Fetch({"mailto:someone"});
+    EXPECT_EQ(refused.err, "vortalux fetch: no page received from mailto:someone: address refused\n");
+
+    ScriptedServer slow([](int, const std::string&) {
+        return ServerReply {{{0, "HTTP/1.0 200 OK\r\n\r\nfirst half"}, {30000, "second half"}}, true};
+    });
+    const auto previous = std::signal(SIGINT, SIG_DFL);
+    QTimer::singleShot(500, QCoreApplication::instance(), [] { std::raise(SIGINT); });
+    const FetchResult stopped = Fetch({slow.Url("/")});
+    std::signal(SIGINT, previous);
+    EXPECT_EQ(stopped.code, 0);
+    EXPECT_EQ(stopped.out, "first half");
+    EXPECT_EQ(stopped.err, "vortalux fetch: the page is incomplete: stopped before the end\n");
+}

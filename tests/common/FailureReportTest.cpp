@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <set>
 
 using namespace vortalux;
@@ -41,6 +42,21 @@ TEST(FailureReport, HoldsTheLinkAndAFullCopyOfTheRuleInTableOrder)
         "\r\n[Referer]\r\nRegExp=r\r\nResult=s\r\n");
 }
 
+TEST(FailureReport, CarriesTheDownloadErrorRightAfterTheLink)
+{
+    TempDir home;
+    Rule rule;
+    rule.name = "r";
+    const auto path = WriteFailureReport(home.path(), "http://h/p", rule, "connection refused");
+    ASSERT_TRUE(path);
+    const std::string head = "[Main]\r\nURL=http://h/p\r\nError=connection refused\r\n\r\n[Rule]\r\n";
+    EXPECT_EQ(ReadFileBytes(*path).substr(0, head.size()), head);
+    // Without a download error the key is left out.
+    const auto plain = WriteFailureReport(home.path(), "http://h/p", rule);
+    ASSERT_TRUE(plain);
+    EXPECT_FALSE(ProfileFile::Load(*plain).Contains("Main", "Error"));
+}
+
 TEST(FailureReport, TakesTheSmallestFreeNumberAndNeverOverwrites)
 {
     TempDir home;
@@ -53,6 +69,80 @@ TEST(FailureReport, TakesTheSmallestFreeNumberAndNeverOverwrites)
     EXPECT_EQ(ReadFileBytes(home / "1.vtr"), "one");
     EXPECT_EQ(ReadFileBytes(home / "3.vtr"), "three");
     EXPECT_EQ(ProfileFile::ReadValue(home / "4.vtr", "Main", "URL", ""), "http://a/1");
+
+    // Whatever holds a number keeps it: a folder, a link leading nowhere.
+    fs::create_directory(home / "5.vtr");
+    fs::create_symlink(home / "nowhere", home / "6.vtr");
+    EXPECT_EQ(WriteFailureReport(home.path(), "http://a/7", rule), home / "7.vtr");
+    EXPECT_TRUE(fs::is_directory(home / "5.vtr"));
+    EXPECT_TRUE(fs::is_symlink(home / "6.vtr"));
+    EXPECT_FALSE(fs::exists(home / "nowhere"));
+}
+
+TEST(FailureReport, RemovesTheTemporaryFilesOfWritersThatAreGone)
+{
+    TempDir home;
+    const pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0)
+        ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string stale = ".vtr-" + std::to_string(gone) + "-Ab12Cd";
+    const std::string live = ".vtr-" + std::to_string(::getppid()) + "-Ef34Gh";
+    WriteFileBytes(home / stale, "[Main]\r\nURL=http://half");
+    WriteFileBytes(home / live, "[Main]\r\n");
+    // Names that only look alike belong to someone else.
+    WriteFileBytes(home / ".vtr-12x-Ab12Cd", "");
+    WriteFileBytes(home / ".1.vtr.Ab12Cd", "");
+
+    Rule rule;
+    ASSERT_EQ(WriteFailureReport(home.path(), "http://a/", rule), home / "1.vtr");
+    EXPECT_FALSE(fs::exists(home / stale));
+    EXPECT_EQ(ReadFileBytes(home / live), "[Main]\r\n");
+    EXPECT_TRUE(fs::exists(home / ".vtr-12x-Ab12Cd"));
+    EXPECT_TRUE(fs::exists(home / ".1.vtr.Ab12Cd"));
+}
+
+// A writer killed at any moment leaves a whole report or none; what it left half done is gone
+// after the next write.
+TEST(FailureReport, AKilledWriterLeavesAWholeReportOrNone)
+{
+    Rule rule;
+    rule.name = "killed";
+    rule.searchSteps.resize(5, SearchStep {"<img src=\"([^\"]+)\"", "$1", 1});
+    TempDir sample;
+    ASSERT_TRUE(WriteFailureReport(sample.path(), "http://k/", rule));
+    const std::string whole = ReadFileBytes(sample / "1.vtr");
+
+    TempDir home;
+    int reports = 0;
+    for (int round = 0; round < 40; ++round) {
+        const pid_t writer = ::fork();
+        ASSERT_GE(writer, 0);
+        if (writer == 0) {
+            for (int i = 0; i < 100; ++i)
+                (void)WriteFailureReport(home.path(), "http://k/", rule);
+            ::_exit(0);
+        }
+        ::usleep(static_cast<useconds_t>(200 + 97 * round % 3000));
+        ::kill(writer, SIGKILL);
+        ::waitpid(writer, nullptr, 0);
+        for (const auto& entry : fs::directory_iterator(home.path())) {
+            if (entry.path().extension() != ".vtr")
+                continue;
+            // Compared whole, reported short: a failure would otherwise print every report.
+            EXPECT_TRUE(ReadFileBytes(entry.path()) == whole) << entry.path().filename();
+            ++reports;
+            fs::remove(entry.path());
+        }
+    }
+    ASSERT_TRUE(WriteFailureReport(home.path(), "http://k/", rule));
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(home.path()))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string> {"1.vtr"});
+    // The rounds were long enough to finish reports, not only to start them.
+    EXPECT_GT(reports, 0);
 }
 
 TEST(FailureReport, AnUnwritableFolderLeavesNothingBehind)

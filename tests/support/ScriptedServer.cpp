@@ -29,6 +29,12 @@ void ScriptedServer::UseTls()
     m_key = QSslKey(key, QSsl::Rsa, QSsl::Pem);
 }
 
+bool ScriptedServer::Relisten(quint16 port)
+{
+    close();
+    return listen(QHostAddress::LocalHost, port);
+}
+
 std::string ScriptedServer::Url(const std::string& pathAndQuery) const
 {
     return std::string(m_tls ? "https" : "http") + "://127.0.0.1:" + std::to_string(Port()) + pathAndQuery;

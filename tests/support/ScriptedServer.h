@@ -39,6 +39,9 @@ public:
 
     // Serves TLS with the test certificate from tests/data.
     void UseTls();
+    // Listens on another port of the loopback address from now on (a fixed one, such as a
+    // scheme's own); false when that port cannot be had.
+    bool Relisten(quint16 port);
 
     quint16 Port() const { return serverPort(); }
     std::string Url(const std::string& pathAndQuery = "/") const;

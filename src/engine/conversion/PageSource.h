@@ -16,6 +16,10 @@ public:
     // The address of the page asked for last (after redirects, the last location); it stays as
     // it was when OpenURL refuses an address.
     virtual const std::string& FetchedUrl() const = 0;
+
+    // Why the last OpenURL did not get the whole page ("connection refused", "HTTP status 404",
+    // ...), the empty text when it did.
+    virtual std::string LastFailure() const = 0;
 };
 
 } // namespace vortalux

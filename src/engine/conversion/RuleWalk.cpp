@@ -95,6 +95,8 @@ RuleWalkResult RuleWalk::Run(
             continue;
         watch.Status(" - Downloading page");
         std::string page = m_pages.OpenURL(std::string(link));
+        // A rule that fails on a page that did not arrive whole says why in its report.
+        const std::string downloadError = m_pages.LastFailure();
         watch.Status(" - Looking for URL");
         for (const SearchStep& step : rule.searchSteps) {
             std::string result = step.resultTemplate;
@@ -102,7 +104,7 @@ RuleWalkResult RuleWalk::Run(
                 m_pages.FetchedUrl(), step.global == 1);
             if (found < 0) {
                 watch.Status(" - error!");
-                WriteFailureReport(m_reportDirectory, link, rule);
+                WriteFailureReport(m_reportDirectory, link, rule, downloadError);
                 break;
             }
             if (result.empty()) {

@@ -14,6 +14,9 @@ namespace vortalux {
 namespace {
 
 constexpr std::uintptr_t HugePageSize = 2 * 1024 * 1024;
+constexpr size_t MinBodyCapacity = 64 * 1024;
+constexpr size_t LargeBodySize = 1024 * 1024;
+constexpr size_t LargeBodyReservation = HttpResponseParser::DefaultMaxBodySize;
 constexpr std::string_view StatusLinePrefix = "HTTP/1.";
 
 std::string_view TrimBlanks(std::string_view text)
@@ -30,6 +33,12 @@ std::string_view WithoutCarriageReturn(std::string_view line)
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
     return line;
+}
+
+bool IsControlByte(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
 }
 
 bool IsRedirectCode(std::string_view code)
@@ -68,9 +77,9 @@ HttpResponseParser::State HttpResponseParser::FeedHeader(std::string_view& data)
         // A response that does not start like one is refused as soon as that is certain.
         const size_t known = std::min(m_header.size(), StatusLinePrefix.size());
         if (std::string_view(m_header).substr(0, known) != StatusLinePrefix.substr(0, known))
-            return State::Rejected;
+            return Reject(Rejection::NotHttp);
         if (m_header.size() > m_maxHeaderSize)
-            return State::Rejected;
+            return Reject(Rejection::HeaderTooLarge);
         if (newline == nullptr)
             break;
 
@@ -84,10 +93,16 @@ HttpResponseParser::State HttpResponseParser::FeedHeader(std::string_view& data)
                 return State::Body;
             if (IsRedirectCode(m_code) && !m_location.empty())
                 return State::Redirect;
-            return State::Rejected;
+            return Reject(Rejection::Status);
         }
     }
     return State::Incomplete;
+}
+
+HttpResponseParser::State HttpResponseParser::Reject(Rejection why)
+{
+    m_rejection = why;
+    return State::Rejected;
 }
 
 void HttpResponseParser::ParseHeaderBlock()
@@ -113,25 +128,25 @@ void HttpResponseParser::ParseHeaderBlock()
         const std::string_view name = line.substr(0, colon);
         const std::string_view value = TrimBlanks(line.substr(colon + 1));
         if (EqualsNoCase(name, "location")) {
-            m_location = std::string(value);
+            if (std::none_of(value.begin(), value.end(), IsControlByte))
+                m_location = std::string(value);
         } else if (EqualsNoCase(name, "content-length")) {
             // Only a hint for reserving memory: the body still ends when the server closes.
             std::from_chars(value.data(), value.data() + value.size(), bodySizeHint);
         }
     }
     if (m_code == "200" && bodySizeHint > 0)
-        GrowBody(std::min(bodySizeHint, m_maxBodySize));
+        ReserveBody(std::min(bodySizeHint, m_maxBodySize));
     m_header.clear();
     m_header.shrink_to_fit();
 }
 
-// Pages of many megabytes are common enough that growing the body should not cost a page fault
-// per 4 KiB: a large buffer asks the kernel for huge pages (where it offers them on request)
-// before anything is copied into it.
-void HttpResponseParser::GrowBody(size_t needed)
+// Room for `capacity` bytes of body, in a fresh buffer when the present one is smaller. Pages of
+// many megabytes are common enough that filling the body should not cost a page fault per
+// 4 KiB: a large buffer asks the kernel for huge pages (where it offers them on request) before
+// anything is copied into it.
+void HttpResponseParser::ReserveBody(size_t capacity)
 {
-    const size_t capacity
-        = std::min(std::max({needed, m_body.capacity() * 2, size_t(64 * 1024)}), m_maxBodySize);
     if (capacity <= m_body.capacity())
         return;
     std::string grown;
@@ -146,6 +161,18 @@ void HttpResponseParser::GrowBody(size_t needed)
 #endif
     grown.append(m_body);
     m_body.swap(grown);
+}
+
+// A body without a (true) Content-Length grows by doubling while it is small. Past
+// LargeBodySize it gets LargeBodyReservation (the whole default size limit) at once: the kernel
+// backs memory only where it is written, so the unused rest costs address space, not memory,
+// and the page is not copied again. Doubling on would copy a large page several times and hold
+// the old and the new buffer at once, up to twice the page.
+void HttpResponseParser::GrowBody(size_t needed)
+{
+    const size_t doubled = std::max({needed, m_body.capacity() * 2, MinBodyCapacity});
+    const size_t capacity = needed > LargeBodySize ? std::max(doubled, LargeBodyReservation) : doubled;
+    ReserveBody(std::min(capacity, m_maxBodySize));
 }
 
 HttpResponseParser::State HttpResponseParser::AppendBody(std::string_view data)

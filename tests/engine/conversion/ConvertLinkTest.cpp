@@ -21,21 +21,28 @@ class FakePages final : public PageSource {
 public:
     std::map<std::string, std::string> pages;
     std::map<std::string, std::string> redirects;
+    // Why the download of an address fails, for those that do.
+    std::map<std::string, std::string> failures;
     std::vector<std::string> requested;
 
     std::string OpenURL(const std::string& url) override
     {
-        if (url.rfind("http://", 0) != 0 && url.rfind("https://", 0) != 0)
+        if (url.rfind("http://", 0) != 0 && url.rfind("https://", 0) != 0) {
+            m_failure = "address refused";
             return {};
+        }
         requested.push_back(url);
+        m_failure = failures.count(url) ? failures[url] : std::string();
         m_fetched = redirects.count(url) ? redirects[url] : url;
         auto it = pages.find(m_fetched);
         return it == pages.end() ? std::string() : it->second;
     }
     const std::string& FetchedUrl() const override { return m_fetched; }
+    std::string LastFailure() const override { return m_failure; }
 
 private:
     std::string m_fetched;
+    std::string m_failure;
 };
 
 class ConvertLinkTest : public ::testing::Test {
@@ -146,6 +153,20 @@ TEST_F(ConvertLinkTest, EveryPageRuleFailingPassesTheLinkOnWithTheFirstRulesRefe
     EXPECT_EQ(result.referer, "http://dead/");
     // A rule whose steps run out without a result writes no report.
     EXPECT_EQ(Reports(), (std::vector<std::string> {"a", "b"}));
+}
+
+TEST_F(ConvertLinkTest, AReportSaysWhyThePageDidNotArriveOnlyWhenItDidNot)
+{
+    AddRule("page",
+        "[Main]\r\nver=1\r\nIdent=^http://\r\nType=1\r\n[OS]\r\nnb=1\r\nregexp.1=<img src=\"([^\"]+)\"\r\n"
+        "result.1=$1\r\n");
+    m_pages.failures["http://down/p.html"] = "connection refused";
+    m_pages.pages["http://up/p.html"] = "<p>no picture</p>";
+    Convert("http://down/p.html");
+    Convert("http://up/p.html");
+    ASSERT_EQ(Reports().size(), 2u);
+    EXPECT_EQ(ProfileFile::ReadValue(m_home / "1.vtr", "Main", "Error", "absent"), "connection refused");
+    EXPECT_EQ(ProfileFile::ReadValue(m_home / "2.vtr", "Main", "Error", "absent"), "absent");
 }
 
 TEST_F(ConvertLinkTest, CuttingThePageKeepsOneCharacterBeforeTheMatch)

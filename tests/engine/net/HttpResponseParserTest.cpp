@@ -4,6 +4,7 @@
 
 using namespace vortalux;
 using State = HttpResponseParser::State;
+using Rejection = HttpResponseParser::Rejection;
 
 namespace {
 
@@ -89,6 +90,33 @@ TEST(HttpResponseParser, RedirectsCarryTheirTrimmedLocationWhateverTheNameCase)
     EXPECT_EQ(Parse("HTTP/1.1 302 Found\r\n\r\n").GetState(), State::Rejected);
 }
 
+TEST(HttpResponseParser, ALocationHoldingAControlByteIsABrokenHeaderLine)
+{
+    // A bare CR would end the line for some readers and start a header of the server's choosing.
+    const HttpResponseParser bareCr = Parse("HTTP/1.1 302 Found\r\nLocation: /a\rX-Evil: 1\r\n\r\n");
+    EXPECT_EQ(bareCr.GetState(), State::Rejected);
+    EXPECT_EQ(bareCr.GetRejection(), Rejection::Status);
+    EXPECT_EQ(bareCr.Location(), "");
+    // Ignored like any broken line: a sound Location before it stays.
+    EXPECT_EQ(Parse("HTTP/1.1 302 Found\r\nLocation: /good\r\nLocation: /b\x01\r\n\r\n").Location(), "/good");
+    EXPECT_EQ(Parse("HTTP/1.1 302 Found\r\nLocation: /a\tb\r\n\r\n").Location(), "");
+    EXPECT_EQ(Parse("HTTP/1.1 302 Found\r\nLocation: /a\x7f\r\n\r\n").Location(), "");
+    EXPECT_EQ(Parse(std::string("HTTP/1.1 302 Found\r\nLocation: /a\0b\r\n\r\n", 38)).Location(), "");
+    // Blanks around the value are no part of it; one inside is, and the fetcher encodes it.
+    EXPECT_EQ(Parse("HTTP/1.1 302 Found\r\nLocation:\t/a b \r\n\r\n").Location(), "/a b");
+}
+
+TEST(HttpResponseParser, SaysWhyItRejectedAResponse)
+{
+    EXPECT_EQ(Parse("HTTP/1.1 200 OK\r\n\r\nx").GetRejection(), Rejection::None);
+    EXPECT_EQ(Parse("SSH-2.0\r\n").GetRejection(), Rejection::NotHttp);
+    EXPECT_EQ(
+        Parse("HTTP/1.1 200 OK\r\nX: " + std::string(200, 'a') + "\r\n\r\n", 0, 100, 100).GetRejection(),
+        Rejection::HeaderTooLarge);
+    EXPECT_EQ(Parse("HTTP/1.1 404 Not Found\r\n\r\n").GetRejection(), Rejection::Status);
+    EXPECT_EQ(Parse("HTTP/1.1 301 Moved\r\n\r\n").GetRejection(), Rejection::Status);
+}
+
 TEST(HttpResponseParser, AcceptsLineFeedsWithoutCarriageReturns)
 {
     HttpResponseParser parser
@@ -115,6 +143,20 @@ TEST(HttpResponseParser, LimitsHeaderAndBody)
     HttpResponseParser exact(4);
     EXPECT_EQ(exact.Feed("HTTP/1.1 200 OK\r\n\r\nabcd"), State::BodyFull);
     EXPECT_EQ(exact.Body(), "abcd");
+}
+
+TEST(HttpResponseParser, GrowsALargeBodyWithoutLosingBytesWhateverTheContentLengthSays)
+{
+    std::string body(5 * 1024 * 1024 + 17, '\0');
+    for (size_t i = 0; i < body.size(); ++i)
+        body[i] = static_cast<char>('a' + i * 7 % 26);
+    for (const std::string& header : {std::string("HTTP/1.1 200 OK\r\n\r\n"),
+             std::string("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n"),
+             "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n"}) {
+        HttpResponseParser parser = Parse(header + body, 65536, HttpResponseParser::DefaultMaxBodySize);
+        EXPECT_EQ(parser.GetState(), State::Body);
+        EXPECT_TRUE(parser.Body() == body) << header;
+    }
 }
 
 TEST(HttpResponseParser, ContentLengthDoesNotEndTheBody)

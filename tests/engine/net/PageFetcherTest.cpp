@@ -1,4 +1,5 @@
 #include "PageFetcher.h"
+#include "ScopedEnvironment.h"
 #include "ScriptedServer.h"
 #include "TestSupport.h"
 
@@ -7,6 +8,8 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <clocale>
 
 using namespace vortalux;
 using vortalux::test::ScriptedServer;
@@ -66,6 +69,50 @@ TEST(PageFetcherRequest, ListsTheLinesOfTheRequest)
     EXPECT_TRUE(PageFetcher::RequestLines("file:///etc/passwd", "").empty());
 }
 
+TEST(PageFetcherRequest, NoControlByteOfTheAddressOrTheCookieReachesTheRequest)
+{
+    using Lines = std::vector<std::string>;
+    const std::string agent = "User-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)";
+    // The path's control bytes and blanks go out percent-encoded; "%" and other bytes stay.
+    EXPECT_EQ(PageFetcher::RequestLines("http://site/x\r\nX-Evil: 1", ""),
+        (Lines {"GET /x%0D%0AX-Evil:%201 HTTP/1.0", "Host: site", agent, "Accept: */*, *,*",
+            "Connection: close", ""}));
+    EXPECT_EQ(PageFetcher::RequestLines(std::string("http://site/a b\tc\x01\x7f\0%41\xe9?q=1 2", 30), "")[0],
+        "GET /a%20b%09c%01%7F%00%41\xe9?q=1%202 HTTP/1.0");
+    // A host with such bytes is no host at all.
+    for (const std::string& url : std::vector<std::string> {"http://si\r\nte/", "http://a b/",
+             "http://a\tb:80/", "http:///x", std::string("http://a\0b/", 12)})
+        EXPECT_TRUE(PageFetcher::RequestLines(url, "").empty()) << url;
+    // Cookie pairs with control bytes are left out; the others go.
+    EXPECT_EQ(PageFetcher::RequestLines("http://s/", "a=1; evil=x\r\nX-Evil: 1; b=2")[3], "Cookie: a=1; b=2");
+    EXPECT_EQ(PageFetcher::RequestLines("http://s/", "evil=\n")[3], "Accept: */*, *,*");
+}
+
+TEST(PageFetcherRequest, FtpAddressesGetTheHttpRequestOnPort80)
+{
+    EXPECT_EQ(PageFetcher::ConnectionPort("ftp://site/f"), 80);
+    EXPECT_EQ(PageFetcher::ConnectionPort("FTP://site"), 80);
+    EXPECT_EQ(PageFetcher::ConnectionPort("ftp://site:21/f"), 21);
+    EXPECT_EQ(PageFetcher::ConnectionPort("ftp://site:2121/f"), 2121);
+    EXPECT_EQ(PageFetcher::ConnectionPort("http://site/"), 80);
+    EXPECT_EQ(PageFetcher::ConnectionPort("https://site/"), 443);
+    EXPECT_EQ(PageFetcher::ConnectionPort("http://site:8080"), 8080);
+    EXPECT_EQ(PageFetcher::ConnectionPort("file:///etc/passwd"), 0);
+    EXPECT_EQ(PageFetcher::RequestLines("ftp://site:21/f", "")[1], "Host: site:21");
+    EXPECT_EQ(PageFetcher::RequestLines("ftp://site:80/f", "")[1], "Host: site");
+}
+
+TEST(PageFetcherSettings, TheOverallLimitComesFromTheEnvironmentInSeconds)
+{
+    using namespace std::chrono_literals;
+    const std::vector<std::pair<std::optional<std::string>, std::chrono::milliseconds>> cases {
+        {std::nullopt, 600s}, {"7", 7s}, {"0", 600s}, {"-5", 600s}, {"5s", 600s}, {"", 600s}, {"1.5", 600s}};
+    for (const auto& [value, limit] : cases) {
+        const vortalux::test::ScopedEnvironment environment("VORTALUX_PAGE_TIME_LIMIT", value);
+        EXPECT_EQ(PageFetcher().PageTimeLimit(), limit) << value.value_or("unset");
+    }
+}
+
 TEST(PageFetcherProgress, ShowsKilobytesToOneDecimalTiesToEven)
 {
     EXPECT_EQ(PageFetcher::KilobyteText(12800, "."), "12.5");
@@ -94,6 +141,7 @@ TEST_F(PageFetcherTest, SendsTheRequestAndReturnsTheBody)
     EXPECT_EQ(cookieUrls, std::vector<std::string> {server.Url("/dir/a.php?c=1&d=/")});
     EXPECT_EQ(fetcher.FetchedUrl(), server.Url("/dir/a.php?c=1&d=/x"));
     EXPECT_TRUE(fetcher.IsFinished());
+    EXPECT_EQ(fetcher.LastFailure(), "");
 
     cookieText = " ";
     const std::string bare = "http://127.0.0.1:" + std::to_string(server.Port());
@@ -101,6 +149,45 @@ TEST_F(PageFetcherTest, SendsTheRequestAndReturnsTheBody)
     ASSERT_EQ(server.Requests().size(), 2u);
     EXPECT_EQ(RequestLine(server.Requests()[1]), "GET / HTTP/1.0");
     EXPECT_EQ(server.Requests()[1].find("Cookie"), std::string::npos);
+}
+
+TEST_F(PageFetcherTest, LinksLocationsAndCookiesCannotAddHeaderLines)
+{
+    ScriptedServer server([](int index, const std::string&) {
+        switch (index) {
+        case 0:
+            return Redirect("302", "/next page");
+        case 1:
+            return ServerReply::Whole("HTTP/1.1 302 Found\r\nLocation: /x\rX-Evil: 1\r\n\r\n");
+        default:
+            return ServerReply::Whole(Ok + "page");
+        }
+    });
+    const std::string expectedTail = "\r\nHost: 127.0.0.1:" + std::to_string(server.Port())
+        + "\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)\r\n"
+          "Accept: */*, *,*\r\nConnection: close\r\n\r\n";
+
+    // A Location with a bare CR is a broken header: the redirect leads nowhere.
+    EXPECT_EQ(fetcher.OpenURL(server.Url("/a\r\nX-Evil: 1")), "");
+    EXPECT_EQ(fetcher.LastFailure(), "HTTP status 302 without a usable Location");
+    ASSERT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(server.Requests()[0], "GET /a%0D%0AX-Evil:%201 HTTP/1.0" + expectedTail);
+    EXPECT_EQ(server.Requests()[1], "GET /next%20page HTTP/1.0" + expectedTail);
+
+    // Cookies from the browser's store holding control bytes stay out, the others go.
+    vortalux::test::TempDir home;
+    vortalux::test::WriteFileBytes(home / "cookies.txt",
+        "127.0.0.1\tFALSE\t/\tFALSE\t0\tgood\t1\n"
+        "127.0.0.1\tFALSE\t/\tFALSE\t0\tevil\tx\rX-Evil: 1\n"
+        "127.0.0.1\tFALSE\t/\tFALSE\t0\tbell\t\a\n");
+    const vortalux::test::ScopedEnvironment cookies("VORTALUX_COOKIES", (home / "cookies.txt").string());
+    PageFetcher browserCookies;
+    EXPECT_EQ(browserCookies.OpenURL(server.Url("/c")), "page");
+    ASSERT_EQ(server.Requests().size(), 3u);
+    EXPECT_EQ(server.Requests()[2],
+        "GET /c HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(server.Port())
+            + "\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)\r\nCookie: good=1\r\n"
+              "Accept: */*, *,*\r\nConnection: close\r\n\r\n");
 }
 
 TEST_F(PageFetcherTest, ReportsProgressForEachBlock)
@@ -188,6 +275,7 @@ TEST_F(PageFetcherTest, FollowsTwentyRedirectsAndFailsOnTheTwentyFirst)
     loops = 1000;
     EXPECT_EQ(fetcher.OpenURL(server.Url("/loop")), "");
     EXPECT_EQ(server.Requests().size(), 42u);
+    EXPECT_EQ(fetcher.LastFailure(), "too many redirects (more than 20)");
 }
 
 TEST_F(PageFetcherTest, ReturnsNothingForOtherStatusesAndNonHttpReplies)
@@ -196,6 +284,8 @@ TEST_F(PageFetcherTest, ReturnsNothingForOtherStatusesAndNonHttpReplies)
         return ServerReply::Whole("HTTP/1.1 404 Not Found\r\n\r\n<html>not here</html>");
     });
     EXPECT_EQ(fetcher.OpenURL(notFound.Url("/missing")), "");
+    EXPECT_EQ(fetcher.LastFailure(), "HTTP status 404");
+    EXPECT_EQ(fetcher.LastError(), FetchError::HttpStatus);
 
     // Refused at its first bytes, not when the server would close (it never does).
     ScriptedServer chatter([](int, const std::string&) {
@@ -205,11 +295,25 @@ TEST_F(PageFetcherTest, ReturnsNothingForOtherStatusesAndNonHttpReplies)
     timer.start();
     EXPECT_EQ(fetcher.OpenURL(chatter.Url("/")), "");
     EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_EQ(fetcher.LastFailure(), "not an HTTP response");
 
     ScriptedServer noLocation(
         [](int, const std::string&) { return ServerReply::Whole("HTTP/1.1 302 Found\r\n\r\n"); });
     EXPECT_EQ(fetcher.OpenURL(noLocation.Url("/dir/x")), "");
     EXPECT_EQ(noLocation.Requests().size(), 1u);
+    EXPECT_EQ(fetcher.LastFailure(), "HTTP status 302 without a usable Location");
+
+    // What the server says beyond a plain code is not repeated.
+    ScriptedServer odd(
+        [](int, const std::string&) { return ServerReply::Whole("HTTP/1.1 2\x1b[2J0 OK\r\n\r\n"); });
+    EXPECT_EQ(fetcher.OpenURL(odd.Url("/")), "");
+    EXPECT_EQ(fetcher.LastFailure(), "malformed HTTP status line");
+
+    ScriptedServer bigHeader([](int, const std::string&) {
+        return ServerReply::Whole("HTTP/1.1 200 OK\r\nX: " + std::string(300 * 1024, 'h') + "\r\n\r\nbody");
+    });
+    EXPECT_EQ(fetcher.OpenURL(bigHeader.Url("/")), "");
+    EXPECT_EQ(fetcher.LastFailure(), "response header too large");
 }
 
 TEST_F(PageFetcherTest, EndsWhenTheServerClosesWhereverItIs)
@@ -223,6 +327,7 @@ TEST_F(PageFetcherTest, EndsWhenTheServerClosesWhereverItIs)
         return ServerReply {{{0, "HTTP/1.1 200 OK\r\nX: y\r\n"}}, true};
     });
     EXPECT_EQ(fetcher.OpenURL(midHeader.Url("/")), "");
+    EXPECT_EQ(fetcher.LastFailure(), "connection lost before the response");
 }
 
 TEST_F(PageFetcherTest, FailsWhenTheServerStaysSilent)
@@ -237,6 +342,7 @@ TEST_F(PageFetcherTest, FailsWhenTheServerStaysSilent)
         // The timer may fire a little early, never much.
         EXPECT_GE(timer.elapsed(), 250);
         EXPECT_LT(timer.elapsed(), 5000);
+        EXPECT_EQ(fetcher.LastFailure(), "timed out: no data for 300 ms");
     }
 }
 
@@ -248,6 +354,7 @@ TEST_F(PageFetcherTest, StopsReadingAtTheSizeLimit)
     fetcher.SetMaxBodySize(1000);
     const std::string page = fetcher.OpenURL(huge.Url("/"));
     EXPECT_EQ(page, std::string(600, 'a') + std::string(400, 'b'));
+    EXPECT_EQ(fetcher.LastFailure(), "page too large: cut at 1000 bytes");
 }
 
 TEST_F(PageFetcherTest, FailsSilentlyWhenTheConnectionIsRefused)
@@ -260,6 +367,11 @@ TEST_F(PageFetcherTest, FailsSilentlyWhenTheConnectionIsRefused)
     EXPECT_EQ(fetcher.OpenURL("http://127.0.0.1:" + std::to_string(port) + "/"), "");
     EXPECT_TRUE(statuses.empty());
     EXPECT_TRUE(fetcher.IsFinished());
+    EXPECT_EQ(fetcher.LastFailure(), "connection refused");
+
+    // A name that cannot be a host name fails without asking a name server.
+    EXPECT_EQ(fetcher.OpenURL("http://bad..name/"), "");
+    EXPECT_EQ(fetcher.LastFailure(), "host not found");
 }
 
 TEST_F(PageFetcherTest, RefusesOtherSchemesWithoutTouchingFetchedUrl)
@@ -267,6 +379,7 @@ TEST_F(PageFetcherTest, RefusesOtherSchemesWithoutTouchingFetchedUrl)
     ScriptedServer server([](int, const std::string&) { return ServerReply::Whole(Ok + "x"); });
     ASSERT_EQ(fetcher.OpenURL(server.Url("/a")), "x");
     EXPECT_EQ(fetcher.OpenURL("file:///etc/passwd"), "");
+    EXPECT_EQ(fetcher.LastFailure(), "address refused");
     EXPECT_EQ(fetcher.OpenURL("http://h:99999/"), "");
     EXPECT_EQ(fetcher.FetchedUrl(), server.Url("/a"));
     EXPECT_EQ(server.Requests().size(), 1u);
@@ -284,6 +397,7 @@ TEST_F(PageFetcherTest, FinishReturnsWhatHasArrived)
     });
     EXPECT_EQ(fetcher.OpenURL(slow.Url("/")), "so far");
     EXPECT_TRUE(fetcher.IsFinished());
+    EXPECT_EQ(fetcher.LastFailure(), "stopped before the end");
 }
 
 TEST_F(PageFetcherTest, CancelReturnsNothing)
@@ -298,6 +412,7 @@ TEST_F(PageFetcherTest, CancelReturnsNothing)
     EXPECT_LT(timer.elapsed(), 5000);
     ASSERT_FALSE(statuses.empty());
     EXPECT_EQ(statuses.back(), "T - Downloading page (0 Kb)");
+    EXPECT_EQ(fetcher.LastFailure(), "cancelled");
 }
 
 TEST_F(PageFetcherTest, FetchesOverTlsFromATrustedServerOnly)
@@ -308,6 +423,7 @@ TEST_F(PageFetcherTest, FetchesOverTlsFromATrustedServerOnly)
     server.UseTls();
 
     EXPECT_EQ(fetcher.OpenURL(server.Url("/private")), "");
+    EXPECT_EQ(fetcher.LastFailure(), "untrusted certificate");
 
     fetcher.AddTrustedCertificates(QSslCertificate::fromPath(
         QString::fromStdString(vortalux::test::TestDataPath("tls-test-ca.pem").string())));
@@ -317,4 +433,82 @@ TEST_F(PageFetcherTest, FetchesOverTlsFromATrustedServerOnly)
     EXPECT_EQ(RequestLine(server.Requests()[0]), "GET /private HTTP/1.0");
     ASSERT_FALSE(statuses.empty());
     EXPECT_EQ(statuses.front(), "T - Downloading page (connected)");
+}
+
+TEST_F(PageFetcherTest, ATricklingServerIsCutOffAtTheOverallLimit)
+{
+    // One byte every 100 ms: the silence limit never runs out.
+    ScriptedServer trickle([](int, const std::string&) {
+        ServerReply reply {{{0, Ok}}, true};
+        for (int i = 0; i < 100; ++i)
+            reply.steps.push_back({100, "x"});
+        return reply;
+    });
+    fetcher.SetPageTimeLimit(700ms);
+    QElapsedTimer timer;
+    timer.start();
+    const std::string page = fetcher.OpenURL(trickle.Url("/"));
+    EXPECT_GE(timer.elapsed(), 650);
+    EXPECT_LT(timer.elapsed(), 5000);
+    // Ended as Esc ends it: what has arrived is the page.
+    EXPECT_FALSE(page.empty());
+    EXPECT_LT(page.size(), 100u);
+    EXPECT_EQ(page, std::string(page.size(), 'x'));
+    EXPECT_EQ(fetcher.LastFailure(), "timed out: the page took longer than 700 ms");
+
+    // The limit covers the redirects of a page: each hop does not start it again.
+    ScriptedServer slowHops([](int index, const std::string&) {
+        return ServerReply {
+            {{300, "HTTP/1.0 302 Found\r\nLocation: hop" + std::to_string(index) + "\r\n\r\n"}}, true};
+    });
+    timer.restart();
+    EXPECT_EQ(fetcher.OpenURL(slowHops.Url("/start")), "");
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_LT(slowHops.Requests().size(), 6u);
+    EXPECT_EQ(fetcher.LastFailure(), "timed out: the page took longer than 700 ms");
+}
+
+TEST_F(PageFetcherTest, FtpAddressesAreFetchedOverHttpFromPort80)
+{
+    ScriptedServer server([](int, const std::string&) { return ServerReply::Whole(Ok + "listing"); });
+    // An explicit port is used as it is.
+    EXPECT_EQ(fetcher.OpenURL("ftp://127.0.0.1:" + std::to_string(server.Port()) + "/pub/a"), "listing");
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(RequestLine(server.Requests()[0]), "GET /pub/a HTTP/1.0");
+    if (!server.Relisten(80))
+        GTEST_SKIP() << "port 80 is not free to this test";
+    EXPECT_EQ(fetcher.OpenURL("ftp://127.0.0.1/pub/b"), "listing");
+    ASSERT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(server.Requests()[1].substr(0, server.Requests()[1].find("\r\nUser-Agent")),
+        "GET /pub/b HTTP/1.0\r\nHost: 127.0.0.1");
+}
+
+TEST_F(PageFetcherTest, TellsASchemeFromARelativeLocationByAsciiWhateverTheLocale)
+{
+    // Under a single-byte Latin-1 locale <cctype> takes "\xe9" for a letter.
+    const std::string previous = std::setlocale(LC_CTYPE, nullptr);
+    if (std::setlocale(LC_CTYPE, "de_DE.ISO-8859-1") == nullptr
+        && std::setlocale(LC_CTYPE, "fr_FR.ISO-8859-1") == nullptr)
+        GTEST_SKIP() << "no Latin-1 locale installed";
+    ScriptedServer server([](int index, const std::string&) {
+        return index == 0 ? Redirect("302", "\xe9t\xe9://x") : ServerReply::Whole(Ok + "relative");
+    });
+    const std::string page = fetcher.OpenURL(server.Url("/dir/a"));
+    std::setlocale(LC_CTYPE, previous.c_str());
+    EXPECT_EQ(page, "relative");
+    ASSERT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(RequestLine(server.Requests()[1]), "GET /dir/\xe9t\xe9://x HTTP/1.0");
+}
+
+TEST_F(PageFetcherTest, TellsItsFailuresOnlyWhenTheyHappen)
+{
+    ScriptedServer server([](int index, const std::string&) {
+        return index == 0 ? ServerReply::Whole(Ok + "fine") : ServerReply::Whole("HTTP/1.0 500 Oops\r\n\r\n");
+    });
+    std::vector<std::string> failures;
+    fetcher.SetFailureCallback([&failures](const std::string& why) { failures.push_back(why); });
+    EXPECT_EQ(fetcher.OpenURL(server.Url("/")), "fine");
+    EXPECT_EQ(fetcher.OpenURL(server.Url("/")), "");
+    EXPECT_EQ(fetcher.OpenURL("gopher://x/"), "");
+    EXPECT_EQ(failures, (std::vector<std::string> {"HTTP status 500", "address refused"}));
 }

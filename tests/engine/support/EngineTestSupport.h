@@ -59,21 +59,28 @@ private:
 class FakePages final : public PageSource {
 public:
     std::map<std::string, std::string> pages;
+    // Why the download of an address fails, for those that do.
+    std::map<std::string, std::string> failures;
     std::vector<std::string> requested;
 
     std::string OpenURL(const std::string& url) override
     {
-        if (url.rfind("http://", 0) != 0 && url.rfind("https://", 0) != 0)
+        if (url.rfind("http://", 0) != 0 && url.rfind("https://", 0) != 0) {
+            m_failure = "address refused";
             return {};
+        }
         requested.push_back(url);
+        m_failure = failures.count(url) ? failures[url] : std::string();
         m_fetched = url;
         auto it = pages.find(url);
         return it == pages.end() ? std::string() : it->second;
     }
     const std::string& FetchedUrl() const override { return m_fetched; }
+    std::string LastFailure() const override { return m_failure; }
 
 private:
     std::string m_fetched;
+    std::string m_failure;
 };
 
 // A program directory with rules and download-manager definitions written on demand.
