@@ -1,45 +1,22 @@
 #include "CommandLine.h"
+#include "CliRunner.h"
 #include "JsonWriter.h"
-#include "ProgramDirectory.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 using namespace vortalux;
 using namespace vortalux::cli;
-using vortalux::test::TempDir;
-using vortalux::test::WriteFileBytes;
-
-namespace {
-
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-Result RunCli(std::vector<std::string> args, const std::string& input = {})
-{
-    std::istringstream in(input);
-    std::ostringstream out, err;
-    CommandLine commandLine(in, out, err);
-    const int code = commandLine.Run(args);
-    SetProgramDirectory({});
-    return {code, out.str(), err.str()};
-}
-
-} // namespace
+using namespace vortalux::test;
 
 TEST(CommandLine, HelpVersionAndUsageErrors)
 {
-    Result help = RunCli({"--help"});
+    CliResult help = RunCli({"--help"});
     EXPECT_EQ(help.code, ExitOk);
     for (const Command* command : CommandLine::Commands())
         EXPECT_NE(help.out.find(command->name), std::string::npos) << command->name;
 
-    Result version = RunCli({"version"});
+    CliResult version = RunCli({"version"});
     EXPECT_EQ(version.code, ExitOk);
     EXPECT_EQ(version.out,
         std::to_string(VORTALUX_VERSION_MAJOR) + "." + std::to_string(VORTALUX_VERSION_MINOR) + "."
@@ -48,7 +25,7 @@ TEST(CommandLine, HelpVersionAndUsageErrors)
     EXPECT_EQ(RunCli({"rules", "--help"}).out.rfind("usage: vortalux rules", 0), 0u);
     EXPECT_EQ(RunCli({"help", "managers"}).out.rfind("usage: vortalux managers", 0), 0u);
 
-    Result unknown = RunCli({"frobnicate"});
+    CliResult unknown = RunCli({"frobnicate"});
     EXPECT_EQ(unknown.code, ExitUsage);
     EXPECT_NE(unknown.err.find("unknown command 'frobnicate'"), std::string::npos);
     EXPECT_EQ(RunCli({"rules", "--bogus"}).code, ExitUsage);
@@ -67,7 +44,7 @@ TEST(CommandLine, RulesAsJsonFromTheHomeFolder)
         "[Main]\r\nver=2\r\nType=1\r\nReferer=4\r\n[OS]\r\nnb=1\r\n"
         "regexp.1=x\r\nresult.1=$1\r\nglobal.1=1\r\n"
         "[Referer]\r\nRegExp=r\r\nResult=s\r\n");
-    Result result = RunCli({"--home", home.path().string(), "rules", "--json"});
+    CliResult result = RunCli({"--home", home.path().string(), "rules", "--json"});
     ASSERT_EQ(result.code, ExitOk) << result.err;
     // The Windows-1252 byte E9 comes out as U+00E9, written in UTF-8.
     EXPECT_EQ(result.out, R"([
@@ -108,26 +85,26 @@ TEST(CommandLine, RulesAsJsonFromTheHomeFolder)
   }
 ]
 )");
-    Result plain = RunCli({"--home=" + home.path().string(), "rules"});
+    CliResult plain = RunCli({"--home=" + home.path().string(), "rules"});
     EXPECT_EQ(plain.out, "on  a  [page, 1 step]  \noff b  [replace, 1 step]  caf\xE9\n2 rules, 1 active\n");
 }
 
 TEST(CommandLine, ManagersListTheDefault)
 {
     TempDir home;
-    Result none = RunCli({"--home", home.path().string(), "managers", "--json"});
+    CliResult none = RunCli({"--home", home.path().string(), "managers", "--json"});
     EXPECT_EQ(none.out, "{\n  \"default\": -1,\n  \"managers\": []\n}\n");
 
     WriteFileBytes(home / "Managers" / "wget.vtm",
         "[Main]\r\nver=1\r\nDefault=1\r\n[SCRIPT]\r\n\r\nSub AddLink(r, u, n)\r\n");
     WriteFileBytes(home / "Managers" / "curl.vtm", "[Main]\r\nver=2\r\nDefault=0\r\n");
-    Result json = RunCli({"--home", home.path().string(), "managers", "--json"});
+    CliResult json = RunCli({"--home", home.path().string(), "managers", "--json"});
     EXPECT_EQ(json.out,
         "{\n  \"default\": 1,\n  \"managers\": [\n"
         "    {\n      \"name\": \"curl\",\n      \"version\": \"2\",\n      \"script\": \"\"\n    },\n"
         "    {\n      \"name\": \"wget\",\n      \"version\": \"1\",\n"
         "      \"script\": \"Sub AddLink(r, u, n)\\r\\n\"\n    }\n  ]\n}\n");
-    Result plain = RunCli({"--home", home.path().string(), "managers"});
+    CliResult plain = RunCli({"--home", home.path().string(), "managers"});
     EXPECT_EQ(plain.out, "  curl  (version 2)\n* wget  (version 1)\n");
 }
 
