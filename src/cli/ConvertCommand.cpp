@@ -2,8 +2,8 @@
 #include "Command.h"
 #include "JsonWriter.h"
 
+#include "ApplicationScope.h"
 #include "ConvertLink.h"
-#include "CoreApplicationGuard.h"
 #include "InterruptWatcher.h"
 #include "PageFetcher.h"
 #include "ProgramDirectory.h"
@@ -48,7 +48,7 @@ int RunConvert(CommandContext& context)
         return UsageError(context, ConvertCommand, "needs one URL");
     const std::string& url = parser.Positionals()[0];
 
-    const CoreApplicationGuard application;
+    const ApplicationScope application(ApplicationScope::Kind::Console);
     RuleStore store;
     store.LoadRules(ProgramDirectory());
     PageFetcher fetcher;

@@ -2,6 +2,7 @@
 #include "Command.h"
 #include "ScriptEnvironment.h"
 
+#include "ApplicationScope.h"
 #include "AsciiText.h"
 #include "HttpRequestObject.h"
 #include "ManagerStore.h"
@@ -59,7 +60,8 @@ int RunHandOff(CommandContext& context)
                     << store.Definitions().front().Name << '\n';
     }
 
-    const auto application = EnsureApplication();
+    // The HTTP objects of scripts wait in Qt event loops.
+    const ApplicationScope application(ApplicationScope::Kind::Console);
     ScriptHandOff handOff;
     RegisterHttpRequestObjects(handOff.Host());
     const std::string referer = parser.Value("--referer").value_or("");

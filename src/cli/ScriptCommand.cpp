@@ -1,6 +1,7 @@
 #include "Command.h"
 #include "ScriptEnvironment.h"
 
+#include "ApplicationScope.h"
 #include "Coercion.h"
 #include "ScriptHandOff.h"
 #include "ScriptHost.h"
@@ -34,7 +35,8 @@ int RunScript(CommandContext& context)
     }
     const std::string code((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
 
-    const auto application = EnsureApplication();
+    // The HTTP objects of scripts wait in Qt event loops.
+    const ApplicationScope application(ApplicationScope::Kind::Console);
     script::ScriptHost host;
     RegisterScriptObjects(host);
     host.SetTimeLimit(ScriptHandOff::kTimeLimit);
