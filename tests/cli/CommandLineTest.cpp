@@ -9,6 +9,16 @@ using namespace vortalux;
 using namespace vortalux::cli;
 using namespace vortalux::test;
 
+namespace {
+
+std::string Rule(bool active, const std::string& ident = "^http://pics/")
+{
+    return "[Main]\r\nver=1\r\nActive=" + std::string(active ? "1" : "0") + "\r\nIdent=" + ident
+        + "\r\nType=0\r\n[SR]\r\nnb=0\r\n";
+}
+
+} // namespace
+
 TEST(CommandLine, HelpVersionAndUsageErrors)
 {
     CliResult help = RunCli({"--help"});
@@ -104,6 +114,33 @@ TEST(CommandLine, ManagersListTheDefault)
         "      \"script\": \"Sub AddLink(r, u, n)\\r\\n\"\n    }\n  ]\n}\n");
     CliResult plain = RunCli({"--home", home.path().string(), "managers"});
     EXPECT_EQ(plain.out, "  curl  (version 2)\n* wget  (version 1)\n");
+}
+
+TEST(Counts, RulesAndDefinitionsPast32767AreCountedWholeAndTheDefaultFoundThere)
+{
+    // Two files, each linked under many names (writing as many files would take seconds): an
+    // active rule and a definition that is not the default.
+    TempDir home;
+    constexpr int Count = 32770;
+    WriteFileBytes(home / "rule", Rule(true));
+    WriteFileBytes(home / "definition", "[Main]\r\nver=1\r\nDefault=0\r\n");
+    std::filesystem::create_directories(home / "Rules");
+    std::filesystem::create_directories(home / "Managers");
+    for (int i = 1; i < Count; ++i) {
+        const std::string number = std::to_string(100000 + i);
+        std::filesystem::create_hard_link(home / "rule", home / "Rules" / ("r" + number + ".vtl"));
+        std::filesystem::create_hard_link(home / "definition", home / "Managers" / ("m" + number + ".vtm"));
+    }
+    WriteFileBytes(home / "Rules" / "r200000.vtl", Rule(false));
+    WriteFileBytes(home / "Managers" / "m200000.vtm", "[Main]\r\nver=1\r\nDefault=1\r\n");
+
+    const CliResult rules = RunCli({"--home", home.path().string(), "rules"});
+    ASSERT_EQ(rules.code, 0) << rules.err;
+    EXPECT_EQ(
+        rules.out.substr(rules.out.rfind('\n', rules.out.size() - 2) + 1), "32770 rules, 32769 active\n");
+    const CliResult managers = RunCli({"--home", home.path().string(), "managers", "--json"});
+    ASSERT_EQ(managers.code, 0) << managers.err;
+    EXPECT_EQ(managers.out.rfind("{\n  \"default\": 32769,\n", 0), 0u) << managers.out.substr(0, 40);
 }
 
 TEST(JsonWriter, QuotesAnyBytesIntoValidJson)
