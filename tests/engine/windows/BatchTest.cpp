@@ -255,3 +255,18 @@ TEST_F(BatchTest, TheManagerChosenWhileTheBatchRunsReceivesTheLaterParts)
     EXPECT_EQ((*m_calls)[0].position, 0);
     EXPECT_EQ((*m_calls)[1].position, 3);
 }
+
+TEST_F(BatchTest, RulesWhoseNamesDifferOnlyInCaseMakeOnePartEach)
+{
+    // Two rule files that only Linux tells apart; their rows arrive interleaved.
+    m_home.ReplaceRule("Pics", "//p1\\.host/", {{"_t\\.", "."}});
+    m_home.ReplaceRule("pics", "//p2\\.host/", {{"_t\\.", "."}});
+    Run({"http://p1.host/1_t.jpg", "", "http://p2.host/1_t.jpg", "", "http://p1.host/2_t.jpg", "",
+        "http://p2.host/2_t.jpg", ""});
+    ASSERT_EQ(m_calls->size(), 2u);
+    EXPECT_EQ(
+        (*m_calls)[0].links, (Links {"http://p1.host/1.jpg", "1.jpg", "http://p1.host/2.jpg", "2.jpg"}));
+    EXPECT_EQ(
+        (*m_calls)[1].links, (Links {"http://p2.host/1.jpg", "1.jpg", "http://p2.host/2.jpg", "2.jpg"}));
+    EXPECT_EQ(m_presenter.shown().size(), 2u);
+}
