@@ -2,6 +2,8 @@
 #include "Command.h"
 #include "EngineCall.h"
 
+#include "TerminalText.h"
+
 #include <fstream>
 #include <istream>
 #include <ostream>
@@ -45,7 +47,7 @@ int RunAddUrlList(CommandContext& context)
         } else {
             std::ifstream file(*from, std::ios::binary);
             if (!file) {
-                context.err << "vortalux add-url-list: cannot read " << *from << '\n';
+                context.err << "vortalux add-url-list: cannot read " << TerminalText(*from) << '\n';
                 return ExitFailure;
             }
             ReadLinks(file, urlList);

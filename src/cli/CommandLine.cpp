@@ -1,6 +1,9 @@
 #include "CommandLine.h"
 
+#include "TerminalTextBuffer.h"
+
 #include "ProgramDirectory.h"
+#include "TerminalText.h"
 
 #include <array>
 #include <iomanip>
@@ -29,7 +32,7 @@ bool IsHelp(std::string_view arg) { return arg == "--help" || arg == "-h"; }
 int UsageError(CommandContext& context, const Command& command, std::string_view message)
 {
     const std::string_view help = command.help;
-    context.err << "vortalux " << command.name << ": " << message << '\n'
+    context.err << "vortalux " << command.name << ": " << TerminalText(message) << '\n'
                 << help.substr(0, help.find('\n')) << '\n';
     return ExitUsage;
 }
@@ -58,6 +61,16 @@ void CommandLine::PrintHelp() const
 
 int CommandLine::Run(const std::vector<std::string>& args)
 {
+    // Messages quote links, names and scripts' errors: only printable text reaches the terminal.
+    TerminalTextBuffer errorBuffer(m_err);
+    std::ostream err(&errorBuffer);
+    const int code = RunCommand(args, err);
+    err.flush();
+    return code;
+}
+
+int CommandLine::RunCommand(const std::vector<std::string>& args, std::ostream& err)
+{
     size_t next = 0;
     while (next < args.size() && args[next].size() > 1 && args[next][0] == '-') {
         const std::string& option = args[next];
@@ -66,7 +79,7 @@ int CommandLine::Run(const std::vector<std::string>& args)
             return ExitOk;
         }
         if (option == "--version")
-            return Run({"version"});
+            return RunCommand({"version"}, err);
         if (option == "--home" && next + 1 < args.size()) {
             SetProgramDirectory(args[next + 1]);
             next += 2;
@@ -74,8 +87,8 @@ int CommandLine::Run(const std::vector<std::string>& args)
             SetProgramDirectory(option.substr(7));
             next += 1;
         } else {
-            m_err << "vortalux: unknown option " << option
-                  << "\nusage: vortalux [--home DIR] COMMAND [ARGS]\n";
+            err << "vortalux: unknown option " << TerminalText(option)
+                << "\nusage: vortalux [--home DIR] COMMAND [ARGS]\n";
             return ExitUsage;
         }
     }
@@ -96,7 +109,7 @@ int CommandLine::Run(const std::vector<std::string>& args)
     }
     const Command* command = FindCommand(name);
     if (command == nullptr) {
-        m_err << "vortalux: unknown command '" << name << "' (see 'vortalux --help')\n";
+        err << "vortalux: unknown command '" << TerminalText(name) << "' (see 'vortalux --help')\n";
         return ExitUsage;
     }
     for (const std::string& arg : rest) {
@@ -107,7 +120,7 @@ int CommandLine::Run(const std::vector<std::string>& args)
             return ExitOk;
         }
     }
-    CommandContext context {std::move(rest), m_in, m_out, m_err};
+    CommandContext context {std::move(rest), m_in, m_out, err};
     return command->run(context);
 }
 

@@ -21,6 +21,7 @@ public:
 
 private:
     void PrintHelp() const;
+    int RunCommand(const std::vector<std::string>& args, std::ostream& err);
 
     std::istream& m_in;
     std::ostream& m_out;

@@ -8,6 +8,7 @@
 #include "PageFetcher.h"
 #include "ProgramDirectory.h"
 #include "RuleStore.h"
+#include "TerminalText.h"
 #include "UrlHelpers.h"
 
 #include <ostream>
@@ -55,7 +56,7 @@ int RunConvert(CommandContext& context)
     fetcher.SetTag("Current: " + UrlFileName(url));
     if (parser.Has("--verbose"))
         fetcher.SetStatusCallback([&context](const std::string& text) {
-            context.err << text << '\n' << std::flush;
+            context.err << TerminalText(text) << '\n' << std::flush;
         });
     // Ctrl-C ends a page download and goes on with what has arrived, as Esc does in the window.
     const InterruptWatcher interrupt([&fetcher] { fetcher.Finish(); });
@@ -65,9 +66,10 @@ int RunConvert(CommandContext& context)
     if (parser.Has("--json")) {
         WriteJson(context.out, conversion, store);
     } else {
-        context.out << conversion.referer << '\n';
+        // For the eye; --json has the exact bytes.
+        context.out << TerminalText(conversion.referer) << '\n';
         for (size_t i = 0; i < conversion.links.size(); i += 2)
-            context.out << conversion.links[i] << '\n';
+            context.out << TerminalText(conversion.links[i]) << '\n';
     }
     return ExitOk;
 }

@@ -9,6 +9,7 @@
 #include "ProgramDirectory.h"
 #include "ScriptArray.h"
 #include "ScriptHandOff.h"
+#include "TerminalText.h"
 #include "UrlHelpers.h"
 
 #include <ostream>
@@ -42,14 +43,14 @@ int RunHandOff(CommandContext& context)
     store.LoadManagers(ProgramDirectory());
     if (store.IsEmpty()) {
         context.err << "vortalux hand-off: no download-manager definitions in "
-                    << (ProgramDirectory() / "Managers").string() << '\n';
+                    << TerminalText((ProgramDirectory() / "Managers").string()) << '\n';
         return ExitFailure;
     }
     int position = store.DefaultManager();
     if (const auto wanted = parser.Value("--manager")) {
         position = FindManager(store, *wanted);
         if (position < 0) {
-            context.err << "vortalux hand-off: no definition named '" << *wanted
+            context.err << "vortalux hand-off: no definition named '" << TerminalText(*wanted)
                         << "' (see 'vortalux managers')\n";
             return ExitFailure;
         }
@@ -57,7 +58,7 @@ int RunHandOff(CommandContext& context)
         // As the engine does for one call: the first definition, nothing written.
         position = 0;
         context.err << "vortalux hand-off: no definition is marked as the default; using "
-                    << store.Definitions().front().Name << '\n';
+                    << TerminalText(store.Definitions().front().Name) << '\n';
     }
 
     // The HTTP objects of scripts wait in Qt event loops.
@@ -84,8 +85,8 @@ int RunHandOff(CommandContext& context)
     if (!handedOver)
         return ExitFailure;
     const std::string& manager = store.Definitions()[static_cast<size_t>(position)].Name;
-    context.out << "handed " << urls.size() << (urls.size() == 1 ? " link" : " links") << " to " << manager
-                << '\n';
+    context.out << "handed " << urls.size() << (urls.size() == 1 ? " link" : " links") << " to "
+                << TerminalText(manager) << '\n';
     return ExitOk;
 }
 

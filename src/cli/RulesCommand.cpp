@@ -4,6 +4,7 @@
 
 #include "ProgramDirectory.h"
 #include "RuleStore.h"
+#include "TerminalText.h"
 
 #include <ostream>
 
@@ -65,8 +66,8 @@ void WritePlain(std::ostream& out, const RuleStore& store)
     for (const Rule& rule : store.Rules()) {
         const size_t steps
             = rule.type == RuleType::SearchPage ? rule.searchSteps.size() : rule.replaceSteps.size();
-        out << (rule.active ? "on  " : "off ") << rule.name << "  [" << TypeName(rule.type) << ", " << steps
-            << (steps == 1 ? " step]  " : " steps]  ") << rule.ident << '\n';
+        out << (rule.active ? "on  " : "off ") << TerminalText(rule.name) << "  [" << TypeName(rule.type)
+            << ", " << steps << (steps == 1 ? " step]  " : " steps]  ") << TerminalText(rule.ident) << '\n';
     }
     out << store.Rules().size() << " rules, " << store.ActiveRuleCount() << " active\n";
 }

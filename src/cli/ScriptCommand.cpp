@@ -5,6 +5,7 @@
 #include "Coercion.h"
 #include "ScriptHandOff.h"
 #include "ScriptHost.h"
+#include "TerminalText.h"
 
 #include <fstream>
 #include <iterator>
@@ -16,8 +17,8 @@ namespace {
 
 void PrintError(CommandContext& context, const std::string& file, const script::ScriptErrorInfo& error)
 {
-    context.err << file << '(' << error.Line << ", " << error.Column << ") error " << error.Number << ": "
-                << error.Description << '\n';
+    context.err << TerminalText(file) << '(' << error.Line << ", " << error.Column << ") error "
+                << error.Number << ": " << TerminalText(error.Description) << '\n';
 }
 
 int RunScript(CommandContext& context)
@@ -30,7 +31,7 @@ int RunScript(CommandContext& context)
     const std::string& file = args.front();
     std::ifstream stream(file, std::ios::binary);
     if (!stream) {
-        context.err << "vortalux script: cannot read " << file << '\n';
+        context.err << "vortalux script: cannot read " << TerminalText(file) << '\n';
         return ExitFailure;
     }
     const std::string code((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
@@ -55,7 +56,7 @@ int RunScript(CommandContext& context)
         return ExitFailure;
     }
     if (!result.IsEmpty())
-        context.out << script::ToString(result) << '\n';
+        context.out << TerminalText(script::ToString(result)) << '\n';
     return ExitOk;
 }
 

@@ -43,7 +43,7 @@ TEST_F(HeadlessClientTest, ListFromAFileIsConvertedAndHandedOverWithMessagesOnSt
     EXPECT_EQ(m_result.out, "AddList\thttp://forum/t\t2\n\thttp://h/1.jpg\t1.jpg\n\thttp://h/2.jpg\t2.jpg\n");
     EXPECT_NE(m_result.err.find(
                   "[Vortalux] There is no download managers set by default. VTL will use Wget as default "
-                  "for this time.\r\nPlease run VTL and select a default DM\n"),
+                  "for this time.\nPlease run VTL and select a default DM\n"),
         std::string::npos)
         << m_result.err;
     EXPECT_NE(m_result.err.find("\n2/2 (100%)\nTerminé\n"), std::string::npos) << m_result.err;
@@ -55,9 +55,10 @@ TEST_F(HeadlessClientTest, OneLinkWithoutAnyManagerIsDroppedWithTheMessage)
     Finish();
     EXPECT_EQ(m_result.code, 0);
     EXPECT_EQ(m_result.out, "");
+    // The message's own line breaks are the terminal's.
     EXPECT_EQ(m_result.err,
         "[Vortalux] There are no download managers supported at the moment. Please check your installation "
-        "of VTL.\r\n\r\nTip: You can start VTL and check for an update to get new download managers "
+        "of VTL.\n\nTip: You can start VTL and check for an update to get new download managers "
         "definitions.\n");
 
     Start({"add-url"});
