@@ -1,11 +1,13 @@
 #include "CommandLine.h"
 
+#include "FileDescriptorBuffer.h"
 #include "TerminalTextBuffer.h"
 
 #include "ProgramDirectory.h"
 #include "TerminalText.h"
 
 #include <array>
+#include <cstring>
 #include <iomanip>
 #include <ostream>
 
@@ -64,12 +66,25 @@ int CommandLine::Run(const std::vector<std::string>& args)
     // Messages quote links, names and scripts' errors: only printable text reaches the terminal.
     TerminalTextBuffer errorBuffer(m_err);
     std::ostream err(&errorBuffer);
-    const int code = RunCommand(args, err);
+    std::string who = "vortalux";
+    int code = RunCommand(args, err, who);
+
+    // An output that could not be written is a failure, whatever the command thought.
+    m_out.flush();
+    if (m_out.fail()) {
+        err << who << ": cannot write the output";
+        const auto* file = dynamic_cast<const FileDescriptorBuffer*>(m_out.rdbuf());
+        if (file != nullptr && file->Error() != 0)
+            err << ": " << std::strerror(file->Error());
+        err << '\n';
+        if (code == ExitOk)
+            code = ExitFailure;
+    }
     err.flush();
     return code;
 }
 
-int CommandLine::RunCommand(const std::vector<std::string>& args, std::ostream& err)
+int CommandLine::RunCommand(const std::vector<std::string>& args, std::ostream& err, std::string& who)
 {
     size_t next = 0;
     while (next < args.size() && args[next].size() > 1 && args[next][0] == '-') {
@@ -79,7 +94,7 @@ int CommandLine::RunCommand(const std::vector<std::string>& args, std::ostream& 
             return ExitOk;
         }
         if (option == "--version")
-            return RunCommand({"version"}, err);
+            return RunCommand({"version"}, err, who);
         if (option == "--home" && next + 1 < args.size()) {
             SetProgramDirectory(args[next + 1]);
             next += 2;
@@ -112,6 +127,7 @@ int CommandLine::RunCommand(const std::vector<std::string>& args, std::ostream& 
         err << "vortalux: unknown command '" << TerminalText(name) << "' (see 'vortalux --help')\n";
         return ExitUsage;
     }
+    who = "vortalux " + std::string(command->name);
     for (const std::string& arg : rest) {
         if (arg == "--")
             break;

@@ -17,6 +17,8 @@ void WriteJson(std::ostream& out, const RuleStore& store)
     JsonWriter json(out);
     json.BeginArray();
     for (const Rule& rule : store.Rules()) {
+        if (!out)
+            return; // the output is lost; the command says so
         json.BeginObject();
         json.Key("name").String(rule.name);
         json.Key("version").String(rule.version);
@@ -64,6 +66,8 @@ std::string_view TypeName(uint8_t type)
 void WritePlain(std::ostream& out, const RuleStore& store)
 {
     for (const Rule& rule : store.Rules()) {
+        if (!out)
+            return; // the output is lost; the command says so
         const size_t steps
             = rule.type == RuleType::SearchPage ? rule.searchSteps.size() : rule.replaceSteps.size();
         out << (rule.active ? "on  " : "off ") << TerminalText(rule.name) << "  [" << TypeName(rule.type)
