@@ -35,6 +35,6 @@ const Command AddUrlCommand {"add-url", "convert one link and hand it to the dow
     "            followed by n lines \"<TAB>url<TAB>name\"\n\n"
     "Ctrl-C ends a page download that hangs, as Esc does in the window; the rules then work on\n"
     "what has arrived.\n",
-    RunAddUrl};
+    RunAddUrl, HomeFolder::Needed};
 
 } // namespace vortalux::cli

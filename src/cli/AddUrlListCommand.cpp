@@ -74,6 +74,6 @@ const Command AddUrlListCommand {"add-url-list", "choose links of a page, conver
     "            manager's definition (see 'vortalux add-url --help')\n\n"
     "Ctrl-C cancels the page download under way, as Cancel does in the window; a second Ctrl-C\n"
     "cancels everything: the remaining links are handed over unconverted.\n",
-    RunAddUrlList};
+    RunAddUrlList, HomeFolder::Needed};
 
 } // namespace vortalux::cli

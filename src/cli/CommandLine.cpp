@@ -136,6 +136,16 @@ int CommandLine::RunCommand(const std::vector<std::string>& args, std::ostream& 
             return ExitOk;
         }
     }
+    if (command->homeFolder == HomeFolder::Needed) {
+        // A folder that is not there is a mistake, not an empty home: say so instead of
+        // answering "0 rules".
+        std::error_code ec;
+        const std::filesystem::path home = ProgramDirectory();
+        if (!std::filesystem::is_directory(home, ec)) {
+            err << who << ": the home folder " << TerminalText(home.string()) << " does not exist\n";
+            return ExitFailure;
+        }
+    }
     CommandContext context {std::move(rest), m_in, m_out, err};
     return command->run(context);
 }

@@ -86,6 +86,6 @@ const Command ConvertCommand {"convert", "convert one link into picture addresse
     "  --json        {\"rule\": NAME or null, \"referer\": \"...\", \"links\": [{\"url\", \"name\"}]}\n"
     "  --verbose     page download progress on standard error\n\n"
     "Ctrl-C ends a page download and goes on with what has arrived.\n",
-    RunConvert};
+    RunConvert, HomeFolder::Needed};
 
 } // namespace vortalux::cli

@@ -101,6 +101,6 @@ const Command HandOffCommand {"hand-off", "hand links to a download manager thro
     "  --manager NAME   the definition to use (any letter case; default: the one marked as\n"
     "                   default, else the first)\n"
     "  --referer R      the referer handed with the links (default: none)\n",
-    RunHandOff};
+    RunHandOff, HomeFolder::Needed};
 
 } // namespace vortalux::cli

@@ -66,6 +66,6 @@ const Command ManagersCommand {"managers", "list the download-manager definition
     "Lists the download-manager definitions of the Managers folder; '*' marks the\n"
     "default one.\n\n"
     "  --json   {\"default\": N, \"managers\": [{name, version, script}]}\n",
-    RunManagers};
+    RunManagers, HomeFolder::Needed};
 
 } // namespace vortalux::cli

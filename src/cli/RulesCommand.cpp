@@ -101,6 +101,6 @@ const Command RulesCommand {"rules", "list the rules in the order links are matc
     "matching active rule converts a link).\n\n"
     "  --json   an array of {name, version, active, ident, type, referer_mode, replace_steps,\n"
     "           search_steps, referer_pattern, referer_template}\n",
-    RunRules};
+    RunRules, HomeFolder::Needed};
 
 } // namespace vortalux::cli

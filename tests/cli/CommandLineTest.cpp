@@ -116,6 +116,30 @@ TEST(CommandLine, ManagersListTheDefault)
     EXPECT_EQ(plain.out, "  curl  (version 2)\n* wget  (version 1)\n");
 }
 
+TEST(HomeFolder, AFolderThatIsNotThereIsAnErrorForEveryCommandThatUsesIt)
+{
+    TempDir parent;
+    const std::string missing = (parent / "nowhere").string();
+    for (const std::vector<std::string>& command :
+        {std::vector<std::string> {"rules"}, {"managers", "--json"}, {"convert", "http://pics/a.jpg"},
+            {"add-url", "--batch", "--print", "http://pics/a.jpg"}, {"hand-off", "http://pics/a.jpg"}}) {
+        std::vector<std::string> args = {"--home", missing};
+        args.insert(args.end(), command.begin(), command.end());
+        const CliResult result = RunCli(args);
+        EXPECT_EQ(result.code, 1) << command[0];
+        EXPECT_EQ(result.out, "") << command[0];
+        EXPECT_EQ(
+            result.err, "vortalux " + command[0] + ": the home folder " + missing + " does not exist\n");
+    }
+    // The same folder in VORTALUX_HOME; commands that do not use it still run.
+    CliProcess::Options options;
+    options.environment = {{"VORTALUX_HOME", missing}};
+    const CliResult rules = RunProgram({"rules"}, options);
+    EXPECT_EQ(rules.code, 1);
+    EXPECT_EQ(rules.err, "vortalux rules: the home folder " + missing + " does not exist\n");
+    EXPECT_EQ(RunCli({"--home", missing, "version"}).code, 0);
+}
+
 TEST(Counts, RulesAndDefinitionsPast32767AreCountedWholeAndTheDefaultFoundThere)
 {
     // Two files, each linked under many names (writing as many files would take seconds): an
