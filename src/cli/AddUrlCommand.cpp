@@ -16,9 +16,10 @@ int RunAddUrl(CommandContext& context)
     if (words.empty() || words.size() > 3)
         return UsageError(context, AddUrlCommand, "needs a URL, and at most a description and a referer");
 
+    const bool handedOver = ManagersInstalled();
     VTL engine(EngineOptions(context, parser.Has("--batch"), parser.Has("--print")));
     engine.AddUrl(words[0], words.size() > 1 ? words[1] : "", words.size() > 2 ? words[2] : "");
-    return ExitOk;
+    return handedOver ? ExitOk : ExitFailure;
 }
 
 } // namespace

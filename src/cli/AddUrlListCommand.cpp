@@ -54,9 +54,10 @@ int RunAddUrlList(CommandContext& context)
         }
     }
 
+    const bool handedOver = ManagersInstalled();
     VTL engine(EngineOptions(context, parser.Has("--batch"), parser.Has("--print")));
     engine.AddUrlList(urlList);
-    return ExitOk;
+    return handedOver ? ExitOk : ExitFailure;
 }
 
 } // namespace

@@ -49,17 +49,23 @@ TEST_F(HeadlessClientTest, ListFromAFileIsConvertedAndHandedOverWithMessagesOnSt
     EXPECT_NE(m_result.err.find("\n2/2 (100%)\nTerminé\n"), std::string::npos) << m_result.err;
 }
 
-TEST_F(HeadlessClientTest, OneLinkWithoutAnyManagerIsDroppedWithTheMessage)
+TEST_F(HeadlessClientTest, LinksWithoutAnyManagerAreDroppedWithTheMessageAndTheCommandFails)
 {
+    // The message's own line breaks are the terminal's.
+    const std::string message
+        = "[Vortalux] There are no download managers supported at the moment. Please check your installation "
+          "of VTL.\n\nTip: You can start VTL and check for an update to get new download managers "
+          "definitions.\n";
     Start({"add-url", "--batch", "--print", "http://h/1.jpg"});
     Finish();
-    EXPECT_EQ(m_result.code, 0);
+    EXPECT_EQ(m_result.code, 1);
     EXPECT_EQ(m_result.out, "");
-    // The message's own line breaks are the terminal's.
-    EXPECT_EQ(m_result.err,
-        "[Vortalux] There are no download managers supported at the moment. Please check your installation "
-        "of VTL.\n\nTip: You can start VTL and check for an update to get new download managers "
-        "definitions.\n");
+    EXPECT_EQ(m_result.err, message);
+    Start({"add-url-list", "--print", "http://forum/t", "http://h/1.jpg", ""});
+    Finish();
+    EXPECT_EQ(m_result.code, 1);
+    EXPECT_EQ(m_result.out, "");
+    EXPECT_EQ(m_result.err, message);
 
     Start({"add-url"});
     Finish();
