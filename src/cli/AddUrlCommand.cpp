@@ -33,7 +33,8 @@ const Command AddUrlCommand {"add-url", "convert one link and hand it to the dow
     "            their default button (also the case when there is no display)\n"
     "  --print   write the hand-off on standard output instead of running the download manager's\n"
     "            definition: \"AddLink<TAB>referer<TAB>url<TAB>name\", or \"AddList<TAB>referer<TAB>n\"\n"
-    "            followed by n lines \"<TAB>url<TAB>name\"\n\n"
+    "            followed by n lines \"<TAB>url<TAB>name\"; control bytes and blanks in addresses are\n"
+    "            percent-encoded, in names shown as \\xHH\n\n"
     "Ctrl-C ends a page download that hangs, as Esc does in the window; the rules then work on\n"
     "what has arrived.\n",
     RunAddUrl, HomeFolder::Needed};
