@@ -16,9 +16,10 @@ int RunAddUrl(CommandContext& context)
     if (words.empty() || words.size() > 3)
         return UsageError(context, AddUrlCommand, "needs a URL, and at most a description and a referer");
 
+    const bool handedOver = ManagersInstalled();
     VTL engine(EngineOptions(context, parser.Has("--batch"), parser.Has("--print")));
     engine.AddUrl(words[0], words.size() > 1 ? words[1] : "", words.size() > 2 ? words[2] : "");
-    return ExitOk;
+    return handedOver ? ExitOk : ExitFailure;
 }
 
 } // namespace
@@ -32,9 +33,10 @@ const Command AddUrlCommand {"add-url", "convert one link and hand it to the dow
     "            their default button (also the case when there is no display)\n"
     "  --print   write the hand-off on standard output instead of running the download manager's\n"
     "            definition: \"AddLink<TAB>referer<TAB>url<TAB>name\", or \"AddList<TAB>referer<TAB>n\"\n"
-    "            followed by n lines \"<TAB>url<TAB>name\"\n\n"
+    "            followed by n lines \"<TAB>url<TAB>name\"; control bytes and blanks in addresses are\n"
+    "            percent-encoded, in names shown as \\xHH\n\n"
     "Ctrl-C ends a page download that hangs, as Esc does in the window; the rules then work on\n"
     "what has arrived.\n",
-    RunAddUrl};
+    RunAddUrl, HomeFolder::Needed};
 
 } // namespace vortalux::cli

@@ -2,6 +2,8 @@
 #include "Command.h"
 #include "EngineCall.h"
 
+#include "TerminalText.h"
+
 #include <fstream>
 #include <istream>
 #include <ostream>
@@ -45,16 +47,17 @@ int RunAddUrlList(CommandContext& context)
         } else {
             std::ifstream file(*from, std::ios::binary);
             if (!file) {
-                context.err << "vortalux add-url-list: cannot read " << *from << '\n';
+                context.err << "vortalux add-url-list: cannot read " << TerminalText(*from) << '\n';
                 return ExitFailure;
             }
             ReadLinks(file, urlList);
         }
     }
 
+    const bool handedOver = ManagersInstalled();
     VTL engine(EngineOptions(context, parser.Has("--batch"), parser.Has("--print")));
     engine.AddUrlList(urlList);
-    return ExitOk;
+    return handedOver ? ExitOk : ExitFailure;
 }
 
 } // namespace
@@ -72,6 +75,6 @@ const Command AddUrlListCommand {"add-url-list", "choose links of a page, conver
     "            manager's definition (see 'vortalux add-url --help')\n\n"
     "Ctrl-C cancels the page download under way, as Cancel does in the window; a second Ctrl-C\n"
     "cancels everything: the remaining links are handed over unconverted.\n",
-    RunAddUrlList};
+    RunAddUrlList, HomeFolder::Needed};
 
 } // namespace vortalux::cli

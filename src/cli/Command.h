@@ -19,12 +19,17 @@ struct CommandContext {
 // Exit codes of the command line.
 enum ExitCode { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
 
+// Whether a command works on the home folder (Rules, Managers, reports); such a command fails
+// when the folder is not there.
+enum class HomeFolder { NotUsed, Needed };
+
 struct Command {
     std::string_view name;
     std::string_view summary;
     // The whole help text of the command, starting with its usage line.
     std::string_view help;
     int (*run)(CommandContext& context);
+    HomeFolder homeFolder = HomeFolder::NotUsed;
 };
 
 // The commands, each defined in its own file.

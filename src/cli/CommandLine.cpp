@@ -1,8 +1,13 @@
 #include "CommandLine.h"
 
+#include "FileDescriptorBuffer.h"
+#include "TerminalTextBuffer.h"
+
 #include "ProgramDirectory.h"
+#include "TerminalText.h"
 
 #include <array>
+#include <cstring>
 #include <iomanip>
 #include <ostream>
 
@@ -29,7 +34,7 @@ bool IsHelp(std::string_view arg) { return arg == "--help" || arg == "-h"; }
 int UsageError(CommandContext& context, const Command& command, std::string_view message)
 {
     const std::string_view help = command.help;
-    context.err << "vortalux " << command.name << ": " << message << '\n'
+    context.err << "vortalux " << command.name << ": " << TerminalText(message) << '\n'
                 << help.substr(0, help.find('\n')) << '\n';
     return ExitUsage;
 }
@@ -58,6 +63,29 @@ void CommandLine::PrintHelp() const
 
 int CommandLine::Run(const std::vector<std::string>& args)
 {
+    // Messages quote links, names and scripts' errors: only printable text reaches the terminal.
+    TerminalTextBuffer errorBuffer(m_err);
+    std::ostream err(&errorBuffer);
+    std::string who = "vortalux";
+    int code = RunCommand(args, err, who);
+
+    // An output that could not be written is a failure, whatever the command thought.
+    m_out.flush();
+    if (m_out.fail()) {
+        err << who << ": cannot write the output";
+        const auto* file = dynamic_cast<const FileDescriptorBuffer*>(m_out.rdbuf());
+        if (file != nullptr && file->Error() != 0)
+            err << ": " << std::strerror(file->Error());
+        err << '\n';
+        if (code == ExitOk)
+            code = ExitFailure;
+    }
+    err.flush();
+    return code;
+}
+
+int CommandLine::RunCommand(const std::vector<std::string>& args, std::ostream& err, std::string& who)
+{
     size_t next = 0;
     while (next < args.size() && args[next].size() > 1 && args[next][0] == '-') {
         const std::string& option = args[next];
@@ -66,7 +94,7 @@ int CommandLine::Run(const std::vector<std::string>& args)
             return ExitOk;
         }
         if (option == "--version")
-            return Run({"version"});
+            return RunCommand({"version"}, err, who);
         if (option == "--home" && next + 1 < args.size()) {
             SetProgramDirectory(args[next + 1]);
             next += 2;
@@ -74,8 +102,8 @@ int CommandLine::Run(const std::vector<std::string>& args)
             SetProgramDirectory(option.substr(7));
             next += 1;
         } else {
-            m_err << "vortalux: unknown option " << option
-                  << "\nusage: vortalux [--home DIR] COMMAND [ARGS]\n";
+            err << "vortalux: unknown option " << TerminalText(option)
+                << "\nusage: vortalux [--home DIR] COMMAND [ARGS]\n";
             return ExitUsage;
         }
     }
@@ -96,9 +124,10 @@ int CommandLine::Run(const std::vector<std::string>& args)
     }
     const Command* command = FindCommand(name);
     if (command == nullptr) {
-        m_err << "vortalux: unknown command '" << name << "' (see 'vortalux --help')\n";
+        err << "vortalux: unknown command '" << TerminalText(name) << "' (see 'vortalux --help')\n";
         return ExitUsage;
     }
+    who = "vortalux " + std::string(command->name);
     for (const std::string& arg : rest) {
         if (arg == "--")
             break;
@@ -107,7 +136,17 @@ int CommandLine::Run(const std::vector<std::string>& args)
             return ExitOk;
         }
     }
-    CommandContext context {std::move(rest), m_in, m_out, m_err};
+    if (command->homeFolder == HomeFolder::Needed) {
+        // A folder that is not there is a mistake, not an empty home: say so instead of
+        // answering "0 rules".
+        std::error_code ec;
+        const std::filesystem::path home = ProgramDirectory();
+        if (!std::filesystem::is_directory(home, ec)) {
+            err << who << ": the home folder " << TerminalText(home.string()) << " does not exist\n";
+            return ExitFailure;
+        }
+    }
+    CommandContext context {std::move(rest), m_in, m_out, err};
     return command->run(context);
 }
 

@@ -2,12 +2,13 @@
 #include "Command.h"
 #include "JsonWriter.h"
 
+#include "ApplicationScope.h"
 #include "ConvertLink.h"
-#include "CoreApplicationGuard.h"
 #include "InterruptWatcher.h"
 #include "PageFetcher.h"
 #include "ProgramDirectory.h"
 #include "RuleStore.h"
+#include "TerminalText.h"
 #include "UrlHelpers.h"
 
 #include <ostream>
@@ -48,14 +49,14 @@ int RunConvert(CommandContext& context)
         return UsageError(context, ConvertCommand, "needs one URL");
     const std::string& url = parser.Positionals()[0];
 
-    const CoreApplicationGuard application;
+    const ApplicationScope application(ApplicationScope::Kind::Console);
     RuleStore store;
     store.LoadRules(ProgramDirectory());
     PageFetcher fetcher;
     fetcher.SetTag("Current: " + UrlFileName(url));
     if (parser.Has("--verbose")) {
         fetcher.SetStatusCallback([&context](const std::string& text) {
-            context.err << text << '\n' << std::flush;
+            context.err << TerminalText(text) << '\n' << std::flush;
         });
         fetcher.SetFailureCallback([&context](const std::string& why) {
             context.err << "vortalux convert: page download failed: " << why << '\n' << std::flush;
@@ -69,9 +70,10 @@ int RunConvert(CommandContext& context)
     if (parser.Has("--json")) {
         WriteJson(context.out, conversion, store);
     } else {
-        context.out << conversion.referer << '\n';
+        // For the eye; --json has the exact bytes.
+        context.out << TerminalText(conversion.referer) << '\n';
         for (size_t i = 0; i < conversion.links.size(); i += 2)
-            context.out << conversion.links[i] << '\n';
+            context.out << TerminalText(conversion.links[i]) << '\n';
     }
     return ExitOk;
 }
@@ -88,6 +90,6 @@ const Command ConvertCommand {"convert", "convert one link into picture addresse
     "  --json        {\"rule\": NAME or null, \"referer\": \"...\", \"links\": [{\"url\", \"name\"}]}\n"
     "  --verbose     page download progress on standard error\n\n"
     "Ctrl-C ends a page download and goes on with what has arrived.\n",
-    RunConvert};
+    RunConvert, HomeFolder::Needed};
 
 } // namespace vortalux::cli

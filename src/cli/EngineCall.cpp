@@ -1,5 +1,6 @@
 #include "EngineCall.h"
 
+#include "ManagerStore.h"
 #include "PrintingHandOff.h"
 #include "ProgramDirectory.h"
 
@@ -17,6 +18,13 @@ VtlOptions EngineOptions(CommandContext& context, bool batch, bool print)
         options.handOffFactory = [out] { return std::make_unique<PrintingHandOff>(*out); };
     }
     return options;
+}
+
+bool ManagersInstalled()
+{
+    ManagerStore managers;
+    managers.LoadManagers(ProgramDirectory());
+    return !managers.IsEmpty();
 }
 
 } // namespace vortalux::cli

@@ -10,4 +10,9 @@ namespace vortalux::cli {
 // no windows with --batch, and the hand-offs printed on the command's output with --print.
 VtlOptions EngineOptions(CommandContext& context, bool batch, bool print);
 
+// Whether the program directory holds at least one download-manager definition. The engine
+// tells the user what goes wrong, never its caller; without any definition it drops the links
+// after its message, which for a command is a failure.
+bool ManagersInstalled();
+
 } // namespace vortalux::cli

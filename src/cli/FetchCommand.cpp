@@ -1,7 +1,7 @@
 #include "ArgumentParser.h"
 #include "Command.h"
 
-#include "CoreApplicationGuard.h"
+#include "ApplicationScope.h"
 #include "InterruptWatcher.h"
 #include "PageFetcher.h"
 #include "UrlHelpers.h"
@@ -20,7 +20,7 @@ static int RunFetch(CommandContext& context)
         return UsageError(context, FetchCommand, "needs one URL");
     const std::string& url = parser.Positionals()[0];
 
-    const CoreApplicationGuard application;
+    const ApplicationScope application(ApplicationScope::Kind::Console);
     PageFetcher fetcher;
     fetcher.SetTag("Current: " + UrlFileName(url));
     if (parser.Has("--verbose"))

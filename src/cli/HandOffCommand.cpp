@@ -2,12 +2,14 @@
 #include "Command.h"
 #include "ScriptEnvironment.h"
 
+#include "ApplicationScope.h"
 #include "AsciiText.h"
 #include "HttpRequestObject.h"
 #include "ManagerStore.h"
 #include "ProgramDirectory.h"
 #include "ScriptArray.h"
 #include "ScriptHandOff.h"
+#include "TerminalText.h"
 #include "UrlHelpers.h"
 
 #include <ostream>
@@ -41,14 +43,14 @@ int RunHandOff(CommandContext& context)
     store.LoadManagers(ProgramDirectory());
     if (store.IsEmpty()) {
         context.err << "vortalux hand-off: no download-manager definitions in "
-                    << (ProgramDirectory() / "Managers").string() << '\n';
+                    << TerminalText((ProgramDirectory() / "Managers").string()) << '\n';
         return ExitFailure;
     }
     int position = store.DefaultManager();
     if (const auto wanted = parser.Value("--manager")) {
         position = FindManager(store, *wanted);
         if (position < 0) {
-            context.err << "vortalux hand-off: no definition named '" << *wanted
+            context.err << "vortalux hand-off: no definition named '" << TerminalText(*wanted)
                         << "' (see 'vortalux managers')\n";
             return ExitFailure;
         }
@@ -56,10 +58,11 @@ int RunHandOff(CommandContext& context)
         // As the engine does for one call: the first definition, nothing written.
         position = 0;
         context.err << "vortalux hand-off: no definition is marked as the default; using "
-                    << store.Definitions().front().Name << '\n';
+                    << TerminalText(store.Definitions().front().Name) << '\n';
     }
 
-    const auto application = EnsureApplication();
+    // The HTTP objects of scripts wait in Qt event loops.
+    const ApplicationScope application(ApplicationScope::Kind::Console);
     ScriptHandOff handOff;
     RegisterHttpRequestObjects(handOff.Host());
     const std::string referer = parser.Value("--referer").value_or("");
@@ -82,8 +85,8 @@ int RunHandOff(CommandContext& context)
     if (!handedOver)
         return ExitFailure;
     const std::string& manager = store.Definitions()[static_cast<size_t>(position)].Name;
-    context.out << "handed " << urls.size() << (urls.size() == 1 ? " link" : " links") << " to " << manager
-                << '\n';
+    context.out << "handed " << urls.size() << (urls.size() == 1 ? " link" : " links") << " to "
+                << TerminalText(manager) << '\n';
     return ExitOk;
 }
 
@@ -98,6 +101,6 @@ const Command HandOffCommand {"hand-off", "hand links to a download manager thro
     "  --manager NAME   the definition to use (any letter case; default: the one marked as\n"
     "                   default, else the first)\n"
     "  --referer R      the referer handed with the links (default: none)\n",
-    RunHandOff};
+    RunHandOff, HomeFolder::Needed};
 
 } // namespace vortalux::cli

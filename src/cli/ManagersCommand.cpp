@@ -4,6 +4,7 @@
 
 #include "ManagerStore.h"
 #include "ProgramDirectory.h"
+#include "TerminalText.h"
 
 #include <ostream>
 
@@ -44,14 +45,14 @@ int RunManagers(CommandContext& context)
     }
 
     if (store.IsEmpty()) {
-        context.out << "no download-manager definitions in " << (ProgramDirectory() / "Managers").string()
-                    << '\n';
+        context.out << "no download-manager definitions in "
+                    << TerminalText((ProgramDirectory() / "Managers").string()) << '\n';
         return ExitOk;
     }
     for (size_t i = 0; i < definitions.size(); ++i) {
         const bool isDefault = static_cast<int>(i) == store.DefaultManager();
-        context.out << (isDefault ? "* " : "  ") << definitions[i].Name << "  (version " << definitions[i].Ver
-                    << ")\n";
+        context.out << (isDefault ? "* " : "  ") << TerminalText(definitions[i].Name) << "  (version "
+                    << TerminalText(definitions[i].Ver) << ")\n";
     }
     if (store.DefaultManager() < 0)
         context.out << "no definition is marked as the default\n";
@@ -65,6 +66,6 @@ const Command ManagersCommand {"managers", "list the download-manager definition
     "Lists the download-manager definitions of the Managers folder; '*' marks the\n"
     "default one.\n\n"
     "  --json   {\"default\": N, \"managers\": [{name, version, script}]}\n",
-    RunManagers};
+    RunManagers, HomeFolder::Needed};
 
 } // namespace vortalux::cli

@@ -4,6 +4,7 @@
 
 #include "ProgramDirectory.h"
 #include "RuleStore.h"
+#include "TerminalText.h"
 
 #include <ostream>
 
@@ -16,6 +17,8 @@ void WriteJson(std::ostream& out, const RuleStore& store)
     JsonWriter json(out);
     json.BeginArray();
     for (const Rule& rule : store.Rules()) {
+        if (!out)
+            return; // the output is lost; the command says so
         json.BeginObject();
         json.Key("name").String(rule.name);
         json.Key("version").String(rule.version);
@@ -63,10 +66,12 @@ std::string_view TypeName(uint8_t type)
 void WritePlain(std::ostream& out, const RuleStore& store)
 {
     for (const Rule& rule : store.Rules()) {
+        if (!out)
+            return; // the output is lost; the command says so
         const size_t steps
             = rule.type == RuleType::SearchPage ? rule.searchSteps.size() : rule.replaceSteps.size();
-        out << (rule.active ? "on  " : "off ") << rule.name << "  [" << TypeName(rule.type) << ", " << steps
-            << (steps == 1 ? " step]  " : " steps]  ") << rule.ident << '\n';
+        out << (rule.active ? "on  " : "off ") << TerminalText(rule.name) << "  [" << TypeName(rule.type)
+            << ", " << steps << (steps == 1 ? " step]  " : " steps]  ") << TerminalText(rule.ident) << '\n';
     }
     out << store.Rules().size() << " rules, " << store.ActiveRuleCount() << " active\n";
 }
@@ -96,6 +101,6 @@ const Command RulesCommand {"rules", "list the rules in the order links are matc
     "matching active rule converts a link).\n\n"
     "  --json   an array of {name, version, active, ident, type, referer_mode, replace_steps,\n"
     "           search_steps, referer_pattern, referer_template}\n",
-    RunRules};
+    RunRules, HomeFolder::Needed};
 
 } // namespace vortalux::cli

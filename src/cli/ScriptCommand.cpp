@@ -1,9 +1,11 @@
 #include "Command.h"
 #include "ScriptEnvironment.h"
 
+#include "ApplicationScope.h"
 #include "Coercion.h"
 #include "ScriptHandOff.h"
 #include "ScriptHost.h"
+#include "TerminalText.h"
 
 #include <fstream>
 #include <iterator>
@@ -15,8 +17,8 @@ namespace {
 
 void PrintError(CommandContext& context, const std::string& file, const script::ScriptErrorInfo& error)
 {
-    context.err << file << '(' << error.Line << ", " << error.Column << ") error " << error.Number << ": "
-                << error.Description << '\n';
+    context.err << TerminalText(file) << '(' << error.Line << ", " << error.Column << ") error "
+                << error.Number << ": " << TerminalText(error.Description) << '\n';
 }
 
 int RunScript(CommandContext& context)
@@ -29,12 +31,13 @@ int RunScript(CommandContext& context)
     const std::string& file = args.front();
     std::ifstream stream(file, std::ios::binary);
     if (!stream) {
-        context.err << "vortalux script: cannot read " << file << '\n';
+        context.err << "vortalux script: cannot read " << TerminalText(file) << '\n';
         return ExitFailure;
     }
     const std::string code((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
 
-    const auto application = EnsureApplication();
+    // The HTTP objects of scripts wait in Qt event loops.
+    const ApplicationScope application(ApplicationScope::Kind::Console);
     script::ScriptHost host;
     RegisterScriptObjects(host);
     host.SetTimeLimit(ScriptHandOff::kTimeLimit);
@@ -53,7 +56,7 @@ int RunScript(CommandContext& context)
         return ExitFailure;
     }
     if (!result.IsEmpty())
-        context.out << script::ToString(result) << '\n';
+        context.out << TerminalText(script::ToString(result)) << '\n';
     return ExitOk;
 }
 

@@ -96,18 +96,16 @@ void ManagerStore::LoadManagers(const fs::path& programDirectory)
         definition.Ver = std::move(version);
         const auto mark = ParseProfileNumber(head.Read("Main", "Default", "0"));
         if (mark && *mark == 1.0)
-            SetDefaultManager(static_cast<int16_t>(m_definitions.size() - 1), false);
+            SetDefaultManager(static_cast<int>(m_definitions.size() - 1), false);
         definition.ScriptText = ScriptPart(bytes);
-        if (m_definitions.size() >= static_cast<size_t>(INT16_MAX))
-            break;
     }
 }
 
-void ManagerStore::SetDefaultManager(int16_t index, bool persist)
+void ManagerStore::SetDefaultManager(int index, bool persist)
 {
     if (m_defaultManager == index)
         return;
-    const auto count = static_cast<int16_t>(m_definitions.size());
+    const auto count = static_cast<int>(m_definitions.size());
     if (m_defaultManager >= 0 && m_defaultManager < count)
         ProfileFile::WriteValue(
             PathOf(m_definitions[static_cast<size_t>(m_defaultManager)]), "Main", "Default", "0");

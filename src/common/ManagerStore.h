@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -31,10 +30,10 @@ public:
     // Moves the default mark to `index`: the previous default's file gets "Default" = "0", and,
     // with `persist`, the file at `index` gets "Default" = "1". Nothing is written when `index`
     // already is the default. Failed writes are ignored.
-    void SetDefaultManager(int16_t index, bool persist);
+    void SetDefaultManager(int index, bool persist);
 
     // Position of the default definition, -1 when none is marked.
-    int16_t DefaultManager() const { return m_defaultManager; }
+    int DefaultManager() const { return m_defaultManager; }
     const std::vector<ManagerDefinition>& Definitions() const { return m_definitions; }
     // True when the store holds only its empty record.
     bool IsEmpty() const { return m_definitions.front().Name.empty(); }
@@ -48,7 +47,7 @@ public:
 private:
     std::filesystem::path m_programDirectory;
     std::vector<ManagerDefinition> m_definitions;
-    int16_t m_defaultManager = -1;
+    int m_defaultManager = -1;
 };
 
 } // namespace vortalux

@@ -1,5 +1,7 @@
 #include "MessageBox.h"
 
+#include "TerminalText.h"
+
 #include <cstdio>
 #include <vector>
 
@@ -11,7 +13,11 @@ class PrintingPresenter final : public MessagePresenter {
 public:
     MessageAnswer Present(const MessageRequest& request) override
     {
-        std::fprintf(stderr, "[%s] %s\n", request.caption.c_str(), request.text.c_str());
+        // Texts carry names, addresses and script errors from outside: printable only. Their own
+        // line breaks stay line breaks.
+        const std::string line = "[" + TerminalText(request.caption) + "] "
+            + TerminalText(request.text, LineBreaks::Keep) + "\n";
+        std::fwrite(line.data(), 1, line.size(), stderr);
         std::fflush(stderr);
         return DefaultAnswer(request);
     }

@@ -32,7 +32,8 @@ MessageAnswer ShowMessage(const MessageRequest& request);
 void ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon);
 
 // Installs `presenter` (not owned) and returns the one it replaces; nullptr restores the
-// default, which prints "[caption] text" on standard error and answers the default button.
+// default, which prints "[caption] text" on standard error (as TerminalText, the text's line
+// breaks kept) and answers the default button.
 MessagePresenter* SetMessagePresenter(MessagePresenter* presenter);
 
 // The answer a box gives when nobody can answer it: its default button.

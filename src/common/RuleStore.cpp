@@ -17,7 +17,7 @@ void RuleStore::LoadRules(const std::filesystem::path& programDirectory)
             = RuleFile::Read(file, std::string_view(fileName).substr(0, fileName.size() - 4));
         if (!rule)
             continue;
-        if (rule->active && m_activeRuleCount < INT16_MAX)
+        if (rule->active)
             ++m_activeRuleCount;
         m_rules.push_back(std::move(*rule));
     }

@@ -2,7 +2,6 @@
 
 #include "Rule.h"
 
-#include <cstdint>
 #include <filesystem>
 #include <vector>
 
@@ -17,11 +16,11 @@ public:
     void LoadRules(const std::filesystem::path& programDirectory);
 
     const std::vector<Rule>& Rules() const { return m_rules; }
-    int16_t ActiveRuleCount() const { return m_activeRuleCount; }
+    int ActiveRuleCount() const { return m_activeRuleCount; }
 
 private:
     std::vector<Rule> m_rules;
-    int16_t m_activeRuleCount = 0;
+    int m_activeRuleCount = 0;
 };
 
 } // namespace vortalux

@@ -1,54 +1,39 @@
 #include "CommandLine.h"
+#include "CliRunner.h"
 #include "JsonWriter.h"
-#include "ProgramDirectory.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 using namespace vortalux;
 using namespace vortalux::cli;
-using vortalux::test::TempDir;
-using vortalux::test::WriteFileBytes;
+using namespace vortalux::test;
 
 namespace {
 
-struct Result {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-Result RunCli(std::vector<std::string> args, const std::string& input = {})
+std::string Rule(bool active, const std::string& ident = "^http://pics/")
 {
-    std::istringstream in(input);
-    std::ostringstream out, err;
-    CommandLine commandLine(in, out, err);
-    const int code = commandLine.Run(args);
-    SetProgramDirectory({});
-    return {code, out.str(), err.str()};
+    return "[Main]\r\nver=1\r\nActive=" + std::string(active ? "1" : "0") + "\r\nIdent=" + ident
+        + "\r\nType=0\r\n[SR]\r\nnb=0\r\n";
 }
 
 } // namespace
 
 TEST(CommandLine, HelpVersionAndUsageErrors)
 {
-    Result help = RunCli({"--help"});
+    CliResult help = RunCli({"--help"});
     EXPECT_EQ(help.code, ExitOk);
     for (const Command* command : CommandLine::Commands())
         EXPECT_NE(help.out.find(command->name), std::string::npos) << command->name;
 
-    Result version = RunCli({"version"});
+    CliResult version = RunCli({"version"});
     EXPECT_EQ(version.code, ExitOk);
-    EXPECT_EQ(version.out,
-        std::to_string(VORTALUX_VERSION_MAJOR) + "." + std::to_string(VORTALUX_VERSION_MINOR) + "."
-            + std::to_string(VORTALUX_VERSION_PATCH) + "\n");
+    EXPECT_EQ(version.out, "0.1.4\n");
 
     EXPECT_EQ(RunCli({"rules", "--help"}).out.rfind("usage: vortalux rules", 0), 0u);
     EXPECT_EQ(RunCli({"help", "managers"}).out.rfind("usage: vortalux managers", 0), 0u);
 
-    Result unknown = RunCli({"frobnicate"});
+    CliResult unknown = RunCli({"frobnicate"});
     EXPECT_EQ(unknown.code, ExitUsage);
     EXPECT_NE(unknown.err.find("unknown command 'frobnicate'"), std::string::npos);
     EXPECT_EQ(RunCli({"rules", "--bogus"}).code, ExitUsage);
@@ -67,7 +52,7 @@ TEST(CommandLine, RulesAsJsonFromTheHomeFolder)
         "[Main]\r\nver=2\r\nType=1\r\nReferer=4\r\n[OS]\r\nnb=1\r\n"
         "regexp.1=x\r\nresult.1=$1\r\nglobal.1=1\r\n"
         "[Referer]\r\nRegExp=r\r\nResult=s\r\n");
-    Result result = RunCli({"--home", home.path().string(), "rules", "--json"});
+    CliResult result = RunCli({"--home", home.path().string(), "rules", "--json"});
     ASSERT_EQ(result.code, ExitOk) << result.err;
     // The Windows-1252 byte E9 comes out as U+00E9, written in UTF-8.
     EXPECT_EQ(result.out, R"([
@@ -108,27 +93,78 @@ TEST(CommandLine, RulesAsJsonFromTheHomeFolder)
   }
 ]
 )");
-    Result plain = RunCli({"--home=" + home.path().string(), "rules"});
+    CliResult plain = RunCli({"--home=" + home.path().string(), "rules"});
     EXPECT_EQ(plain.out, "on  a  [page, 1 step]  \noff b  [replace, 1 step]  caf\xE9\n2 rules, 1 active\n");
 }
 
 TEST(CommandLine, ManagersListTheDefault)
 {
     TempDir home;
-    Result none = RunCli({"--home", home.path().string(), "managers", "--json"});
+    CliResult none = RunCli({"--home", home.path().string(), "managers", "--json"});
     EXPECT_EQ(none.out, "{\n  \"default\": -1,\n  \"managers\": []\n}\n");
 
     WriteFileBytes(home / "Managers" / "wget.vtm",
         "[Main]\r\nver=1\r\nDefault=1\r\n[SCRIPT]\r\n\r\nSub AddLink(r, u, n)\r\n");
     WriteFileBytes(home / "Managers" / "curl.vtm", "[Main]\r\nver=2\r\nDefault=0\r\n");
-    Result json = RunCli({"--home", home.path().string(), "managers", "--json"});
+    CliResult json = RunCli({"--home", home.path().string(), "managers", "--json"});
     EXPECT_EQ(json.out,
         "{\n  \"default\": 1,\n  \"managers\": [\n"
         "    {\n      \"name\": \"curl\",\n      \"version\": \"2\",\n      \"script\": \"\"\n    },\n"
         "    {\n      \"name\": \"wget\",\n      \"version\": \"1\",\n"
         "      \"script\": \"Sub AddLink(r, u, n)\\r\\n\"\n    }\n  ]\n}\n");
-    Result plain = RunCli({"--home", home.path().string(), "managers"});
+    CliResult plain = RunCli({"--home", home.path().string(), "managers"});
     EXPECT_EQ(plain.out, "  curl  (version 2)\n* wget  (version 1)\n");
+}
+
+TEST(HomeFolder, AFolderThatIsNotThereIsAnErrorForEveryCommandThatUsesIt)
+{
+    TempDir parent;
+    const std::string missing = (parent / "nowhere").string();
+    for (const std::vector<std::string>& command :
+        {std::vector<std::string> {"rules"}, {"managers", "--json"}, {"convert", "http://pics/a.jpg"},
+            {"add-url", "--batch", "--print", "http://pics/a.jpg"}, {"hand-off", "http://pics/a.jpg"}}) {
+        std::vector<std::string> args = {"--home", missing};
+        args.insert(args.end(), command.begin(), command.end());
+        const CliResult result = RunCli(args);
+        EXPECT_EQ(result.code, 1) << command[0];
+        EXPECT_EQ(result.out, "") << command[0];
+        EXPECT_EQ(
+            result.err, "vortalux " + command[0] + ": the home folder " + missing + " does not exist\n");
+    }
+    // The same folder in VORTALUX_HOME; commands that do not use it still run.
+    CliProcess::Options options;
+    options.environment = {{"VORTALUX_HOME", missing}};
+    const CliResult rules = RunProgram({"rules"}, options);
+    EXPECT_EQ(rules.code, 1);
+    EXPECT_EQ(rules.err, "vortalux rules: the home folder " + missing + " does not exist\n");
+    EXPECT_EQ(RunCli({"--home", missing, "version"}).code, 0);
+}
+
+TEST(Counts, RulesAndDefinitionsPast32767AreCountedWholeAndTheDefaultFoundThere)
+{
+    // Two files, each linked under many names (writing as many files would take seconds): an
+    // active rule and a definition that is not the default.
+    TempDir home;
+    constexpr int Count = 32770;
+    WriteFileBytes(home / "rule", Rule(true));
+    WriteFileBytes(home / "definition", "[Main]\r\nver=1\r\nDefault=0\r\n");
+    std::filesystem::create_directories(home / "Rules");
+    std::filesystem::create_directories(home / "Managers");
+    for (int i = 1; i < Count; ++i) {
+        const std::string number = std::to_string(100000 + i);
+        std::filesystem::create_hard_link(home / "rule", home / "Rules" / ("r" + number + ".vtl"));
+        std::filesystem::create_hard_link(home / "definition", home / "Managers" / ("m" + number + ".vtm"));
+    }
+    WriteFileBytes(home / "Rules" / "r200000.vtl", Rule(false));
+    WriteFileBytes(home / "Managers" / "m200000.vtm", "[Main]\r\nver=1\r\nDefault=1\r\n");
+
+    const CliResult rules = RunCli({"--home", home.path().string(), "rules"});
+    ASSERT_EQ(rules.code, 0) << rules.err;
+    EXPECT_EQ(
+        rules.out.substr(rules.out.rfind('\n', rules.out.size() - 2) + 1), "32770 rules, 32769 active\n");
+    const CliResult managers = RunCli({"--home", home.path().string(), "managers", "--json"});
+    ASSERT_EQ(managers.code, 0) << managers.err;
+    EXPECT_EQ(managers.out.rfind("{\n  \"default\": 32769,\n", 0), 0u) << managers.out.substr(0, 40);
 }
 
 TEST(JsonWriter, QuotesAnyBytesIntoValidJson)

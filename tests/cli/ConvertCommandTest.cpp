@@ -1,5 +1,5 @@
 // The download commands of the command line against pages served on loopback.
-#include "CommandLine.h"
+#include "CliRunner.h"
 #include "ProfileFile.h"
 #include "ScriptedServer.h"
 #include "TestSupport.h"
@@ -7,26 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <sstream>
 
 using namespace vortalux;
+using vortalux::test::RunCli;
 using vortalux::test::ScriptedServer;
 using vortalux::test::ServerReply;
 using vortalux::test::TempDir;
 using vortalux::test::WriteFileBytes;
-
-namespace {
-
-int RunCommand(std::vector<std::string> args, std::string& out)
-{
-    std::istringstream in;
-    std::ostringstream output, errors;
-    const int code = cli::CommandLine(in, output, errors).Run(args);
-    out = output.str();
-    return code;
-}
-
-} // namespace
 
 TEST(ConvertCommand, ConvertsAPageLinkOverTlsAndPrintsJson)
 {
@@ -41,10 +28,10 @@ TEST(ConvertCommand, ConvertsAPageLinkOverTlsAndPrintsJson)
         "Type=1\r\nReferer=2\r\n[OS]\r\nnb=1\r\nregexp.1=src=\"/([^\"]+)\"\r\n"
         "result.1=$SRV$1\r\n");
     const std::string base = "https://127.0.0.1:" + std::to_string(server.Port());
-    std::string out;
-    ASSERT_EQ(RunCommand({"--home", home.path().string(), "convert", "--json", base + "/view/1"}, out), 0);
+    const auto json = RunCli({"--home", home.path().string(), "convert", "--json", base + "/view/1"});
     ::unsetenv("VORTALUX_CA_CERTIFICATES");
-    EXPECT_EQ(out,
+    ASSERT_EQ(json.code, 0) << json.err;
+    EXPECT_EQ(json.out,
         "{\n  \"rule\": \"host\",\n  \"referer\": \"" + base
             + "/view/1\",\n  \"links\": [\n    {\n"
               "      \"url\": \""
@@ -54,11 +41,10 @@ TEST(ConvertCommand, ConvertsAPageLinkOverTlsAndPrintsJson)
 
     // Plain output: the referer, then a link a line; without the trusted authority the page
     // cannot be fetched and the link goes on unconverted.
-    ASSERT_EQ(
-        RunCommand(
-            {"--home", home.path().string(), "convert", "--referer", "http://forum/", base + "/view/2"}, out),
-        0);
-    EXPECT_EQ(out, base + "/view/2\n" + base + "/view/2\n");
+    const auto plain
+        = RunCli({"--home", home.path().string(), "convert", "--referer", "http://forum/", base + "/view/2"});
+    ASSERT_EQ(plain.code, 0) << plain.err;
+    EXPECT_EQ(plain.out, base + "/view/2\n" + base + "/view/2\n");
 }
 
 TEST(ConvertCommand, VerboseSaysWhyAPageDownloadFailedAndSoDoesTheReport)
@@ -73,11 +59,9 @@ TEST(ConvertCommand, VerboseSaysWhyAPageDownloadFailedAndSoDoesTheReport)
         "[Main]\r\nver=1\r\nIdent=^http://127\\.0\\.0\\.1:\\d+/view/\r\nType=1\r\nReferer=2\r\n"
         "[OS]\r\nnb=1\r\nregexp.1=src=\"/([^\"]+)\"\r\nresult.1=$SRV$1\r\n");
     const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/view/1";
-    std::istringstream in;
-    std::ostringstream out, err;
-    EXPECT_EQ(
-        cli::CommandLine(in, out, err).Run({"--home", home.path().string(), "convert", "--verbose", url}), 0);
-    EXPECT_EQ(out.str(), url + "\n" + url + "\n");
-    EXPECT_EQ(err.str(), "vortalux convert: page download failed: connection refused\n");
+    const auto result = RunCli({"--home", home.path().string(), "convert", "--verbose", url});
+    EXPECT_EQ(result.code, 0);
+    EXPECT_EQ(result.out, url + "\n" + url + "\n");
+    EXPECT_EQ(result.err, "vortalux convert: page download failed: connection refused\n");
     EXPECT_EQ(ProfileFile::ReadValue(home / "1.vtr", "Main", "Error", ""), "connection refused");
 }

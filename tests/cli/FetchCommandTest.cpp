@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "CliRunner.h"
 #include "ScriptedServer.h"
 
 #include <QCoreApplication>
@@ -7,27 +7,19 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <sstream>
 
 using namespace vortalux;
+using vortalux::test::CliResult;
+using vortalux::test::RunCli;
 using vortalux::test::ScriptedServer;
 using vortalux::test::ServerReply;
 
 namespace {
 
-struct FetchResult {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-FetchResult Fetch(std::vector<std::string> args)
+CliResult Fetch(std::vector<std::string> args)
 {
     args.insert(args.begin(), "fetch");
-    std::istringstream in;
-    std::ostringstream out, err;
-    const int code = cli::CommandLine(in, out, err).Run(args);
-    return {code, out.str(), err.str()};
+    return RunCli(args);
 }
 
 } // namespace
@@ -37,12 +29,12 @@ TEST(FetchCommand, WritesThePageAndWithVerboseTheProgress)
     ScriptedServer server([](int, const std::string&) {
         return ServerReply::Whole(std::string("HTTP/1.0 200 OK\r\n\r\nbytes\0\xff", 26));
     });
-    const FetchResult plain = Fetch({server.Url("/dir/pic.html")});
+    const CliResult plain = Fetch({server.Url("/dir/pic.html")});
     EXPECT_EQ(plain.code, 0);
     EXPECT_EQ(plain.out, std::string("bytes\0\xff", 7));
     EXPECT_EQ(plain.err, "");
 
-    const FetchResult verbose = Fetch({"--verbose", server.Url("/dir/pic.html")});
+    const CliResult verbose = Fetch({"--verbose", server.Url("/dir/pic.html")});
     EXPECT_EQ(verbose.code, 0);
     EXPECT_EQ(verbose.err,
         "Current: pic.html - Downloading page (connected)\nCurrent: pic.html - Downloading page (header)\n"
@@ -51,7 +43,7 @@ TEST(FetchCommand, WritesThePageAndWithVerboseTheProgress)
 
 TEST(FetchCommand, AnswersOneForNoPageAndTwoForAWrongCommandLine)
 {
-    const FetchResult refused = Fetch({"mailto:someone"});
+    const CliResult refused = Fetch({"mailto:someone"});
     EXPECT_EQ(refused.code, 1);
     EXPECT_EQ(refused.out, "");
     EXPECT_NE(refused.err.find("no page"), std::string::npos);
@@ -64,7 +56,7 @@ TEST(FetchCommand, AnswersOneForNoPageAndTwoForAWrongCommandLine)
         {{"http://x/", "http://y/"}, "vortalux fetch: needs one URL\n"},
     };
     for (const auto& [args, reason] : wrong) {
-        const FetchResult result = Fetch(args);
+        const CliResult result = Fetch(args);
         EXPECT_EQ(result.code, 2);
         EXPECT_EQ(result.err, reason + "usage: vortalux fetch [--verbose] URL\n");
     }
@@ -77,7 +69,7 @@ TEST(FetchCommand, CtrlCEndsTheWaitWithWhatHasArrived)
     });
     const auto previous = std::signal(SIGINT, SIG_DFL);
     QTimer::singleShot(500, QCoreApplication::instance(), [] { std::raise(SIGINT); });
-    const FetchResult result = Fetch({slow.Url("/")});
+    const CliResult result = Fetch({slow.Url("/")});
     EXPECT_EQ(result.code, 0);
     EXPECT_EQ(result.out, "first half");
     // The handler is gone once the command is over.
@@ -88,12 +80,12 @@ TEST(FetchCommand, SaysWhyNoPageOrOnlyPartOfOneArrived)
 {
     ScriptedServer missing(
         [](int, const std::string&) { return ServerReply::Whole("HTTP/1.0 404 Not Found\r\n\r\ngone"); });
-    const FetchResult notFound = Fetch({missing.Url("/x")});
+    const CliResult notFound = Fetch({missing.Url("/x")});
     EXPECT_EQ(notFound.code, 1);
     EXPECT_EQ(
         notFound.err, "vortalux fetch: no page received from " + missing.Url("/x") + ": HTTP status 404\n");
 
-    const FetchResult refused = Fetch({"mailto:someone"});
+    const CliResult refused = Fetch({"mailto:someone"});
     EXPECT_EQ(refused.err, "vortalux fetch: no page received from mailto:someone: address refused\n");
 
     ScriptedServer slow([](int, const std::string&) {
@@ -101,7 +93,7 @@ TEST(FetchCommand, SaysWhyNoPageOrOnlyPartOfOneArrived)
     });
     const auto previous = std::signal(SIGINT, SIG_DFL);
     QTimer::singleShot(500, QCoreApplication::instance(), [] { std::raise(SIGINT); });
-    const FetchResult stopped = Fetch({slow.Url("/")});
+    const CliResult stopped = Fetch({slow.Url("/")});
     std::signal(SIGINT, previous);
     EXPECT_EQ(stopped.code, 0);
     EXPECT_EQ(stopped.out, "first half");

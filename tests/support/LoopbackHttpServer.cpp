@@ -1,15 +1,17 @@
 #include "LoopbackHttpServer.h"
 
 #include "AsciiText.h"
+#include "ScriptedServer.h"
+
+#include <QEventLoop>
+#include <QThread>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <stdexcept>
 
 namespace vortalux::test {
@@ -37,17 +39,6 @@ int ListenOnLoopback(uint16_t& port)
     return listener;
 }
 
-bool SendAll(int connection, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t sent = ::send(connection, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (sent <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<size_t>(sent));
-    }
-    return true;
-}
-
 } // namespace
 
 std::string RecordedRequest::Header(std::string_view name) const
@@ -62,82 +53,14 @@ std::string RecordedRequest::Header(std::string_view name) const
     return {};
 }
 
-LoopbackHttpServer::LoopbackHttpServer(Responder responder)
-    : m_responder(std::move(responder))
+RecordedRequest RecordedRequest::Parse(const std::string& raw)
 {
-    m_listener = ListenOnLoopback(m_port);
-    m_thread = std::thread([this] { Serve(); });
-}
-
-LoopbackHttpServer::~LoopbackHttpServer()
-{
-    m_stop = true;
-    m_thread.join();
-    ::close(m_listener);
-}
-
-std::string LoopbackHttpServer::Url(std::string_view pathAndQuery) const
-{
-    return "http://127.0.0.1:" + std::to_string(m_port) + std::string(pathAndQuery);
-}
-
-std::vector<RecordedRequest> LoopbackHttpServer::Requests() const
-{
-    const std::lock_guard lock(m_mutex);
-    return m_requests;
-}
-
-bool LoopbackHttpServer::WaitForRequests(size_t count, double seconds) const
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-        {
-            const std::lock_guard lock(m_mutex);
-            if (m_requests.size() >= count)
-                return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
-std::string LoopbackHttpServer::Response(int status, std::string_view body, std::string_view contentType)
-{
-    const char* reason = status == 200 ? "OK" : status == 404 ? "Not Found" : "Status";
-    return "HTTP/1.1 " + std::to_string(status) + " " + reason + "\r\nContent-Type: "
-        + std::string(contentType) + "\r\nContent-Length: " + std::to_string(body.size())
-        + "\r\nConnection: close\r\n\r\n" + std::string(body);
-}
-
-void LoopbackHttpServer::Serve()
-{
-    while (!m_stop) {
-        pollfd waiting {m_listener, POLLIN, 0};
-        if (::poll(&waiting, 1, 20) <= 0)
-            continue;
-        const int connection = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
-        if (connection < 0)
-            continue;
-        Handle(connection);
-        ::close(connection);
-    }
-}
-
-void LoopbackHttpServer::Handle(int connection)
-{
-    timeval timeout {5, 0};
-    ::setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    std::string received;
-    size_t headerEnd = std::string::npos;
-    char buffer[16384];
-    while ((headerEnd = received.find("\r\n\r\n")) == std::string::npos) {
-        const ssize_t got = ::recv(connection, buffer, sizeof buffer, 0);
-        if (got <= 0)
-            return;
-        received.append(buffer, static_cast<size_t>(got));
-    }
     RecordedRequest request;
-    const std::string head = received.substr(0, headerEnd);
+    request.raw = raw;
+    const size_t headerEnd = raw.find("\r\n\r\n");
+    const std::string head = raw.substr(0, headerEnd);
+    if (headerEnd != std::string::npos)
+        request.body = raw.substr(headerEnd + 4);
     size_t lineStart = 0;
     bool first = true;
     while (lineStart <= head.size()) {
@@ -155,20 +78,78 @@ void LoopbackHttpServer::Handle(int connection)
         }
         lineStart = lineEnd + 2;
     }
-    const size_t length = std::strtoul(request.Header("Content-Length").c_str(), nullptr, 10);
-    request.body = received.substr(headerEnd + 4);
-    while (request.body.size() < length) {
-        const ssize_t got = ::recv(connection, buffer, sizeof buffer, 0);
-        if (got <= 0)
-            break;
-        request.body.append(buffer, static_cast<size_t>(got));
+    return request;
+}
+
+LoopbackHttpServer::LoopbackHttpServer(Responder responder)
+    : m_responder(std::move(responder))
+{
+    bool failed = false;
+    m_thread.reset(QThread::create([this, &failed] {
+        std::unique_ptr<ScriptedServer> server;
+        try {
+            server = std::make_unique<ScriptedServer>([this](int, const std::string& raw) {
+                RecordedRequest request = RecordedRequest::Parse(raw);
+                ServerReply reply = ServerReply::Whole(m_responder(request));
+                const std::lock_guard lock(m_mutex);
+                m_requests.push_back(std::move(request));
+                m_changed.notify_all();
+                return reply;
+            });
+        } catch (const std::exception&) {
+            failed = true;
+        }
+        {
+            const std::lock_guard lock(m_mutex);
+            if (server)
+                m_port = server->Port();
+            m_changed.notify_all();
+        }
+        if (server) {
+            QEventLoop loop;
+            loop.exec(); // until the thread's quit()
+        }
+    }));
+    m_thread->start();
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [&] { return m_port != 0 || failed; });
+    if (failed) {
+        lock.unlock();
+        m_thread->wait();
+        throw std::runtime_error("the loopback server cannot listen");
     }
-    const std::string response = m_responder(request);
-    {
-        const std::lock_guard lock(m_mutex);
-        m_requests.push_back(request);
-    }
-    SendAll(connection, response);
+}
+
+LoopbackHttpServer::~LoopbackHttpServer()
+{
+    m_thread->quit();
+    m_thread->wait();
+}
+
+std::string LoopbackHttpServer::Url(std::string_view pathAndQuery) const
+{
+    return "http://127.0.0.1:" + std::to_string(m_port) + std::string(pathAndQuery);
+}
+
+std::vector<RecordedRequest> LoopbackHttpServer::Requests() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_requests;
+}
+
+bool LoopbackHttpServer::WaitForRequests(size_t count, double seconds) const
+{
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(
+        lock, std::chrono::duration<double>(seconds), [&] { return m_requests.size() >= count; });
+}
+
+std::string LoopbackHttpServer::Response(int status, std::string_view body, std::string_view contentType)
+{
+    const char* reason = status == 200 ? "OK" : status == 404 ? "Not Found" : "Status";
+    return "HTTP/1.1 " + std::to_string(status) + " " + reason + "\r\nContent-Type: "
+        + std::string(contentType) + "\r\nContent-Length: " + std::to_string(body.size())
+        + "\r\nConnection: close\r\n\r\n" + std::string(body);
 }
 
 uint16_t FreeLoopbackPort()

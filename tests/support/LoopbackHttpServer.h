@@ -1,18 +1,22 @@
 #pragma once
 
-#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
+
+class QThread;
 
 namespace vortalux::test {
 
 // One request as the server received it.
 struct RecordedRequest {
+    // The bytes as they arrived: request line, header lines and body.
+    std::string raw;
     std::string method;
     std::string target;
     // The header lines as sent, "Name: value" each, without the request line.
@@ -21,11 +25,13 @@ struct RecordedRequest {
 
     // The value of the first header `name` (any letter case), empty when absent.
     std::string Header(std::string_view name) const;
+
+    static RecordedRequest Parse(const std::string& raw);
 };
 
-// A plain HTTP/1.1 server on 127.0.0.1 and a free port, on its own thread, so that in-process
-// scripts and outside programs (wget, curl, aria2c) alike can reach it. One connection at a
-// time; every answer closes the connection. Records each request.
+// The ScriptedServer on a thread of its own, so that outside programs (wget, curl, aria2c) reach
+// it while the test sleeps or blocks, and in-process scripts alike. Every answer is one whole
+// response and closes the connection. Records each request.
 class LoopbackHttpServer {
 public:
     // Makes the whole response (status line, headers and body) for a request.
@@ -47,16 +53,12 @@ public:
         int status, std::string_view body, std::string_view contentType = "text/plain");
 
 private:
-    void Serve();
-    void Handle(int connection);
-
     Responder m_responder;
-    int m_listener = -1;
     uint16_t m_port = 0;
-    std::atomic<bool> m_stop {false};
     mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
     std::vector<RecordedRequest> m_requests;
-    std::thread m_thread;
+    std::unique_ptr<QThread> m_thread;
 };
 
 // A TCP port on 127.0.0.1 that was free a moment ago, for programs that take a port to listen on.

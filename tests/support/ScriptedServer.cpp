@@ -1,11 +1,13 @@
 #include "ScriptedServer.h"
 
+#include "AsciiText.h"
 #include "TestSupport.h"
 
 #include <QPointer>
 #include <QSslSocket>
 #include <QTimer>
 
+#include <charconv>
 #include <memory>
 
 namespace vortalux::test {
@@ -62,12 +64,29 @@ void ScriptedServer::incomingConnection(qintptr descriptor)
 
 void ScriptedServer::OnReadyRead(QTcpSocket* socket, std::string* received)
 {
-    const bool complete = received->find("\r\n\r\n") != std::string::npos;
+    const bool complete = IsComplete(*received);
     received->append(socket->readAll().toStdString());
-    if (complete || received->find("\r\n\r\n") == std::string::npos)
+    if (complete || !IsComplete(*received))
         return;
     m_requests.push_back(*received);
     PlayStep(socket, m_responder(static_cast<int>(m_requests.size()) - 1, *received), 0);
+}
+
+bool ScriptedServer::IsComplete(const std::string& request)
+{
+    const size_t headerEnd = request.find("\r\n\r\n");
+    if (headerEnd == std::string::npos)
+        return false;
+    // A request with a body (a form post, a JSON call) is answered once the body is in.
+    size_t length = 0;
+    const std::string head = AsciiLowerCopy(std::string_view(request).substr(0, headerEnd));
+    if (const size_t at = head.find("\r\ncontent-length:"); at != std::string::npos) {
+        const char* digits = head.c_str() + at + 17;
+        while (*digits == ' ')
+            ++digits;
+        std::from_chars(digits, head.c_str() + head.size(), length);
+    }
+    return request.size() - headerEnd - 4 >= length;
 }
 
 void ScriptedServer::PlayStep(QTcpSocket* socket, ServerReply reply, size_t step)

@@ -25,8 +25,9 @@ struct ServerReply {
     static ServerReply Whole(std::string bytes) { return {{{0, std::move(bytes)}}, true}; }
 };
 
-// A loopback HTTP server that plays scripted replies and records every request it receives.
-// It runs on the test's thread: its events are handled while the fetcher waits.
+// A loopback HTTP(S) server that plays scripted replies and records every request it receives
+// (its bytes as they arrived: the head, and the body a Content-Length announces). It runs on the
+// thread that made it: its events are handled while the code under test waits in an event loop.
 class ScriptedServer : public QTcpServer {
     Q_OBJECT
 
@@ -53,6 +54,7 @@ protected:
 private:
     void OnReadyRead(QTcpSocket* socket, std::string* received);
     void PlayStep(QTcpSocket* socket, ServerReply reply, size_t step);
+    static bool IsComplete(const std::string& request);
 
     Responder m_responder;
     bool m_tls = false;

@@ -28,6 +28,12 @@ bool IsSet(const char* name)
 
 ApplicationScope::ApplicationScope() { ++g_liveScopes; }
 
+ApplicationScope::ApplicationScope(Kind kind)
+    : ApplicationScope()
+{
+    Ensure(kind);
+}
+
 ApplicationScope::~ApplicationScope()
 {
     if (--g_liveScopes == 0)
@@ -39,15 +45,20 @@ bool ApplicationScope::DisplayAvailable()
     return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY") || IsSet("QT_QPA_PLATFORM");
 }
 
-bool ApplicationScope::Ensure(bool wantWindows)
+bool ApplicationScope::HasWindows()
+{
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+bool ApplicationScope::Ensure(Kind kind)
 {
     if (QCoreApplication::instance() == nullptr) {
-        if (wantWindows && DisplayAvailable())
+        if (kind == Kind::WindowsWhenPossible && DisplayAvailable())
             g_ownApplication = std::make_unique<QApplication>(g_argc, g_argv);
         else
             g_ownApplication = std::make_unique<QCoreApplication>(g_argc, g_argv);
     }
-    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+    return HasWindows();
 }
 
 } // namespace vortalux

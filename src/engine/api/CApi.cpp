@@ -2,6 +2,7 @@
 
 #include "vortalux.h"
 
+#include "TerminalText.h"
 #include "VTL.h"
 
 #include <cstdio>
@@ -26,7 +27,8 @@ template<typename Work> void Guarded(const char* what, Work work)
     try {
         work();
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "[Vortalux] %s: %s\n", what, error.what());
+        // The message may quote a path or an address from outside.
+        std::fprintf(stderr, "[Vortalux] %s: %s\n", what, vortalux::TerminalText(error.what()).c_str());
     } catch (...) {
         std::fprintf(stderr, "[Vortalux] %s failed\n", what);
     }

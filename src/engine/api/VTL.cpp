@@ -12,8 +12,6 @@
 #include "UrlList.h"
 #include "Version.h"
 
-#include <QApplication>
-
 #include <iostream>
 #include <optional>
 
@@ -37,16 +35,13 @@ bool VTL::UseWindows()
 {
     switch (m_options.interface) {
     case VtlOptions::Interface::Headless:
-        ApplicationScope::Ensure(false);
+        ApplicationScope::Ensure(ApplicationScope::Kind::Console);
         return false;
     case VtlOptions::Interface::Windows:
-        return ApplicationScope::Ensure(true);
     case VtlOptions::Interface::Automatic:
         break;
     }
-    if (QCoreApplication::instance() != nullptr)
-        return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
-    return ApplicationScope::Ensure(ApplicationScope::DisplayAvailable());
+    return ApplicationScope::Ensure(ApplicationScope::Kind::WindowsWhenPossible);
 }
 
 std::filesystem::path VTL::ProgramDirectoryToUse() const

@@ -11,7 +11,9 @@ namespace vortalux {
 //   AddLink <referer> <url> <name>
 //   AddList <referer> <count>
 //   <tab><url> <name>            (count lines)
-// For scripts and pipes that take the links themselves, and for seeing what would be sent.
+// The records are data for scripts and pipes that take the links themselves, and are read on a
+// terminal too: addresses have the bytes no URL may hold as they are (control bytes, blanks, DEL,
+// C1 controls) percent-encoded, so they stay the same addresses; names are TerminalText.
 class PrintingHandOff final : public HandOff {
 public:
     explicit PrintingHandOff(std::ostream& out)

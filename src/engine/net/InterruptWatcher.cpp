@@ -55,10 +55,15 @@ InterruptWatcher::~InterruptWatcher()
 
 void InterruptWatcher::OnSignalByte()
 {
+    // One byte per delivered signal: two Ctrl-C that arrive before the loop runs are two calls.
     char bytes[64];
-    while (read(m_pipe[0], bytes, sizeof bytes) > 0) { }
-    if (m_onInterrupt)
-        m_onInterrupt();
+    ssize_t count = 0;
+    while ((count = read(m_pipe[0], bytes, sizeof bytes)) > 0) {
+        for (ssize_t i = 0; i < count; ++i) {
+            if (m_onInterrupt)
+                m_onInterrupt();
+        }
+    }
 }
 
 } // namespace vortalux

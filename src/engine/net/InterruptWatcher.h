@@ -12,7 +12,8 @@ namespace vortalux {
 
 // Turns Ctrl-C (SIGINT) into a call on the thread's event loop while the object lives, so a
 // waiting download can be ended the way Esc ends it in a window. The signal handler only writes
-// one byte into a pipe; the event loop reads it and calls back. One watcher at a time.
+// one byte into a pipe; the event loop reads the bytes and calls back once for each, so every
+// delivered signal counts, also when several arrive before the loop runs. One watcher at a time.
 class InterruptWatcher : public QObject {
     Q_OBJECT
 

@@ -1,5 +1,7 @@
 #include "TerminalStatus.h"
 
+#include "TerminalText.h"
+
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -40,12 +42,13 @@ void TerminalStatus::SetTag(const std::string& tag)
 
 void TerminalStatus::ShowStatus(const std::string& text)
 {
-    m_status = text;
+    // Statuses carry link names from pages: printable only.
+    m_status = TerminalText(text);
     if (m_terminal) {
         Redraw();
         return;
     }
-    m_out << text << '\n';
+    m_out << m_status << '\n';
     m_out.flush();
 }
 
@@ -81,10 +84,6 @@ void TerminalStatus::Redraw()
     const auto width = static_cast<size_t>(m_columns > 1 ? m_columns - 1 : 79);
     if (line.size() > width)
         line.resize(width);
-    for (char& c : line) {
-        if (static_cast<unsigned char>(c) < 0x20)
-            c = ' ';
-    }
     m_out << "\r\x1b[K" << line;
     m_out.flush();
     m_lineOpen = true;

@@ -15,7 +15,9 @@ unsigned char FoldCase(unsigned char c)
     return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c;
 }
 
-// Texts compare as a list view compares them: without regard to letter case.
+// Texts compare as a list view compares them: without regard to letter case. Texts that differ
+// only in case (rule names may, on Linux) then sort by their bytes, so that equal texts stay
+// together: the batch makes one part per run of equal rule names.
 int CompareText(const std::string& a, const std::string& b)
 {
     const size_t common = std::min(a.size(), b.size());
@@ -25,9 +27,9 @@ int CompareText(const std::string& a, const std::string& b)
         if (x != y)
             return x < y ? -1 : 1;
     }
-    if (a.size() == b.size())
-        return 0;
-    return a.size() < b.size() ? -1 : 1;
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
 }
 
 void IdentifyRule(UrlRow& row, const RuleStore& rules)

@@ -1,5 +1,6 @@
-// The shipped definitions driving the real wget, curl and aria2c against a loopback server: the
-// picture arrives in the download folder, and the server saw the referer.
+// The shipped definitions driving the real wget, curl and aria2c against a loopback server that
+// records the request bytes: the picture arrives in the download folder, the server saw the
+// referer and no header a link or a referer smuggled in, and wget and curl ask for the same.
 #include "HttpRequestObject.h"
 #include "LoopbackHttpServer.h"
 #include "ManagerStore.h"
@@ -14,6 +15,7 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <map>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -77,11 +79,13 @@ protected:
         return -1;
     }
 
-    // Hands two pictures to `manager` and checks that both arrive, fetched with the referer.
+    // Hands two pictures to `manager` and checks that both arrive, fetched with the referer, which
+    // carries blanks, quotes and a line break: every program sends the same safe form of it and
+    // no extra header.
     void HandOffTwoPictures(const std::string& manager)
     {
-        // Plain enough for every program to pass on as it is (aria2 re-encodes blanks and quotes).
-        const std::string referer = "http://gallery.test/page?x='y'&n=1";
+        const std::string referer = "http://gallery.test/page?x='y'&n=1 \"q\"\r\nX-Evil: 1";
+        const std::string sent = "http://gallery.test/page?x='y'&n=1%20%22q%22%0D%0AX-Evil:%201";
         std::vector<Variant> list = {Variant::FromString(m_server.Url("/pictures/one.png?size=full")),
             Variant::FromString("one.png"), Variant::FromString(m_server.Url("/pictures/it's-two.png")),
             Variant::FromString("it's-two.png")};
@@ -95,9 +99,33 @@ protected:
         }
         const auto requests = m_server.Requests();
         ASSERT_EQ(requests.size(), 2u);
-        for (const RecordedRequest& request : requests)
-            EXPECT_EQ(request.Header("Referer"), referer) << request.target;
+        for (const RecordedRequest& request : requests) {
+            EXPECT_EQ(request.Header("Referer"), sent) << request.target;
+            EXPECT_EQ(request.Header("X-Evil"), "") << request.raw;
+        }
         EXPECT_TRUE(m_presenter.shown().empty());
+    }
+
+    // The requests `program` made for `paths` (handed over as one list), by their order.
+    std::vector<RecordedRequest> RequestsFor(
+        const std::string& manager, const std::vector<std::string>& paths)
+    {
+        const size_t before = m_server.Requests().size();
+        std::vector<Variant> list;
+        for (const std::string& path : paths) {
+            list.push_back(Variant::FromString(m_server.Url(path)));
+            list.push_back(Variant::FromString("picture.png"));
+        }
+        std::vector<Variant> args = {Variant::FromString("http://gallery.test/\r\nX-Evil: 1"),
+            Variant::FromArray(script::ScriptArray::FromElements(std::move(list)))};
+        EXPECT_TRUE(m_handOff.RunManagerScript(m_store, Position(manager), "AddList", args));
+        EXPECT_TRUE(m_server.WaitForRequests(before + paths.size(), 20)) << manager;
+        // Each file is complete once the program moves on to the next link; wait for the last.
+        WaitForFile(
+            m_downloads / ("picture (" + std::to_string(paths.size()) + ").png"), m_picture.size(), 10);
+        auto requests = m_server.Requests();
+        return std::vector<RecordedRequest>(
+            requests.begin() + static_cast<std::ptrdiff_t>(before), requests.end());
     }
 
     const std::string m_picture = Picture();
@@ -166,4 +194,42 @@ TEST_F(RealDownloader, Aria2FetchesThePicturesWithTheReferer)
     kill(aria2, SIGTERM);
     int status = 0;
     waitpid(aria2, &status, 0);
+}
+
+TEST_F(RealDownloader, WgetAndCurlAskForTheSameAwkwardLinksAndNothingElse)
+{
+    if (!OnPath("wget") || !OnPath("curl"))
+        GTEST_SKIP() << "wget and curl are not both installed";
+    // Link paths and what reaches the server for them, from both programs alike.
+    const std::vector<std::pair<std::string, std::string>> links = {
+        {"/pictures/[1-2].jpg", "/pictures/[1-2].jpg"},
+        {"/pictures/{a,b}.jpg", "/pictures/%7Ba,b%7D.jpg"},
+        {"/pictures/two blanks.jpg", "/pictures/two%20blanks.jpg"},
+        {"/pictures/q\"uote'.jpg", "/pictures/q%22uote'.jpg"},
+        {"/pictures/caf\xE9-\xC3\xA9.jpg", "/pictures/caf%E9-%C3%A9.jpg"},
+        {"/pictures/100%.jpg", "/pictures/100%25.jpg"},
+        {"/pictures/%41%zz%e9.jpg", "/pictures/%41%25zz%e9.jpg"},
+        {"/pictures/x<y>z\\w^v`u|t.jpg", "/pictures/x%3Cy%3Ez%5Cw%5Ev%60u%7Ct.jpg"},
+        {"/pictures/tab\tcr\rlf\nX-Evil: 1.jpg", "/pictures/tab%09cr%0Dlf%0AX-Evil:%201.jpg"},
+        {"/pictures/esc\x1b[2J\x7f.jpg", "/pictures/esc%1B[2J%7F.jpg"},
+        {"/pictures/q.jpg?a=b c&d=\"e\"#fragment", "/pictures/q.jpg?a=b%20c&d=%22e%22"},
+    };
+    std::vector<std::string> paths;
+    for (const auto& link : links)
+        paths.push_back(link.first);
+    std::map<std::string, std::vector<std::string>> targets;
+    for (const std::string manager : {"wget", "curl"}) {
+        SCOPED_TRACE(manager);
+        const std::vector<RecordedRequest> requests = RequestsFor(manager, paths);
+        ASSERT_EQ(requests.size(), links.size());
+        for (size_t i = 0; i < links.size(); ++i) {
+            EXPECT_EQ(requests[i].target, links[i].second) << i;
+            EXPECT_EQ(requests[i].Header("Referer"), "http://gallery.test/%0D%0AX-Evil:%201");
+            EXPECT_EQ(requests[i].Header("X-Evil"), "") << requests[i].raw;
+            targets[manager].push_back(requests[i].target);
+        }
+        fs::remove_all(m_downloads.path());
+        fs::create_directories(m_downloads.path());
+    }
+    EXPECT_EQ(targets["wget"], targets["curl"]);
 }

@@ -1,5 +1,6 @@
 // The definitions of data/Managers against stand-ins: fake programs on PATH that record their
 // arguments, and loopback servers that record what aria2 and JDownloader would receive.
+#include "AsciiText.h"
 #include "FakePrograms.h"
 #include "HttpRequestObject.h"
 #include "LoopbackHttpServer.h"
@@ -19,6 +20,7 @@
 using namespace vortalux;
 using namespace vortalux::test;
 using script::Variant;
+using namespace std::string_literals;
 namespace fs = std::filesystem;
 
 namespace {
@@ -73,24 +75,51 @@ protected:
     // A file that exists only if a hostile link made the shell run something.
     std::string Marker() const { return (m_downloads.path() / "INJECTED").string(); }
 
-    // Links that break naive quoting, each of which must reach the program unchanged.
-    std::vector<std::string> HostileUrls() const
+    // Links that would run a command, add a header, split a link or be read differently by each
+    // program; what every program receives instead (SafeUrl), and the file name they get.
+    struct Hostile {
+        std::string url;
+        std::string safe;
+        std::string fileName;
+    };
+    std::vector<Hostile> HostileLinks() const
     {
+        const std::string m = Marker();
         return {
-            "http://example.test/it's.jpg",
-            "http://example.test/say \"cheese\".jpg",
-            "http://example.test/a;touch " + Marker() + ";b.jpg",
-            "http://example.test/$(touch " + Marker() + ").jpg",
-            "http://example.test/`touch " + Marker() + "`.jpg",
-            "http://example.test/two  blanks\tand tab.jpg",
-            "http://example.test/line\nbreak.jpg",
-            "--version",
-            "http://example.test/'\\''x'\"$HOME\"&&|*?.jpg",
+            {"http://example.test/it's.jpg", "http://example.test/it's.jpg", "it's.jpg"},
+            {"http://example.test/say \"cheese\".jpg", "http://example.test/say%20%22cheese%22.jpg",
+                "say \"cheese\".jpg"},
+            {"http://example.test/a;touch " + m + ";b.jpg", "http://example.test/a;touch%20" + m + ";b.jpg",
+                "INJECTED;b.jpg"},
+            {"http://example.test/$(touch " + m + ").jpg", "http://example.test/$(touch%20" + m + ").jpg",
+                "INJECTED).jpg"},
+            {"http://example.test/`touch " + m + "`.jpg", "http://example.test/%60touch%20" + m + "%60.jpg",
+                "INJECTED`.jpg"},
+            {"http://example.test/two  blanks\tand tab.jpg",
+                "http://example.test/two%20%20blanks%09and%20tab.jpg", "two  blanks_and tab.jpg"},
+            {"http://example.test/a\r\nX-Evil: 1\r\n\r\n.jpg",
+                "http://example.test/a%0D%0AX-Evil:%201%0D%0A%0D%0A.jpg", "a__X-Evil: 1____.jpg"},
+            {"http://example.test/nul\0esc\x1b[2J\x01\x7f.jpg"s,
+                "http://example.test/nul%00esc%1B[2J%01%7F.jpg", "nul_esc_[2J__.jpg"},
+            {"http://example.test/caf\xE9 \xC3\xA9\x9b%zz%41{1,2}[1-3]<>^|.jpg",
+                "http://example.test/caf%E9%20%C3%A9%9B%25zz%41%7B1,2%7D[1-3]%3C%3E%5E%7C.jpg",
+                "caf\xE9 \xC3\xA9\x9b%zz%41{1,2}[1-3]<>^|.jpg"},
+            {"http://example.test/'\\''x'\"$HOME\"&&|*?.jpg",
+                "http://example.test/'%5C''x'%22$HOME%22&&%7C*?.jpg", "'\\''x'\"$HOME\"&&|*?.jpg"},
+            // The host is the program's own business (an IDN, say).
+            {"http://h\xC3\xBCst.test/p\xC3\xBC", "http://h\xC3\xBCst.test/p%C3%BC", "p\xC3\xBC"},
+            {"--version", "--version", "--version"},
         };
     }
     std::string HostileReferer() const
     {
-        return "http://gallery.test/p?a=1&b='2'; touch " + Marker() + " $(touch " + Marker() + ") \"\n";
+        return "http://gallery.test/p?a=1&b='2'; touch " + Marker() + " $(touch " + Marker()
+            + ") \"\r\nX-Evil: 1\x1b[2J";
+    }
+    std::string SafeReferer() const
+    {
+        return "http://gallery.test/p?a=1&b='2';%20touch%20" + Marker() + "%20$(touch%20" + Marker()
+            + ")%20%22%0D%0AX-Evil:%201%1B[2J";
     }
 
     TempDir m_home;
@@ -100,17 +129,6 @@ protected:
     RecordingPresenter m_presenter;
     ScriptHandOff m_handOff;
 };
-
-// What a file name becomes in the download folder (no "/" and no line breaks).
-std::string FileNameOf(const std::string& url)
-{
-    std::string name = UrlFileName(url);
-    for (char& c : name) {
-        if (c == '/' || c == '\n' || c == '\r')
-            c = '_';
-    }
-    return name;
-}
 
 } // namespace
 
@@ -143,68 +161,74 @@ TEST_F(ShippedDefinition, FilesHaveTheDefinitionFormatAndWgetIsTheDefault)
     }
 }
 
-TEST_F(ShippedDefinition, ProgramsGetEveryLinkAndRefererAsOneUnchangedArgument)
+TEST_F(ShippedDefinition, ProgramsGetEveryLinkAndRefererAsOneSafeArgument)
 {
     struct Case {
         std::string manager;
         std::string program;
-        std::function<Arguments(
-            const std::string& referer, const std::string& url, const std::string& folder)>
+        std::function<Arguments(const std::string& referer, const Hostile& link, const std::string& folder)>
             expected;
     };
     const std::vector<Case> cases = {
         {"wget", "wget",
-            [](const std::string& referer, const std::string& url, const std::string& folder) {
-                Arguments args = {"-nv"};
+            [](const std::string& referer, const Hostile& link, const std::string& folder) {
+                Arguments args = {"-nv", "--no-glob"};
                 if (!referer.empty())
                     args.push_back("--referer=" + referer);
                 for (const std::string& arg :
-                    {std::string("-O"), folder + "/" + FileNameOf(url), std::string("--"), url})
+                    {std::string("-O"), folder + "/" + link.fileName, std::string("--"), link.safe})
                     args.push_back(arg);
                 return args;
             }},
         {"curl", "curl",
-            [](const std::string& referer, const std::string& url, const std::string& folder) {
-                Arguments args = {"-sS", "-L", "--fail"};
+            [](const std::string& referer, const Hostile& link, const std::string& folder) {
+                Arguments args = {"-sS", "-L", "--fail", "--globoff", "--proto", "=http,https,ftp,ftps"};
                 if (!referer.empty()) {
-                    args.push_back("--referer");
-                    args.push_back(referer);
+                    args.push_back("-H");
+                    args.push_back("Referer: " + referer);
                 }
                 for (const std::string& arg :
-                    {std::string("-o"), folder + "/" + FileNameOf(url), std::string("--url"), url})
+                    {std::string("-o"), folder + "/" + link.fileName, std::string("--url"), link.safe})
                     args.push_back(arg);
                 return args;
             }},
         {"uGet", "uget-gtk",
-            [](const std::string& referer, const std::string& url, const std::string& folder) {
+            [](const std::string& referer, const Hostile& link, const std::string& folder) {
                 Arguments args = {"--quiet"};
                 if (!referer.empty())
                     args.push_back("--http-referer=" + referer);
                 for (const std::string& arg :
-                    {"--folder=" + folder, "--filename=" + FileNameOf(url), std::string("--"), url})
+                    {"--folder=" + folder, "--filename=" + link.fileName, std::string("--"), link.safe})
                     args.push_back(arg);
                 return args;
             }},
         {"KGet", "dbus-send",
-            [](const std::string&, const std::string& url, const std::string& folder) {
+            [](const std::string&, const Hostile& link, const std::string& folder) {
+                // KGet takes ";" as the end of one link.
+                std::string url = link.safe;
+                ReplaceAll(url, ";", "%3B");
                 return Arguments {"--session", "--print-reply", "--type=method_call", "--dest=org.kde.kget",
                     "/KGet", "org.kde.kget.main.addTransfer", "string:" + url, "string:" + folder,
                     "boolean:true"};
             }},
     };
+    const std::vector<Hostile> links = HostileLinks();
+    std::vector<std::string> urls;
+    for (const Hostile& link : links)
+        urls.push_back(link.url);
     for (const Case& test : cases) {
         SCOPED_TRACE(test.manager);
         FakePrograms fakes({test.program});
-        const std::vector<std::string> urls = HostileUrls();
         // Each hand-off is its own background job: wait for one before starting the next.
         ASSERT_TRUE(AddList(test.manager, HostileReferer(), urls));
         ASSERT_EQ(fakes.WaitForCalls(test.program, urls.size(), 5).size(), urls.size());
         ASSERT_TRUE(AddLink(test.manager, "", "http://example.test/single.png"));
         const auto calls = fakes.WaitForCalls(test.program, urls.size() + 1, 5);
         ASSERT_EQ(calls.size(), urls.size() + 1);
-        for (size_t i = 0; i < urls.size(); ++i)
-            EXPECT_EQ(calls[i], test.expected(HostileReferer(), urls[i], Folder())) << "link " << i;
-        EXPECT_EQ(calls.back(), test.expected("", "http://example.test/single.png", Folder()));
+        for (size_t i = 0; i < links.size(); ++i)
+            EXPECT_EQ(calls[i], test.expected(SafeReferer(), links[i], Folder())) << "link " << i;
+        EXPECT_EQ(
+            calls.back(), test.expected("", {"", "http://example.test/single.png", "single.png"}, Folder()));
         EXPECT_FALSE(fs::exists(Marker())) << "a link made the shell run a command";
         EXPECT_TRUE(fs::is_directory(Folder()));
         fs::remove_all(Folder());
@@ -257,8 +281,8 @@ TEST_F(ShippedDefinition, Aria2GetsOneAddUriOrOneMulticallBatch)
     EXPECT_EQ(requests[0].Header("Content-Type"), "application/json");
     EXPECT_EQ(requests[0].body,
         R"({"jsonrpc":"2.0","id":"vortalux","method":"aria2.addUri","params":["token:s3cr\"et",)"
-        R"(["http://example.test/it's \"q\"\\\u000A.jpg"],{"dir":")"
-            + Folder() + R"(","out":"it's \"q\"\\_.jpg","referer":"http://gallery.test/p?a=1&b=\"2\""}]})");
+        R"(["http://example.test/it's%20%22q%22%5C%0A.jpg"],{"dir":")"
+            + Folder() + R"(","out":"it's \"q\"\\_.jpg","referer":"http://gallery.test/p?a=1&b=%222%22"}]})");
     EXPECT_EQ(requests[1].body,
         R"({"jsonrpc":"2.0","id":"vortalux","method":"system.multicall","params":[[)"
         R"({"methodName":"aria2.addUri","params":[["http://example.test/1.jpg"],{"dir":")"
@@ -306,10 +330,18 @@ TEST_F(ShippedDefinition, JDownloaderGetsOneFormPostWithTheLinksOneALine)
     EXPECT_EQ(requests[0].Header("Referer"), "http://localhost:9666/flashgot");
     EXPECT_EQ(requests[0].Header("Content-Type"), "application/x-www-form-urlencoded");
     EXPECT_EQ(requests[0].body,
-        "urls=http%3A%2F%2Fexample.test%2Fa%26b%3Dc%20d.jpg%0Ahttp%3A%2F%2Fexample.test%2Fline%250Abreak.jpg"
+        "urls=http%3A%2F%2Fexample.test%2Fa%26b%3Dc%2520d.jpg%0A"
+        "http%3A%2F%2Fexample.test%2Fline%250Abreak.jpg"
         "&referer=http%3A%2F%2Fgallery.test%2Fp%3Fa%3D1%26b%3D2&autostart=1");
     EXPECT_EQ(requests[1].body, "urls=http%3A%2F%2Fexample.test%2F~x_y-z.png&referer=&autostart=1");
     EXPECT_TRUE(m_presenter.shown().empty());
+
+    // JDownloader sends the referer with its own request: no line break may reach it.
+    ASSERT_TRUE(AddLink("JDownloader", "http://r/\r\nX-Evil: 1", "http://example.test/a\tb.jpg"));
+    ASSERT_EQ(jdownloader.Requests().size(), 3u);
+    EXPECT_EQ(jdownloader.Requests()[2].body,
+        "urls=http%3A%2F%2Fexample.test%2Fa%2509b.jpg&referer=http%3A%2F%2Fr%2F%250D%250AX-Evil%3A%25201"
+        "&autostart=1");
 
     ScopedEnvironment nobody("VORTALUX_JDOWNLOADER_PORT", std::to_string(FreeLoopbackPort()));
     EXPECT_FALSE(AddLink("JDownloader", "", "http://example.test/a.jpg"));
@@ -327,6 +359,37 @@ TEST_F(ShippedDefinition, LinksFileAppendsEachLinkWithItsRefererAndName)
         "http://example.test/x%0Ay/\r\n  referer=http://gallery.test/p\r\n  out=http:__example.test_x_y_\r\n"
         "http://example.test/b.png\r\n  out=b.png\r\n");
     EXPECT_TRUE(m_presenter.shown().empty());
+}
+
+TEST_F(ShippedDefinition, LinksFileLinesCannotBeSplitCommentedOrGivenExtraOptions)
+{
+    // A tab would make two addresses of one file, a line break an option line, a leading "#" a
+    // comment; an empty link would hand its option lines to the link before.
+    ASSERT_TRUE(AddList("Links file", "http://r/\r\n  dir=/etc",
+        {"http://example.test/a\tb.jpg", "#http://example.test/c.jpg", "",
+            "http://example.test/d\x1b[2J\r\n  out=x"}));
+    EXPECT_EQ(ReadFileBytes(fs::path(Folder()) / "links.txt"),
+        "http://example.test/a%09b.jpg\r\n  referer=http://r/%0D%0A%20%20dir=/etc\r\n  out=a_b.jpg\r\n"
+        "%23http://example.test/c.jpg\r\n  referer=http://r/%0D%0A%20%20dir=/etc\r\n  out=c.jpg\r\n"
+        "http://example.test/d%1B[2J%0D%0A%20%20out=x\r\n  referer=http://r/%0D%0A%20%20dir=/etc\r\n"
+        "  out=d_[2J__  out=x\r\n");
+}
+
+TEST_F(ShippedDefinition, Aria2GetsValidJsonWhateverTheLinkAndItsNameHold)
+{
+    LoopbackHttpServer aria2([](const RecordedRequest&) {
+        return LoopbackHttpServer::Response(200, R"({"id":"vortalux","jsonrpc":"2.0","result":"1"})");
+    });
+    ScopedEnvironment port("VORTALUX_ARIA2_PORT", std::to_string(aria2.Port()));
+    // Windows-1252 and UTF-8 bytes, DEL and ESC in the name; a line break in the referer.
+    ASSERT_TRUE(
+        AddLink("aria2", "http://r/\r\nX-Evil: 1", "http://example.test/caf\xE9-\xC3\xA9\x7f\x1b.jpg"));
+    ASSERT_EQ(aria2.Requests().size(), 1u);
+    EXPECT_EQ(aria2.Requests()[0].body,
+        R"({"jsonrpc":"2.0","id":"vortalux","method":"aria2.addUri","params":[)"
+        R"(["http://example.test/caf%E9-%C3%A9%7F%1B.jpg"],{"dir":")"
+            + Folder()
+            + "\",\"out\":\"caf\\u00E9-\xC3\xA9__.jpg\",\"referer\":\"http://r/%0D%0AX-Evil:%201\"}]}");
 }
 
 TEST_F(ShippedDefinition, DownloadsGoToTheHomeFolderWithoutTheSetting)

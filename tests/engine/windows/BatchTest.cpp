@@ -94,8 +94,15 @@ TEST_F(BatchTest, SendsOnePartPerRuleWithTwoNoticesAtEachChange)
     Run({"http://b.host/x/3_t.jpg", "", "http://a.host/x/1_t.jpg", "", "http://a.host/x/2_t.jpg", ""});
 
     ASSERT_EQ(m_presenter.shown().size(), 2u);
-    EXPECT_EQ(m_presenter.shown()[0].text, Batch::FirstPartMessage);
-    EXPECT_EQ(m_presenter.shown()[1].text, Batch::NextPartMessage);
+    EXPECT_EQ(m_presenter.shown()[0].text,
+        "More than one rule was found in the list of URLs you've selected. Because different rules "
+        "means different referrers, and only one referrer can be sent with a list of URLs, VTL will "
+        "now only send a part of the URLs to your download manager.\r\nThe rest will be send right "
+        "after don't worry!");
+    EXPECT_EQ(m_presenter.shown()[1].text,
+        "Only one part of the URLs have been sent to your Download Manager (to use one referrer per "
+        "rule), the next one will be done once you've clicked Ok.\r\n\r\nThis is made because "
+        "different rules means different Referrer, and onle one referrer can be sent with a list of URLs");
     for (const MessageRequest& message : m_presenter.shown()) {
         EXPECT_EQ(message.caption, "Vortalux");
         EXPECT_EQ(message.icon, MessageIcon::Information);
@@ -247,4 +254,19 @@ TEST_F(BatchTest, TheManagerChosenWhileTheBatchRunsReceivesTheLaterParts)
     ASSERT_EQ(m_calls->size(), 2u);
     EXPECT_EQ((*m_calls)[0].position, 0);
     EXPECT_EQ((*m_calls)[1].position, 3);
+}
+
+TEST_F(BatchTest, RulesWhoseNamesDifferOnlyInCaseMakeOnePartEach)
+{
+    // Two rule files that only Linux tells apart; their rows arrive interleaved.
+    m_home.ReplaceRule("Pics", "//p1\\.host/", {{"_t\\.", "."}});
+    m_home.ReplaceRule("pics", "//p2\\.host/", {{"_t\\.", "."}});
+    Run({"http://p1.host/1_t.jpg", "", "http://p2.host/1_t.jpg", "", "http://p1.host/2_t.jpg", "",
+        "http://p2.host/2_t.jpg", ""});
+    ASSERT_EQ(m_calls->size(), 2u);
+    EXPECT_EQ(
+        (*m_calls)[0].links, (Links {"http://p1.host/1.jpg", "1.jpg", "http://p1.host/2.jpg", "2.jpg"}));
+    EXPECT_EQ(
+        (*m_calls)[1].links, (Links {"http://p2.host/1.jpg", "1.jpg", "http://p2.host/2.jpg", "2.jpg"}));
+    EXPECT_EQ(m_presenter.shown().size(), 2u);
 }
