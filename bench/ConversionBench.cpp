@@ -59,7 +59,7 @@ void BM_Convert1000LinksByReplaceRules(benchmark::State& state)
         for (const std::string& link : fixture.links) {
             const vortalux::Conversion conversion
                 = vortalux::ConvertLink(fixture.store, pages, fixture.home, link, "http://forum.example/t/1");
-            converted += conversion.links[0].find("/full/") != std::string::npos ? 1 : 0;
+            converted += conversion.links[0].url.find("/full/") != std::string::npos ? 1 : 0;
         }
     }
     if (converted != fixture.links.size() * state.iterations())

@@ -28,10 +28,10 @@ void WriteJson(std::ostream& out, const Conversion& conversion, const RuleStore&
         json.Null();
     json.Key("referer").String(conversion.referer);
     json.Key("links").BeginArray();
-    for (size_t i = 0; i + 1 < conversion.links.size(); i += 2) {
+    for (const Link& link : conversion.links) {
         json.BeginObject();
-        json.Key("url").String(conversion.links[i]);
-        json.Key("name").String(conversion.links[i + 1]);
+        json.Key("url").String(link.url);
+        json.Key("name").String(link.name);
         json.EndObject();
     }
     json.EndArray();
@@ -72,8 +72,8 @@ int RunConvert(CommandContext& context)
     } else {
         // For the eye; --json has the exact bytes.
         context.out << TerminalText(conversion.referer) << '\n';
-        for (size_t i = 0; i < conversion.links.size(); i += 2)
-            context.out << TerminalText(conversion.links[i]) << '\n';
+        for (const Link& link : conversion.links)
+            context.out << TerminalText(link.url) << '\n';
     }
     return ExitOk;
 }

@@ -5,12 +5,11 @@
 #include "ApplicationScope.h"
 #include "AsciiText.h"
 #include "HttpRequestObject.h"
+#include "Link.h"
 #include "ManagerStore.h"
 #include "ProgramDirectory.h"
-#include "ScriptArray.h"
 #include "ScriptHandOff.h"
 #include "TerminalText.h"
-#include "UrlHelpers.h"
 
 #include <ostream>
 
@@ -66,22 +65,11 @@ int RunHandOff(CommandContext& context)
     ScriptHandOff handOff;
     RegisterHttpRequestObjects(handOff.Host());
     const std::string referer = parser.Value("--referer").value_or("");
-    std::vector<script::Variant> args;
-    args.push_back(script::Variant::FromString(referer));
-    bool handedOver = false;
-    if (urls.size() == 1) {
-        args.push_back(script::Variant::FromString(urls.front()));
-        args.push_back(script::Variant::FromString(UrlFileName(urls.front())));
-        handedOver = handOff.RunManagerScript(store, position, "AddLink", args);
-    } else {
-        std::vector<script::Variant> list;
-        for (const std::string& url : urls) {
-            list.push_back(script::Variant::FromString(url));
-            list.push_back(script::Variant::FromString(UrlFileName(url)));
-        }
-        args.push_back(script::Variant::FromArray(script::ScriptArray::FromElements(std::move(list))));
-        handedOver = handOff.RunManagerScript(store, position, "AddList", args);
-    }
+    std::vector<Link> links;
+    for (const std::string& url : urls)
+        links.push_back(LinkTo(url));
+    const bool handedOver = links.size() == 1 ? handOff.RunAddLink(store, position, referer, links.front())
+                                              : handOff.RunAddList(store, position, referer, links);
     if (!handedOver)
         return ExitFailure;
     const std::string& manager = store.Definitions()[static_cast<size_t>(position)].Name;

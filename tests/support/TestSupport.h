@@ -1,7 +1,10 @@
 #pragma once
 
+#include "Link.h"
+
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -34,3 +37,13 @@ bool RunUnprivileged(const std::function<bool()>& check);
 std::filesystem::path TestDataPath(std::string_view name);
 
 } // namespace vortalux::test
+
+namespace vortalux {
+
+// How a failing test shows a link.
+inline void PrintTo(const Link& link, std::ostream* out)
+{
+    *out << "{\"" << link.url << "\", \"" << link.name << "\"}";
+}
+
+} // namespace vortalux

@@ -35,7 +35,7 @@ Conversion ConvertLink(const RuleStore& store, PageSource& pages,
     if (result.finished)
         conversion.links = std::move(result.links);
     else
-        AppendLink(conversion.links, std::string(sourceLink));
+        conversion.links.push_back(LinkTo(std::string(sourceLink)));
     const Rule* rule = result.identified ? &store.Rules()[*result.identified] : nullptr;
     conversion.referer = OutgoingReferer(rule, sourceLink, incomingReferer);
     return conversion;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Link.h"
 #include "PageSource.h"
 #include "RuleStore.h"
 
@@ -12,8 +13,8 @@
 namespace vortalux {
 
 struct Conversion {
-    // Address, name, address, name, ...: at least one pair.
-    std::vector<std::string> links;
+    // At least one.
+    std::vector<Link> links;
     std::string referer;
     // Store position of the rule that identified the link, if any; it decided the referer.
     std::optional<size_t> identified;

@@ -34,13 +34,6 @@ bool IdentifiesLink(const Rule& rule, std::string_view link)
     return ApplyPattern(rule.ident, link, result, false, false, "", false) >= 0;
 }
 
-void AppendLink(std::vector<std::string>& links, std::string address)
-{
-    std::string name = UrlFileName(address);
-    links.push_back(std::move(address));
-    links.push_back(std::move(name));
-}
-
 std::string CustomReferer(const Rule& rule, std::string_view address)
 {
     std::string result = rule.refererTemplate;
@@ -86,7 +79,7 @@ RuleWalkResult RuleWalk::Run(
                 watch.StepSucceeded();
                 current = std::move(result);
             }
-            AppendLink(outcome.links, std::move(current));
+            outcome.links.push_back(LinkTo(std::move(current)));
             outcome.finished = true;
             return outcome;
         }
@@ -116,7 +109,7 @@ RuleWalkResult RuleWalk::Run(
             watch.Status(" - ok");
             watch.StepSucceeded();
             for (std::string& line : SplitLines(result))
-                AppendLink(outcome.links, std::move(line));
+                outcome.links.push_back(LinkTo(std::move(line)));
             outcome.finished = true;
             return outcome;
         }

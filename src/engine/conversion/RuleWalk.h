@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Link.h"
 #include "PageSource.h"
 #include "RuleStore.h"
 
@@ -24,9 +25,9 @@ public:
 };
 
 struct RuleWalkResult {
-    // A rule finished the link: `links` holds its addresses and names (address, name, ...).
+    // A rule finished the link: `links` holds its addresses.
     bool finished = false;
-    std::vector<std::string> links;
+    std::vector<Link> links;
     // Store position of the first active rule that identified the link.
     std::optional<size_t> identified;
 };
@@ -51,9 +52,6 @@ private:
 
 // True when the identification pattern of `rule` matches `link` (active or not).
 bool IdentifiesLink(const Rule& rule, std::string_view link);
-
-// Appends `address` and its file name to a link list.
-void AppendLink(std::vector<std::string>& links, std::string address);
 
 // The referer a rule of mode 4 makes of `address`: its referer template filled from its referer
 // pattern applied to the address, or the template as it stands when the pattern does not match.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Link.h"
 #include "ManagerStore.h"
 
 #include <string>
@@ -15,14 +16,14 @@ public:
     virtual ~HandOff() = default;
 
     // Runs AddLink(referer, url, name) of the definition at `position` of `store`.
-    virtual void AddLink(const ManagerStore& store, int position, const std::string& referer,
-        const std::string& url, const std::string& name)
+    virtual void AddLink(
+        const ManagerStore& store, int position, const std::string& referer, const Link& link)
         = 0;
 
-    // Runs AddList(referer, list) with `links` (address, name, address, name, ...) as a zero-based
-    // array; an empty list is handed over too.
-    virtual void AddList(const ManagerStore& store, int position, const std::string& referer,
-        const std::vector<std::string>& links)
+    // Runs AddList(referer, list) with the links as a zero-based array (URL, name, URL, name,
+    // ...); an empty list is handed over too.
+    virtual void AddList(
+        const ManagerStore& store, int position, const std::string& referer, const std::vector<Link>& links)
         = 0;
 };
 

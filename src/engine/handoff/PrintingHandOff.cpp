@@ -41,19 +41,19 @@ std::string UrlField(std::string_view url)
 
 } // namespace
 
-void PrintingHandOff::AddLink(
-    const ManagerStore&, int, const std::string& referer, const std::string& url, const std::string& name)
+void PrintingHandOff::AddLink(const ManagerStore&, int, const std::string& referer, const Link& link)
 {
-    m_out << "AddLink\t" << UrlField(referer) << '\t' << UrlField(url) << '\t' << TerminalText(name) << '\n';
+    m_out << "AddLink\t" << UrlField(referer) << '\t' << UrlField(link.url) << '\t' << TerminalText(link.name)
+          << '\n';
     m_out.flush();
 }
 
 void PrintingHandOff::AddList(
-    const ManagerStore&, int, const std::string& referer, const std::vector<std::string>& links)
+    const ManagerStore&, int, const std::string& referer, const std::vector<Link>& links)
 {
-    m_out << "AddList\t" << UrlField(referer) << '\t' << links.size() / 2 << '\n';
-    for (size_t i = 0; i + 1 < links.size(); i += 2)
-        m_out << '\t' << UrlField(links[i]) << '\t' << TerminalText(links[i + 1]) << '\n';
+    m_out << "AddList\t" << UrlField(referer) << '\t' << links.size() << '\n';
+    for (const Link& link : links)
+        m_out << '\t' << UrlField(link.url) << '\t' << TerminalText(link.name) << '\n';
     m_out.flush();
 }
 

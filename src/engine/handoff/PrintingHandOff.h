@@ -21,10 +21,10 @@ public:
     {
     }
 
-    void AddLink(const ManagerStore& store, int position, const std::string& referer, const std::string& url,
-        const std::string& name) override;
+    void AddLink(
+        const ManagerStore& store, int position, const std::string& referer, const Link& link) override;
     void AddList(const ManagerStore& store, int position, const std::string& referer,
-        const std::vector<std::string>& links) override;
+        const std::vector<Link>& links) override;
 
 private:
     std::ostream& m_out;

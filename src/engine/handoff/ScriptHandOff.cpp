@@ -17,24 +17,27 @@ ScriptHandOff::ScriptHandOff()
     m_host.SetTimeLimit(kTimeLimit);
 }
 
-void ScriptHandOff::AddLink(const ManagerStore& store, int position, const std::string& referer,
-    const std::string& url, const std::string& name)
+bool ScriptHandOff::RunAddLink(
+    const ManagerStore& store, int position, const std::string& referer, const Link& link)
 {
     std::vector<Variant> args
-        = {Variant::FromString(referer), Variant::FromString(url), Variant::FromString(name)};
-    RunManagerScript(store, position, "AddLink", args);
+        = {Variant::FromString(referer), Variant::FromString(link.url), Variant::FromString(link.name)};
+    return RunManagerScript(store, position, "AddLink", args);
 }
 
-void ScriptHandOff::AddList(const ManagerStore& store, int position, const std::string& referer,
-    const std::vector<std::string>& links)
+bool ScriptHandOff::RunAddList(
+    const ManagerStore& store, int position, const std::string& referer, const std::vector<Link>& links)
 {
+    // The script's list is flat: URL, name, URL, name, ...
     std::vector<Variant> elements;
-    elements.reserve(links.size());
-    for (const std::string& text : links)
-        elements.push_back(Variant::FromString(text));
+    elements.reserve(links.size() * 2);
+    for (const Link& link : links) {
+        elements.push_back(Variant::FromString(link.url));
+        elements.push_back(Variant::FromString(link.name));
+    }
     std::vector<Variant> args = {Variant::FromString(referer),
         Variant::FromArray(script::ScriptArray::FromElements(std::move(elements)))};
-    RunManagerScript(store, position, "AddList", args);
+    return RunManagerScript(store, position, "AddList", args);
 }
 
 bool ScriptHandOff::RunManagerScript(

@@ -24,16 +24,28 @@ public:
 
     ScriptHandOff();
 
-    void AddLink(const ManagerStore& store, int position, const std::string& referer, const std::string& url,
-        const std::string& name) override;
+    void AddLink(
+        const ManagerStore& store, int position, const std::string& referer, const Link& link) override
+    {
+        static_cast<void>(RunAddLink(store, position, referer, link));
+    }
     void AddList(const ManagerStore& store, int position, const std::string& referer,
-        const std::vector<std::string>& links) override;
+        const std::vector<Link>& links) override
+    {
+        static_cast<void>(RunAddList(store, position, referer, links));
+    }
+
+    // The same, answering whether the script ran without error (see RunManagerScript).
+    [[nodiscard]] bool RunAddLink(
+        const ManagerStore& store, int position, const std::string& referer, const Link& link);
+    [[nodiscard]] bool RunAddList(
+        const ManagerStore& store, int position, const std::string& referer, const std::vector<Link>& links);
 
     // Runs `procedure` of the definition at `position` with `args` (bound by reference). Answers
     // true when the script ran without error; false after the message was shown (an invalid
     // position reports the message with zero and empty values). The engine's flows ignore the
     // answer; the command line turns it into its exit code.
-    bool RunManagerScript(const ManagerStore& store, int position, std::string_view procedure,
+    [[nodiscard]] bool RunManagerScript(const ManagerStore& store, int position, std::string_view procedure,
         std::vector<script::Variant>& args);
 
     // "Script Syntax Error : " + number + ": " + description + " at line " + line + " column " + column

@@ -44,7 +44,7 @@ void Batch::Run(UrlList& rows)
         if (checked && !m_cancelAll)
             ProcessRow(url);
         else if (checked)
-            AppendLink(m_partLinks, url);
+            m_partLinks.push_back(LinkTo(url));
         m_view.ShowCounts(m_converted, m_selected);
         m_view.ShowProgress(Percent(i + 1, count));
         m_view.LetEventsRun();
@@ -74,11 +74,11 @@ void Batch::ProcessRow(const std::string& url)
     m_currentUrl = nullptr;
     if (result.finished) {
         ++m_converted;
-        for (std::string& text : result.links)
-            m_partLinks.push_back(std::move(text));
+        for (Link& link : result.links)
+            m_partLinks.push_back(std::move(link));
     } else {
         Status(" - no rule found!");
-        AppendLink(m_partLinks, url);
+        m_partLinks.push_back(LinkTo(url));
     }
 }
 

@@ -67,9 +67,9 @@ private:
 
     bool m_running = false;
     bool m_cancelAll = false;
-    // The part being built: its links (address, name, ...), the rule it belongs to and the URL
-    // its referer is made from.
-    std::vector<std::string> m_partLinks;
+    // The part being built: its links, the rule it belongs to and the URL its referer is made
+    // from.
+    std::vector<Link> m_partLinks;
     std::optional<size_t> m_partRule;
     std::optional<std::string> m_partSource;
     int m_selected = 0;

@@ -9,10 +9,10 @@ std::string RunSingleLink(const RuleStore& rules, const ManagerStore& managers, 
     const std::string& referer)
 {
     const Conversion conversion = ConvertLink(rules, pages, reportDirectory, url, referer);
-    if (conversion.links.size() >= 4)
+    if (conversion.links.size() >= 2)
         handOff.AddList(managers, manager, conversion.referer, conversion.links);
     else
-        handOff.AddLink(managers, manager, conversion.referer, conversion.links[0], conversion.links[1]);
+        handOff.AddLink(managers, manager, conversion.referer, conversion.links[0]);
     return conversion.referer;
 }
 

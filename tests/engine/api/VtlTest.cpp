@@ -20,7 +20,7 @@ using namespace vortalux::test;
 
 namespace {
 
-using Links = std::vector<std::string>;
+using Links = std::vector<Link>;
 
 class VtlTest : public ::testing::Test {
 protected:
@@ -100,7 +100,7 @@ TEST_F(VtlTest, WithoutADefaultManagerTheFirstServesThisCallOnly)
     EXPECT_EQ((*m_calls)[0].procedure, "AddLink");
     EXPECT_EQ((*m_calls)[0].position, 0);
     EXPECT_EQ((*m_calls)[0].referer, "http://forum/t");
-    EXPECT_EQ((*m_calls)[0].links, (Links {"http://nowhere/x/pic.jpg", "pic.jpg"}));
+    EXPECT_EQ((*m_calls)[0].links, (Links {{"http://nowhere/x/pic.jpg", "pic.jpg"}}));
     EXPECT_EQ(ReadFileBytes(m_home.path() / "Managers" / "aria.vtm"), before);
 }
 
@@ -113,7 +113,7 @@ TEST_F(VtlTest, SingleLinkWindowHandsOffAndClosesItself)
     ASSERT_EQ(m_calls->size(), 1u);
     EXPECT_EQ((*m_calls)[0].procedure, "AddLink");
     EXPECT_EQ((*m_calls)[0].referer, "http://h/a/cat_t.jpg");
-    EXPECT_EQ((*m_calls)[0].links, (Links {"http://h/a/cat.jpg", "cat.jpg"}));
+    EXPECT_EQ((*m_calls)[0].links, (Links {{"http://h/a/cat.jpg", "cat.jpg"}}));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
@@ -128,7 +128,8 @@ TEST_F(VtlTest, SingleLinkWithTwoAddressesOnItsPageGoesOutAsOneList)
     ASSERT_EQ(m_calls->size(), 1u);
     EXPECT_EQ((*m_calls)[0].procedure, "AddList");
     EXPECT_EQ((*m_calls)[0].referer, "http://forum/t");
-    EXPECT_EQ((*m_calls)[0].links, (Links {"http://cdn/p/1.jpg", "1.jpg", "http://cdn/p/2.jpg", "2.jpg"}));
+    EXPECT_EQ(
+        (*m_calls)[0].links, (Links {{"http://cdn/p/1.jpg", "1.jpg"}, {"http://cdn/p/2.jpg", "2.jpg"}}));
 }
 
 TEST_F(VtlTest, EscEndsAHangingDownloadAndTheRulesUseWhatArrived)
@@ -143,7 +144,7 @@ TEST_F(VtlTest, EscEndsAHangingDownloadAndTheRulesUseWhatArrived)
     m_home.SearchRule("Viewer", "127\\.0\\.0\\.1", "<img src=\"([^\"]+)\">", "$1");
     Engine(VtlOptions::Interface::Windows).AddUrl(server.Url("/view.html"), "", "http://forum/t");
     ASSERT_EQ(m_calls->size(), 1u);
-    EXPECT_EQ((*m_calls)[0].links, (Links {"http://cdn/a.jpg", "a.jpg"}));
+    EXPECT_EQ((*m_calls)[0].links, (Links {{"http://cdn/a.jpg", "a.jpg"}}));
 }
 
 TEST_F(VtlTest, ListWindowOfOnlyTheOriginIsEmptyAndCancelSendsNothing)
@@ -173,7 +174,7 @@ TEST_F(VtlTest, ListWindowOkRunsTheBatch)
             {"http://forum/t", "http://h/1_t.jpg", "one", "http://h/1_t.jpg", "dup", "http://h/2_t.jpg"});
     ASSERT_EQ(m_calls->size(), 1u);
     EXPECT_EQ((*m_calls)[0].referer, "http://forum/t");
-    EXPECT_EQ((*m_calls)[0].links, (Links {"http://h/1.jpg", "1.jpg"}));
+    EXPECT_EQ((*m_calls)[0].links, (Links {{"http://h/1.jpg", "1.jpg"}}));
 }
 
 TEST_F(VtlTest, HeadlessListConfirmsTheSelectionAsItStands)
@@ -184,6 +185,6 @@ TEST_F(VtlTest, HeadlessListConfirmsTheSelectionAsItStands)
         .AddUrlList(
             {"http://forum/t", "http://h/1_t.jpg", "", "http://h/other.jpg", "", "http://h/2_t.jpg", ""});
     ASSERT_EQ(m_calls->size(), 1u);
-    EXPECT_EQ((*m_calls)[0].links, (Links {"http://h/1.jpg", "1.jpg", "http://h/2.jpg", "2.jpg"}));
+    EXPECT_EQ((*m_calls)[0].links, (Links {{"http://h/1.jpg", "1.jpg"}, {"http://h/2.jpg", "2.jpg"}}));
     EXPECT_EQ((*m_calls)[0].position, 0);
 }

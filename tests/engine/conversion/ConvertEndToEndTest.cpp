@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 using namespace vortalux;
+using Links = std::vector<Link>;
 using vortalux::test::ScriptedServer;
 using vortalux::test::ServerReply;
 using vortalux::test::TempDir;
@@ -54,7 +55,7 @@ TEST_F(ConvertEndToEnd, ViewerPageBehindARedirectGivesThePicture)
     const std::string link = server.Url("/v?id=5");
     const Conversion conversion = Convert(link);
     ASSERT_EQ(server.Requests().size(), 2u);
-    EXPECT_EQ(conversion.links, (std::vector<std::string> {server.Url("/pics/5.jpg"), "5.jpg"}));
+    EXPECT_EQ(conversion.links, (Links {{server.Url("/pics/5.jpg"), "5.jpg"}}));
     EXPECT_EQ(conversion.referer, server.Url("/"));
     EXPECT_EQ(m_fetcher.FetchedUrl(), server.Url("/show/5.html"));
 }
@@ -75,8 +76,7 @@ TEST_F(ConvertEndToEnd, AFailingPageRuleLeavesAReportAndTheNextOneFindsTheLinks)
         "regexp.2=href=\"(http://cdn[^\"]+)\"\r\nresult.2=$1\r\nglobal.2=1\r\n");
     const Conversion conversion = Convert(server.Url("/gallery/7"));
     EXPECT_EQ(conversion.links,
-        (std::vector<std::string> {
-            "http://cdn.example/1.jpg", "1.jpg", "http://cdn.example/2.jpg", "2.jpg"}));
+        (Links {{"http://cdn.example/1.jpg", "1.jpg"}, {"http://cdn.example/2.jpg", "2.jpg"}}));
     EXPECT_EQ(conversion.referer, ""); // the first identifying rule's mode
     EXPECT_EQ(server.Requests().size(), 2u);
     EXPECT_EQ(ProfileFile::ReadValue(m_home / "1.vtr", "Rule", "Name", ""), "1 old layout");
@@ -97,12 +97,13 @@ TEST_F(ConvertEndToEnd, PagesOverTlsAndFailedDownloads)
     const std::string secure = server.Url("/p");
     ASSERT_EQ(secure.rfind("https://", 0), 0u);
     const Conversion conversion = Convert(secure);
-    EXPECT_EQ(conversion.links[0], "https://127.0.0.1:" + std::to_string(server.Port()) + "/full/a b.png");
-    EXPECT_EQ(conversion.links[1], "a b.png");
+    EXPECT_EQ(
+        conversion.links[0].url, "https://127.0.0.1:" + std::to_string(server.Port()) + "/full/a b.png");
+    EXPECT_EQ(conversion.links[0].name, "a b.png");
 
     // A server that refuses the connection: the rule fails on the empty page, the link goes on as it came.
     server.close();
     const Conversion refused = Convert(secure);
-    EXPECT_EQ(refused.links, (std::vector<std::string> {secure, "p"}));
+    EXPECT_EQ(refused.links, (Links {{secure, "p"}}));
     EXPECT_TRUE(std::filesystem::exists(m_home / "1.vtr"));
 }

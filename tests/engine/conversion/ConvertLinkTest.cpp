@@ -71,21 +71,21 @@ protected:
     FakePages m_pages;
 };
 
-using Links = std::vector<std::string>;
+using Links = std::vector<Link>;
 
 } // namespace
 
 TEST_F(ConvertLinkTest, NoRuleOrOnlyAnInactiveOneLeavesTheLinkAsItIs)
 {
     Conversion none = Convert("http://h/a/pic.jpg");
-    EXPECT_EQ(none.links, (Links {"http://h/a/pic.jpg", "pic.jpg"}));
+    EXPECT_EQ(none.links, (Links {{"http://h/a/pic.jpg", "pic.jpg"}}));
     EXPECT_EQ(none.referer, "http://forum/thread");
     EXPECT_FALSE(none.identified);
 
     AddRule("off",
         "[Main]\r\nver=1\r\nActive=0\r\nIdent=pic\r\nReferer=0\r\n[SR]\r\nnb=1\r\nsr1.1=pic\r\nsr2.1=x\r\n");
     Conversion inactive = Convert("http://h/a/pic.jpg");
-    EXPECT_EQ(inactive.links, (Links {"http://h/a/pic.jpg", "pic.jpg"}));
+    EXPECT_EQ(inactive.links, (Links {{"http://h/a/pic.jpg", "pic.jpg"}}));
     EXPECT_EQ(inactive.referer, "http://forum/thread");
     EXPECT_TRUE(Reports().empty());
 }
@@ -102,18 +102,18 @@ TEST_F(ConvertLinkTest, ReplaceRulesRewriteAndEndTheWalkEvenWhenAStepFails)
         "\r\nReferer=3\r\n[SR]\r\nnb=1\r\nsr1.1=^.*$\r\nsr2.1=$&|$URL|$SRV\r\n");
 
     Conversion partly = Convert("http://thumbs/p/1_t.jpg");
-    EXPECT_EQ(partly.links, (Links {"http://thumbs/p/1.jpg", "1.jpg"}));
+    EXPECT_EQ(partly.links, (Links {{"http://thumbs/p/1.jpg", "1.jpg"}}));
     EXPECT_EQ(partly.referer, "http://thumbs/p/1_t.jpg"); // mode 2: the source link
     EXPECT_EQ(Reports(), (std::vector<std::string> {"a"}));
 
     // No steps: the link as it is, and the rule's referer mode still applies.
     Conversion unchanged = Convert("http://plain/x.jpg");
-    EXPECT_EQ(unchanged.links, (Links {"http://plain/x.jpg", "x.jpg"}));
+    EXPECT_EQ(unchanged.links, (Links {{"http://plain/x.jpg", "x.jpg"}}));
     EXPECT_EQ(unchanged.referer, "");
 
     // In a single link's replace steps $URL and $SRV stand for nothing.
     Conversion placeholders = Convert("http://url/dir/y.jpg");
-    EXPECT_EQ(placeholders.links[0], "http://url/dir/y.jpg||");
+    EXPECT_EQ(placeholders.links[0].url, "http://url/dir/y.jpg||");
     EXPECT_EQ(placeholders.referer, "http://url/");
 }
 
@@ -130,8 +130,8 @@ TEST_F(ConvertLinkTest, PageRulesSearchThePageAndFallThroughOnFailure)
                                              "<a href=\"/two.jpg\"><a href=\"/three.jpg\">";
     Conversion result = Convert("http://view/page?id=1");
     EXPECT_EQ(result.links,
-        (Links {"http://view/one.jpg", "one.jpg", "http://view/two.jpg", "two.jpg", "http://view/three.jpg",
-            "three.jpg"}));
+        (Links {{"http://view/one.jpg", "one.jpg"}, {"http://view/two.jpg", "two.jpg"},
+            {"http://view/three.jpg", "three.jpg"}}));
     // The referer follows the first identifying rule (mode 0), not the one that found the links.
     EXPECT_EQ(result.referer, "");
     EXPECT_EQ(result.identified, 0u);
@@ -149,7 +149,7 @@ TEST_F(ConvertLinkTest, EveryPageRuleFailingPassesTheLinkOnWithTheFirstRulesRefe
         "[Main]\r\nver=1\r\nIdent=^http://dead/\r\nType=1\r\nReferer=0\r\n[OS]\r\nnb=1\r\nregexp.1=(y)\r\n");
     AddRule("c", "[Main]\r\nver=1\r\nIdent=^http://dead/\r\nType=1\r\nReferer=0\r\n[OS]\r\nnb=0\r\n");
     Conversion result = Convert("http://dead/p.html");
-    EXPECT_EQ(result.links, (Links {"http://dead/p.html", "p.html"}));
+    EXPECT_EQ(result.links, (Links {{"http://dead/p.html", "p.html"}}));
     EXPECT_EQ(result.referer, "http://dead/");
     // A rule whose steps run out without a result writes no report.
     EXPECT_EQ(Reports(), (std::vector<std::string> {"a", "b"}));
@@ -176,7 +176,7 @@ TEST_F(ConvertLinkTest, CuttingThePageKeepsOneCharacterBeforeTheMatch)
         "regexp.1=B\r\nresult.1=\r\nregexp.2=^(.)B\r\nresult.2=\r\nregexp.3=^(..)\r\nresult.3=$1\r\n");
     m_pages.pages["http://cut/"] = "xxAB";
     // Step 1 finds B at 3 and keeps "AB"; step 2 matches at 0 and keeps the page whole.
-    EXPECT_EQ(Convert("http://cut/").links[0], "AB");
+    EXPECT_EQ(Convert("http://cut/").links[0].url, "AB");
 }
 
 TEST_F(ConvertLinkTest, PageStepsUseTheFetchedAddressForUrlAndSrv)
@@ -187,7 +187,7 @@ TEST_F(ConvertLinkTest, PageStepsUseTheFetchedAddressForUrlAndSrv)
     m_pages.redirects["http://short/1"] = "http://real.example/album/1";
     m_pages.pages["http://real.example/album/1"] = "src=\"img/1.jpg\"";
     const Conversion result = Convert("http://short/1");
-    EXPECT_EQ(result.links[0], "http://real.example/img/1.jpg from http://real.example/album/1");
+    EXPECT_EQ(result.links[0].url, "http://real.example/img/1.jpg from http://real.example/album/1");
 }
 
 TEST_F(ConvertLinkTest, CustomRefererAndOddModes)
@@ -210,7 +210,7 @@ TEST_F(ConvertLinkTest, InvalidPatternsAndUnknownTypesAreSkipped)
     AddRule("2", "[Main]\r\nver=1\r\nIdent=^http://z/\r\nType=7\r\nReferer=0\r\n");
     AddRule("3", "[Main]\r\nver=1\r\nIdent=^http://z/\r\n[SR]\r\nnb=1\r\nsr1.1=[\r\nsr2.1=x\r\n");
     Conversion result = Convert("http://z/pic.jpg");
-    EXPECT_EQ(result.links, (Links {"http://z/pic.jpg", "pic.jpg"}));
+    EXPECT_EQ(result.links, (Links {{"http://z/pic.jpg", "pic.jpg"}}));
     // Rule 2 identified the link first: its unknown type is skipped, but its mode 0 decides the referer.
     EXPECT_EQ(result.referer, "");
     EXPECT_EQ(Reports(), (std::vector<std::string> {"3"}));
@@ -222,10 +222,10 @@ TEST_F(ConvertLinkTest, RefusedAddressKeepsThePreviousFetchedUrl)
         "[Main]\r\nver=1\r\nIdent=^(ftp|http)://"
         "\r\nType=1\r\n[OS]\r\nnb=1\r\nregexp.1=^()\r\nresult.1=$URL\r\n");
     m_pages.pages["http://first/"] = "page";
-    EXPECT_EQ(Convert("http://first/").links[0], "http://first/");
+    EXPECT_EQ(Convert("http://first/").links[0].url, "http://first/");
     // The fake refuses ftp:// like an unsupported address: the empty page still matches "^()",
     // and $URL is the address fetched before.
-    EXPECT_EQ(Convert("ftp://second/").links[0], "http://first/");
+    EXPECT_EQ(Convert("ftp://second/").links[0].url, "http://first/");
 }
 
 namespace {
@@ -256,7 +256,7 @@ TEST_F(ConvertLinkTest, TheBatchWalkUsesTheLinkForUrlAndReportsEachStep)
     RecordingObserver observer;
     RuleWalkResult result = walk.Run("http://p/1.jpg", "http://p/1.jpg", &observer);
     ASSERT_TRUE(result.finished);
-    EXPECT_EQ(result.links, (Links {"http://q/1.jpg#http://p/1.jpg", "1.jpg"}));
+    EXPECT_EQ(result.links, (Links {{"http://q/1.jpg#http://p/1.jpg", "1.jpg"}}));
     EXPECT_EQ(observer.events,
         (std::vector<std::string> {"identified 0 a", " - Rule: a", " - Downloading page",
             " - Looking for URL", " - error!", "identified 1 b", " - Rule: b", " - Converting URL", " - ok",

@@ -59,11 +59,11 @@ TEST(ScriptHandOff, AddLinkAndAddListReceiveTheirArgumentsAsTheContractSays)
     Definitions definitions({kEchoScript});
     RecordingPresenter presenter;
     ScriptHandOff handOff;
-    handOff.AddLink(definitions.Store(), 0, "http://page/", "http://host/a.jpg", "a.jpg");
-    handOff.AddLink(definitions.Store(), 0, "", "http://host/", "http://host/");
+    handOff.AddLink(definitions.Store(), 0, "http://page/", {"http://host/a.jpg", "a.jpg"});
+    handOff.AddLink(definitions.Store(), 0, "", {"http://host/", "http://host/"});
     handOff.AddList(
-        definitions.Store(), 0, "http://page/", {"http://h/1.jpg", "1.jpg", "http://h/2.jpg", "2.jpg"});
-    handOff.AddList(definitions.Store(), 0, "r", {"http://h/only.jpg", "only.jpg"});
+        definitions.Store(), 0, "http://page/", {{"http://h/1.jpg", "1.jpg"}, {"http://h/2.jpg", "2.jpg"}});
+    handOff.AddList(definitions.Store(), 0, "r", {{"http://h/only.jpg", "only.jpg"}});
     handOff.AddList(definitions.Store(), 0, "", {});
 
     ASSERT_EQ(presenter.shown().size(), 5u);
@@ -149,7 +149,7 @@ TEST(ScriptHandOff, ARunawayScriptIsStoppedByTheTimeLimit)
     ScriptHandOff handOff;
     EXPECT_EQ(handOff.Host().TimeLimit(), std::chrono::milliseconds(10000));
     handOff.Host().SetTimeLimit(std::chrono::milliseconds(100));
-    handOff.AddLink(definitions.Store(), 0, "", "u", "n");
+    handOff.AddLink(definitions.Store(), 0, "", {"u", "n"});
     ASSERT_EQ(presenter.shown().size(), 1u);
     EXPECT_EQ(presenter.shown()[0].text.rfind("Script Syntax Error : 9000: Script timed out at line ", 0), 0u)
         << presenter.shown()[0].text;

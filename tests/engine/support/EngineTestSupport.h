@@ -17,7 +17,7 @@ struct HandOffCall {
     std::string procedure; // "AddLink" or "AddList"
     int position = -1;
     std::string referer;
-    std::vector<std::string> links; // address, name, ...
+    std::vector<Link> links;
     size_t messagesBefore = 0; // message boxes shown before the call
 };
 
@@ -32,13 +32,12 @@ public:
     {
     }
 
-    void AddLink(const ManagerStore&, int position, const std::string& referer, const std::string& url,
-        const std::string& name) override
+    void AddLink(const ManagerStore&, int position, const std::string& referer, const Link& link) override
     {
-        m_log->push_back({"AddLink", position, referer, {url, name}, Messages()});
+        m_log->push_back({"AddLink", position, referer, {link}, Messages()});
     }
     void AddList(const ManagerStore&, int position, const std::string& referer,
-        const std::vector<std::string>& links) override
+        const std::vector<Link>& links) override
     {
         m_log->push_back({"AddList", position, referer, links, Messages()});
     }

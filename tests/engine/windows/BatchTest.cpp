@@ -11,7 +11,8 @@ using namespace vortalux::test;
 
 namespace {
 
-using Links = std::vector<std::string>;
+using Texts = std::vector<std::string>;
+using Links = std::vector<Link>;
 
 class RecordingView final : public BatchView {
 public:
@@ -59,11 +60,11 @@ protected:
     }
 
     // Runs a batch over `links` (URL, description pairs) from `origin`.
-    Batch& Run(const Links& links, std::string origin = "http://forum/thread")
+    Batch& Run(const Texts& links, std::string origin = "http://forum/thread")
     {
         m_rules.LoadRules(m_home.path());
         m_managers.LoadManagers(m_home.path());
-        Links urlList {origin};
+        Texts urlList {origin};
         urlList.insert(urlList.end(), links.begin(), links.end());
         m_list.Fill(urlList, m_rules);
         if (m_adjustChecks)
@@ -114,11 +115,11 @@ TEST_F(BatchTest, SendsOnePartPerRuleWithTwoNoticesAtEachChange)
     EXPECT_EQ(first.procedure, "AddList");
     EXPECT_EQ(first.messagesBefore, 1u); // between the two notices
     EXPECT_EQ(first.referer, "http://a.host/"); // A: the site of its first source URL
-    EXPECT_EQ(first.links, (Links {"http://a.host/x/1.jpg", "1.jpg", "http://a.host/x/2.jpg", "2.jpg"}));
+    EXPECT_EQ(first.links, (Links {{"http://a.host/x/1.jpg", "1.jpg"}, {"http://a.host/x/2.jpg", "2.jpg"}}));
     const HandOffCall& second = (*m_calls)[1];
     EXPECT_EQ(second.messagesBefore, 2u);
     EXPECT_EQ(second.referer, "http://b.host/x/3_t.jpg"); // B: its first source URL
-    EXPECT_EQ(second.links, (Links {"http://b.host/x/3.jpg", "3.jpg"}));
+    EXPECT_EQ(second.links, (Links {{"http://b.host/x/3.jpg", "3.jpg"}}));
     EXPECT_EQ(second.position, 0);
 
     EXPECT_EQ(m_view.counts.back(), "3/3");
@@ -131,7 +132,7 @@ TEST_F(BatchTest, StatusTextsFollowTheRowThroughItsRule)
 {
     Run({"http://a.host/x/1_t.jpg", ""});
     EXPECT_EQ(m_view.statuses,
-        (Links {"Initialisation...", "Current: 1_t.jpg", "Current: 1_t.jpg - Rule: A",
+        (Texts {"Initialisation...", "Current: 1_t.jpg", "Current: 1_t.jpg - Rule: A",
             "Current: 1_t.jpg - Converting URL", "Current: 1_t.jpg - ok", "Terminé"}));
 }
 
@@ -140,7 +141,7 @@ TEST_F(BatchTest, UnmatchedRowsJoinTheOpenPartAndCountAsSelectedOnly)
     Run({"http://a.host/x/1_t.jpg", "", "http://nowhere/2.jpg", "", "http://a.host/x/3_t.jpg", ""});
     // Only rows a rule identifies are checked at first; check the unmatched one too.
     ASSERT_EQ(m_calls->size(), 1u);
-    EXPECT_EQ((*m_calls)[0].links.size(), 4u);
+    EXPECT_EQ((*m_calls)[0].links.size(), 2u);
 
     m_calls->clear();
     m_adjustChecks = [](UrlList& list) {
@@ -151,8 +152,8 @@ TEST_F(BatchTest, UnmatchedRowsJoinTheOpenPartAndCountAsSelectedOnly)
     ASSERT_EQ(m_calls->size(), 1u);
     // Sorted first (empty rule), the unmatched link opens the part A's links then join.
     EXPECT_EQ((*m_calls)[0].links,
-        (Links {"http://nowhere/2.jpg", "2.jpg", "http://a.host/x/1.jpg", "1.jpg", "http://a.host/x/3.jpg",
-            "3.jpg"}));
+        (Links {{"http://nowhere/2.jpg", "2.jpg"}, {"http://a.host/x/1.jpg", "1.jpg"},
+            {"http://a.host/x/3.jpg", "3.jpg"}}));
     EXPECT_EQ((*m_calls)[0].referer, "http://a.host/");
     EXPECT_EQ(m_view.counts.back(), "2/3");
     EXPECT_NE(std::find(m_view.statuses.begin(), m_view.statuses.end(), "Current: 2.jpg - no rule found!"),
@@ -185,8 +186,8 @@ TEST_F(BatchTest, APartNoLinkOfWhichWasConvertedGetsItsRefererFromTheOriginPage)
     Run({"http://a.host/x/1_t.jpg", ""}, "http://forum.site/thread/7");
     ASSERT_EQ(m_calls->size(), 1u);
     EXPECT_EQ((*m_calls)[0].referer, "http://forum.site/");
-    EXPECT_EQ((*m_calls)[0].links, (Links {"http://a.host/x/1_t.jpg", "1_t.jpg"}));
-    EXPECT_EQ(m_home.Reports(), (Links {"A"}));
+    EXPECT_EQ((*m_calls)[0].links, (Links {{"http://a.host/x/1_t.jpg", "1_t.jpg"}}));
+    EXPECT_EQ(m_home.Reports(), (Texts {"A"}));
 
     m_calls->clear();
     m_home.ReplaceRule("B", "//b\\.host/", {{"no-such-text", "."}}, 2);
@@ -214,13 +215,13 @@ TEST_F(BatchTest, ARowWhoseFirstPageRuleFailsStartsANewPartForTheSecondRule)
     // Both rows show P1. P1 converts p.host/2; on p.host/1 it fails, so P2 takes that row in a
     // part of its own, with P2's referer.
     ASSERT_EQ(m_calls->size(), 2u);
-    EXPECT_EQ((*m_calls)[0].links, (Links {"http://cdn/2.jpg", "2.jpg"}));
+    EXPECT_EQ((*m_calls)[0].links, (Links {{"http://cdn/2.jpg", "2.jpg"}}));
     EXPECT_EQ((*m_calls)[0].referer, "http://p.host/");
-    EXPECT_EQ((*m_calls)[1].links, (Links {"http://cdn/1.jpg", "1.jpg"}));
+    EXPECT_EQ((*m_calls)[1].links, (Links {{"http://cdn/1.jpg", "1.jpg"}}));
     EXPECT_EQ((*m_calls)[1].referer, "http://p.host/1");
     EXPECT_EQ(m_presenter.shown().size(), 2u);
-    EXPECT_EQ(m_pages.requested, (Links {"http://p.host/2", "http://p.host/1", "http://p.host/1"}));
-    EXPECT_EQ(m_home.Reports(), (Links {"P1"}));
+    EXPECT_EQ(m_pages.requested, (Texts {"http://p.host/2", "http://p.host/1", "http://p.host/1"}));
+    EXPECT_EQ(m_home.Reports(), (Texts {"P1"}));
 }
 
 TEST_F(BatchTest, CancelEverythingSendsTheRemainingCheckedRowsUnconverted)
@@ -237,8 +238,9 @@ TEST_F(BatchTest, CancelEverythingSendsTheRemainingCheckedRowsUnconverted)
         "http://a.host/x/4_t.jpg", "", "http://a.host/x/5_t.jpg", "", "http://a.host/x/6_t.jpg", ""});
     ASSERT_EQ(m_calls->size(), 1u);
     EXPECT_EQ((*m_calls)[0].links,
-        (Links {"http://a.host/x/1.jpg", "1.jpg", "http://a.host/x/2.jpg", "2.jpg", "http://a.host/x/3_t.jpg",
-            "3_t.jpg", "http://a.host/x/5_t.jpg", "5_t.jpg", "http://a.host/x/6_t.jpg", "6_t.jpg"}));
+        (Links {{"http://a.host/x/1.jpg", "1.jpg"}, {"http://a.host/x/2.jpg", "2.jpg"},
+            {"http://a.host/x/3_t.jpg", "3_t.jpg"}, {"http://a.host/x/5_t.jpg", "5_t.jpg"},
+            {"http://a.host/x/6_t.jpg", "6_t.jpg"}}));
     EXPECT_EQ(m_view.counts.back(), "2/2");
     EXPECT_EQ(m_view.progress, (std::vector<int> {0, 17, 33, 50, 67, 83, 100}));
     EXPECT_TRUE(m_pages.requested.empty());
@@ -265,8 +267,8 @@ TEST_F(BatchTest, RulesWhoseNamesDifferOnlyInCaseMakeOnePartEach)
         "http://p2.host/2_t.jpg", ""});
     ASSERT_EQ(m_calls->size(), 2u);
     EXPECT_EQ(
-        (*m_calls)[0].links, (Links {"http://p1.host/1.jpg", "1.jpg", "http://p1.host/2.jpg", "2.jpg"}));
+        (*m_calls)[0].links, (Links {{"http://p1.host/1.jpg", "1.jpg"}, {"http://p1.host/2.jpg", "2.jpg"}}));
     EXPECT_EQ(
-        (*m_calls)[1].links, (Links {"http://p2.host/1.jpg", "1.jpg", "http://p2.host/2.jpg", "2.jpg"}));
+        (*m_calls)[1].links, (Links {{"http://p2.host/1.jpg", "1.jpg"}, {"http://p2.host/2.jpg", "2.jpg"}}));
     EXPECT_EQ(m_presenter.shown().size(), 2u);
 }

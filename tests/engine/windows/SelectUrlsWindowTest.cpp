@@ -22,7 +22,8 @@ using namespace vortalux::test;
 
 namespace {
 
-using Links = std::vector<std::string>;
+using Texts = std::vector<std::string>;
+using Links = std::vector<Link>;
 
 class SelectUrlsWindowTest : public ::testing::Test {
 protected:
@@ -34,7 +35,7 @@ protected:
         m_home.ReplaceRule("B", "//b\\.host/", {{"_t\\.", "."}});
     }
 
-    frmSelectURLs& Open(const Links& urlList)
+    frmSelectURLs& Open(const Texts& urlList)
     {
         m_rules.LoadRules(m_home.path());
         m_managers.LoadManagers(m_home.path());
@@ -141,10 +142,10 @@ TEST_F(SelectUrlsWindowTest, HeaderClicksSortOneWayThenTheOtherKeepingTheHighlig
         lv->model()->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
 
     ClickHeader(UrlList::RuleColumn);
-    EXPECT_EQ(UrlColumn(), (Links {"http://b.host/2_t.jpg", "http://a.host/1_t.jpg", "http://x/3.jpg"}));
+    EXPECT_EQ(UrlColumn(), (Texts {"http://b.host/2_t.jpg", "http://a.host/1_t.jpg", "http://x/3.jpg"}));
     EXPECT_EQ(lv->header()->sortIndicatorOrder(), Qt::DescendingOrder);
     ClickHeader(UrlList::RuleColumn);
-    EXPECT_EQ(UrlColumn(), (Links {"http://x/3.jpg", "http://a.host/1_t.jpg", "http://b.host/2_t.jpg"}));
+    EXPECT_EQ(UrlColumn(), (Texts {"http://x/3.jpg", "http://a.host/1_t.jpg", "http://b.host/2_t.jpg"}));
     EXPECT_EQ(lv->header()->sortIndicatorOrder(), Qt::AscendingOrder);
     // The highlighted row moved with the sort.
     const QModelIndexList selected = lv->selectionModel()->selectedRows();
@@ -234,10 +235,10 @@ TEST_F(SlowDownloadTest, CancelEndsTheDownloadAndTheBatchGoesOn)
     };
     RunBatch();
     ASSERT_EQ(m_calls->size(), 1u);
-    EXPECT_EQ(
-        (*m_calls)[0].links, (Links {m_server->Url("/slow/1.html"), "1.html", "http://cdn/2.jpg", "2.jpg"}));
+    EXPECT_EQ((*m_calls)[0].links,
+        (Links {{m_server->Url("/slow/1.html"), "1.html"}, {"http://cdn/2.jpg", "2.jpg"}}));
     EXPECT_EQ(m_server->Requests().size(), 2u);
-    EXPECT_EQ(m_home.Reports(), (Links {"P"}));
+    EXPECT_EQ(m_home.Reports(), (Texts {"P"}));
     EXPECT_EQ(Control<QLabel>("lblNb")->text().toStdString(), "1/2");
     EXPECT_FALSE(m_window->isVisible());
 }
@@ -251,7 +252,7 @@ TEST_F(SlowDownloadTest, CancelEverythingSendsTheRestUnconvertedWithoutDownloads
     RunBatch();
     ASSERT_EQ(m_calls->size(), 1u);
     EXPECT_EQ((*m_calls)[0].links,
-        (Links {m_server->Url("/slow/1.html"), "1.html", m_server->Url("/fast/2.html"), "2.html"}));
+        (Links {{m_server->Url("/slow/1.html"), "1.html"}, {m_server->Url("/fast/2.html"), "2.html"}}));
     EXPECT_EQ(m_server->Requests().size(), 1u);
     EXPECT_EQ(Control<QLabel>("lblNb")->text().toStdString(), "0/1");
 }
@@ -261,8 +262,8 @@ TEST_F(SlowDownloadTest, ClosingTheWindowDuringTheBatchCancelsEverything)
     m_whileWaiting = [this] { m_window->close(); };
     RunBatch();
     ASSERT_EQ(m_calls->size(), 1u);
-    EXPECT_EQ((*m_calls)[0].links.size(), 4u);
-    EXPECT_EQ((*m_calls)[0].links[2], m_server->Url("/fast/2.html"));
+    EXPECT_EQ((*m_calls)[0].links.size(), 2u);
+    EXPECT_EQ((*m_calls)[0].links[1].url, m_server->Url("/fast/2.html"));
     EXPECT_EQ(m_server->Requests().size(), 1u);
     EXPECT_FALSE(m_window->isVisible());
 }
