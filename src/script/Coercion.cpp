@@ -200,11 +200,7 @@ bool ToBool(const Variant& value)
     case VarType::Date:
         return value.AsDouble() != 0.0;
     case VarType::String: {
-        std::string_view text = value.AsString();
-        while (!text.empty() && IsBlank(text.front()))
-            text.remove_prefix(1);
-        while (!text.empty() && IsBlank(text.back()))
-            text.remove_suffix(1);
+        const std::string_view text = TrimAsciiBlanks(value.AsString());
         if (EqualsNoCase(text, "true"))
             return true;
         if (EqualsNoCase(text, "false"))

@@ -315,12 +315,7 @@ void Lexer::LexRadixNumber(Token& token, int radix, size_t digitsStart)
     uint64_t value = 0;
     size_t digits = 0;
     while (true) {
-        const char c = AsciiLower(Peek());
-        int digit = -1;
-        if (IsDigit(c))
-            digit = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
+        const int digit = HexValue(Peek());
         if (digit < 0 || digit >= radix)
             break;
         value = value * static_cast<uint64_t>(radix) + static_cast<uint64_t>(digit);

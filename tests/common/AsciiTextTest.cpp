@@ -42,3 +42,18 @@ TEST(AsciiText, ReplaceAllScansLeftToRightWithoutRescanning)
     ReplaceAll(untouched, "", "x");
     EXPECT_EQ(untouched, "abc");
 }
+
+TEST(AsciiText, HexDigitsAndBlanks)
+{
+    EXPECT_EQ(HexValue('0'), 0);
+    EXPECT_EQ(HexValue('a'), 10);
+    EXPECT_EQ(HexValue('F'), 15);
+    for (const char c : {'g', 'G', '/', ':', '@', '`', ' ', '\xC1'})
+        EXPECT_EQ(HexValue(c), -1) << c;
+    EXPECT_EQ(TrimAsciiBlanks(" \t\r\n\v\fa b\f\v\n\r\t "), "a b");
+    EXPECT_EQ(TrimAsciiBlanks("\xA0x\xA0"), "\xA0x\xA0") << "a no-break space is no ASCII blank";
+    EXPECT_EQ(TrimAsciiBlanks(" \t "), "");
+    EXPECT_EQ(TrimBytes("\r x \r", " \t"), "\r x \r");
+    EXPECT_EQ(TrimBytes("\t x \t", " \t"), "x");
+    EXPECT_EQ(TrimBytes("  ", " "), "");
+}
