@@ -66,14 +66,6 @@ std::string RedirectTarget(const std::string& fetchedUrl, const std::string& loc
     return UrlFolder(fetchedUrl) + location;
 }
 
-std::string_view TrimSpaces(std::string_view text)
-{
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 } // namespace
 
 PageFetcher::PageFetcher(QObject* parent)
@@ -174,7 +166,7 @@ std::vector<std::string> PageFetcher::RequestLines(const std::string& url, const
     lines.push_back("GET /" + path + " HTTP/1.0");
     lines.push_back("Host: " + host);
     lines.push_back("User-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)");
-    if (!TrimSpaces(cookie).empty())
+    if (!TrimAsciiBlanks(cookie).empty())
         lines.push_back("Cookie: " + cookie);
     lines.push_back("Accept: */*, *,*");
     lines.push_back("Connection: close");
