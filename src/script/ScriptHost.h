@@ -40,11 +40,12 @@ public:
     void Reset();
     // Compiles `code`; on success runs its global statements. Answers false and sets Error()
     // when either fails (nothing of code that does not compile is kept).
-    bool AddCode(std::string_view code);
+    [[nodiscard]] bool AddCode(std::string_view code);
     // Calls the Sub or Function `procedureName` (any letter case). Parameters are bound to the
     // elements of `args` by reference unless declared ByVal, so the caller sees what the
     // procedure assigned to them. A Function's value goes to `result` when given.
-    bool Run(std::string_view procedureName, std::vector<Variant>& args, Variant* result = nullptr);
+    [[nodiscard]] bool Run(
+        std::string_view procedureName, std::vector<Variant>& args, Variant* result = nullptr);
     const ScriptErrorInfo& Error() const { return m_error; }
     void ClearError() { m_error = ScriptErrorInfo {}; }
 

@@ -209,8 +209,7 @@ void* RunOnThisThread(void* argument)
 {
     auto* run = static_cast<SmallStackRun*>(argument);
     ScriptHost host;
-    host.AddCode(run->code);
-    run->errorNumber = host.Error().Number;
+    run->errorNumber = host.AddCode(run->code) ? 0 : host.Error().Number;
     return nullptr;
 }
 

@@ -161,9 +161,9 @@ Variant TestObject::CallMethod(std::string_view name, std::vector<Variant>& args
             Raise(errc::WrongArgumentCount);
         ScriptHost sandbox;
         PrepareSandbox(sandbox);
-        sandbox.AddCode(ToString(args[0]));
+        const bool ran = sandbox.AddCode(ToString(args[0]));
         Remember(sandbox);
-        return Variant::FromLong(m_lastError.Number);
+        return Variant::FromLong(ran ? 0 : m_lastError.Number);
     }
     if (EqualsNoCase(name, "Call")) {
         if (args.size() < 2)
@@ -173,7 +173,8 @@ Variant TestObject::CallMethod(std::string_view name, std::vector<Variant>& args
         Variant result;
         if (sandbox.AddCode(ToString(args[0]))) {
             std::vector<Variant> callArgs(args.begin() + 2, args.end());
-            sandbox.Run(ToString(args[1]), callArgs, &result);
+            if (!sandbox.Run(ToString(args[1]), callArgs, &result))
+                result = Variant();
         }
         Remember(sandbox);
         return result;
