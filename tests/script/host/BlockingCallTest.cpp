@@ -1,0 +1,87 @@
+// Host objects that wait on the world outside: the script's deadline holds whatever they wait on.
+#include "HostFixture.h"
+#include "HostObjects.h"
+#include "ScriptHost.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+using namespace vortalux;
+using script::ScriptHost;
+using script::Variant;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// No such process, or a zombie: dead, waiting for whoever inherited it to reap it.
+bool IsGone(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    if (!stat)
+        return true;
+    const std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const size_t close = text.rfind(')');
+    return close != std::string::npos && close + 2 < text.size() && text[close + 2] == 'Z';
+}
+
+// A signal reaches its target a moment after kill() returns.
+bool GoneSoon(pid_t pid)
+{
+    for (int i = 0; i < 200 && !IsGone(pid); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return IsGone(pid);
+}
+
+pid_t PidIn(const std::filesystem::path& file)
+{
+    return static_cast<pid_t>(std::stol(test::ReadFileBytes(file)));
+}
+
+} // namespace
+
+TEST(BlockingCalls, AWaitedCommandIsKilledWithItsProcessGroupAtTheDeadline)
+{
+    test::TempDir folder;
+    ScriptHost host;
+    script::RegisterHostObjects(host);
+    host.SetTimeLimit(std::chrono::milliseconds(300));
+    // The shell and a grandchild both ignore SIGTERM: only the SIGKILL that follows ends them.
+    ASSERT_TRUE(
+        host.AddCode("Sub Wait(folder)\n"
+                     "  On Error Resume Next\n"
+                     "  Set shell = CreateObject(\"WScript.Shell\")\n"
+                     "  shell.Run \"trap '' TERM; sleep 30 & echo $! > '\" & folder & \"/grandchild'; "
+                     "echo $$ > '\" & folder & \"/child'; wait\", 0, True\n"
+                     "End Sub\n"));
+    std::vector<Variant> args = {Variant::FromString(folder.path().string())};
+    const auto started = Clock::now();
+    EXPECT_FALSE(host.Run("Wait", args));
+    // Not a speed target: the command alone would take 30 s.
+    EXPECT_LT(Clock::now() - started, std::chrono::seconds(10));
+    EXPECT_EQ(host.Error().Number, 9000);
+    EXPECT_EQ(host.Error().Description, "Script timed out");
+    EXPECT_EQ(host.Error().Line, 4);
+    EXPECT_TRUE(GoneSoon(PidIn(folder / "child")));
+    EXPECT_TRUE(GoneSoon(PidIn(folder / "grandchild")));
+    EXPECT_EQ(script::test::CountChildProcesses(), 0) << "the child is reaped";
+}
+
+TEST(BlockingCalls, ACommandThatEndsInTimeGivesItsExitCode)
+{
+    ScriptHost host;
+    script::RegisterHostObjects(host);
+    host.SetTimeLimit(std::chrono::milliseconds(5000));
+    ASSERT_TRUE(host.AddCode("Function Code()\n"
+                             "  Code = CreateObject(\"WScript.Shell\").Run(\"sleep 0.1; exit 3\", 0, True)\n"
+                             "End Function\n"));
+    std::vector<Variant> none;
+    Variant result;
+    ASSERT_TRUE(host.Run("Code", none, &result)) << host.Error().Description;
+    EXPECT_EQ(result.AsLong(), 3);
+    EXPECT_EQ(script::test::CountChildProcesses(), 0);
+}
