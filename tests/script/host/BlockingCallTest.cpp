@@ -1,6 +1,9 @@
-// Host objects that wait on the world outside: the script's deadline holds whatever they wait on.
+// Host objects that wait on the world outside (a child process, a server) or keep what it sends:
+// the script's deadline and memory limit hold whatever they wait on.
 #include "HostFixture.h"
 #include "HostObjects.h"
+#include "HttpRequestObject.h"
+#include "ScriptedServer.h"
 #include "ScriptHost.h"
 #include "TestSupport.h"
 
@@ -84,4 +87,55 @@ TEST(BlockingCalls, ACommandThatEndsInTimeGivesItsExitCode)
     ASSERT_TRUE(host.Run("Code", none, &result)) << host.Error().Description;
     EXPECT_EQ(result.AsLong(), 3);
     EXPECT_EQ(script::test::CountChildProcesses(), 0);
+}
+
+TEST(BlockingCalls, AnHttpRequestEndsAtTheDeadlineWhateverTheServerTrickles)
+{
+    // One byte every 100 ms for 6 s: each byte starts the 8 s silence limit again.
+    test::ScriptedServer server([](int, const std::string&) {
+        test::ServerReply reply;
+        reply.steps.push_back({0, "HTTP/1.1 200 OK\r\nContent-Length: 60\r\n\r\n"});
+        for (int i = 0; i < 60; ++i)
+            reply.steps.push_back({100, "x"});
+        return reply;
+    });
+    ScriptHost host;
+    RegisterHttpRequestObjects(host);
+    host.SetTimeLimit(std::chrono::milliseconds(700));
+    ASSERT_TRUE(host.AddCode("Sub Fetch(url)\n"
+                             "  On Error Resume Next\n"
+                             "  Set h = CreateObject(\"MSXML2.ServerXMLHTTP\")\n"
+                             "  h.open \"GET\", url, False\n"
+                             "  h.send\n"
+                             "End Sub\n"));
+    std::vector<Variant> args = {Variant::FromString(server.Url("/slow"))};
+    const auto started = Clock::now();
+    EXPECT_FALSE(host.Run("Fetch", args));
+    EXPECT_LT(Clock::now() - started, std::chrono::seconds(5)) << "the server alone takes 6 s";
+    EXPECT_EQ(host.Error().Number, 9000);
+    EXPECT_EQ(host.Error().Line, 5);
+}
+
+TEST(BlockingCalls, AResponseCountsAgainstTheMemoryLimitWithEveryCopyTakenOfIt)
+{
+    const std::string body(size_t {3} << 20, 'x');
+    test::ScriptedServer server([&](int, const std::string&) {
+        return test::ServerReply::Whole(
+            "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+    });
+    ScriptHost host;
+    RegisterHttpRequestObjects(host);
+    host.SetMemoryLimit(size_t {8} << 20);
+    ASSERT_TRUE(host.AddCode("Dim h, first, second\n"
+                             "Sub Fetch(url)\n"
+                             "  Set h = CreateObject(\"MSXML2.XMLHTTP\")\n"
+                             "  h.open \"GET\", url, False\n"
+                             "  h.send\n"
+                             "  first = h.responseText\n"
+                             "  second = h.responseText\n"
+                             "End Sub\n"));
+    std::vector<Variant> args = {Variant::FromString(server.Url("/big"))};
+    EXPECT_FALSE(host.Run("Fetch", args));
+    EXPECT_EQ(host.Error().Number, 7);
+    EXPECT_EQ(host.Error().Line, 7) << "the object's copy, the first text and the second pass 8 MiB";
 }
