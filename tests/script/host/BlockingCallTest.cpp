@@ -1,5 +1,5 @@
-// Host objects that wait on the world outside (a child process, a server) or keep what it sends:
-// the script's deadline and memory limit hold whatever they wait on.
+// Host objects that wait on the world outside (a child process, a server, a FIFO) or read
+// without end (a device): the script's deadline and memory limit hold whatever they wait on.
 #include "HostFixture.h"
 #include "HostObjects.h"
 #include "HttpRequestObject.h"
@@ -8,6 +8,10 @@
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <fstream>
@@ -138,4 +142,42 @@ TEST(BlockingCalls, AResponseCountsAgainstTheMemoryLimitWithEveryCopyTakenOfIt)
     EXPECT_FALSE(host.Run("Fetch", args));
     EXPECT_EQ(host.Error().Number, 7);
     EXPECT_EQ(host.Error().Line, 7) << "the object's copy, the first text and the second pass 8 MiB";
+}
+
+TEST(BlockingCalls, AFifoWhoseWriterNeverWritesEndsAtTheDeadline)
+{
+    test::TempDir folder;
+    const std::string fifo = (folder / "pipe").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // A writer that holds the FIFO open and never writes.
+    const int writer = ::open(fifo.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    ScriptHost host;
+    script::RegisterHostObjects(host);
+    host.SetTimeLimit(std::chrono::milliseconds(300));
+    ASSERT_TRUE(host.AddCode("Sub Read(path)\n"
+                             "  On Error Resume Next\n"
+                             "  Set f = CreateObject(\"Scripting.FileSystemObject\").OpenTextFile(path, 1)\n"
+                             "End Sub\n"));
+    std::vector<Variant> args = {Variant::FromString(fifo)};
+    EXPECT_FALSE(host.Run("Read", args));
+    EXPECT_EQ(host.Error().Number, 9000);
+    EXPECT_EQ(host.Error().Line, 3);
+    ::close(writer);
+}
+
+TEST(BlockingCalls, ADeviceWithoutEndFailsWithOutOfMemoryInsteadOfTakingAllMemory)
+{
+    ScriptHost host;
+    script::RegisterHostObjects(host);
+    host.SetMemoryLimit(size_t {8} << 20);
+    ASSERT_TRUE(
+        host.AddCode("Sub Read()\n"
+                     "  Set f = CreateObject(\"Scripting.FileSystemObject\").OpenTextFile(\"/dev/zero\", 1)\n"
+                     "End Sub\n"));
+    std::vector<Variant> none;
+    EXPECT_FALSE(host.Run("Read", none));
+    EXPECT_EQ(host.Error().Number, 7);
+    EXPECT_EQ(host.Error().Description, "Out of memory");
+    EXPECT_EQ(host.Error().Line, 2);
 }
