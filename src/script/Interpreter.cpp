@@ -84,8 +84,11 @@ public:
     explicit RunScope(Interpreter& interpreter)
         : m_interpreter(interpreter)
     {
+        const auto time = m_interpreter.m_limits.timeScope == TimeLimitScope::UntilReset
+            ? m_interpreter.m_timeLeft
+            : std::chrono::steady_clock::duration(m_interpreter.m_limits.time);
         m_interpreter.m_budget.emplace(
-            std::chrono::steady_clock::now() + m_interpreter.m_limits.time, m_interpreter.m_limits.memory);
+            std::chrono::steady_clock::now() + time, m_interpreter.m_limits.memory);
         m_interpreter.m_running = true;
         m_interpreter.m_stackLimit = NativeStack::Limit();
         m_interpreter.m_callDepth = 0;
@@ -94,6 +97,10 @@ public:
     }
     ~RunScope()
     {
+        if (m_interpreter.m_limits.timeScope == TimeLimitScope::UntilReset) {
+            const auto left = RunBudget::Deadline() - std::chrono::steady_clock::now();
+            m_interpreter.m_timeLeft = std::max(left, std::chrono::steady_clock::duration::zero());
+        }
         m_interpreter.m_budget.reset();
         m_interpreter.m_running = false;
         m_interpreter.m_frame = nullptr;
@@ -109,6 +116,7 @@ private:
 Interpreter::Interpreter(const ObjectFactoryMap& factories, const RunLimits& limits)
     : m_factories(factories)
     , m_limits(limits)
+    , m_timeLeft(limits.time)
     , m_err(std::make_shared<ErrObject>())
 {
     AddGlobal("err", GlobalVariable {"Err", Variant::FromObject(m_err), true});

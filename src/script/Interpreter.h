@@ -25,9 +25,19 @@ using ObjectFactory = std::function<ObjectRef()>;
 // Keyed by the lower-case ProgID.
 using ObjectFactoryMap = std::unordered_map<std::string, ObjectFactory>;
 
+// How long the time limit lasts.
+enum class TimeLimitScope {
+    // Every run (the global statements of AddCode, a Run) gets the whole limit.
+    EachRun,
+    // The runs between two Resets share it: a hand-off's global statements and its procedure
+    // together.
+    UntilReset,
+};
+
 // The limits of the runs of one interpreter.
 struct RunLimits {
     std::chrono::milliseconds time {10000};
+    TimeLimitScope timeScope = TimeLimitScope::EachRun;
     int maxCallDepth = 1000;
     // Bytes of strings and arrays all values together may hold (RunBudget).
     size_t memory = size_t {256} << 20;
@@ -60,7 +70,12 @@ public:
     bool Run(std::string_view name, std::vector<Variant>& args, Variant& result, RuntimeFailure& failure);
     // A read-only global naming a host object (the script sees it under `name`).
     void AddObject(std::string_view name, ObjectRef object);
-    void SetLimits(const RunLimits& limits) { m_limits = limits; }
+    // New limits; the time left under TimeLimitScope::UntilReset starts over.
+    void SetLimits(const RunLimits& limits)
+    {
+        m_limits = limits;
+        m_timeLeft = limits.time;
+    }
     // True when a procedure of that name exists.
     bool HasProcedure(std::string_view name) const;
 
@@ -143,6 +158,8 @@ private:
 
     const ObjectFactoryMap& m_factories;
     RunLimits m_limits;
+    // What the runs until the next Reset may still use, under TimeLimitScope::UntilReset.
+    std::chrono::steady_clock::duration m_timeLeft;
 
     std::vector<std::unique_ptr<Module>> m_modules;
     std::unordered_map<std::string, const Procedure*> m_procedures;

@@ -93,6 +93,12 @@ void ScriptHost::SetTimeLimit(std::chrono::milliseconds limit)
     m_interpreter->SetLimits(m_limits);
 }
 
+void ScriptHost::SetTimeLimitScope(TimeLimitScope scope)
+{
+    m_limits.timeScope = scope;
+    m_interpreter->SetLimits(m_limits);
+}
+
 void ScriptHost::SetMaxCallDepth(int depth)
 {
     m_limits.maxCallDepth = depth;

@@ -61,6 +61,9 @@ public:
     // waits past it (RunBudget::Deadline).
     void SetTimeLimit(std::chrono::milliseconds limit);
     std::chrono::milliseconds TimeLimit() const { return m_limits.time; }
+    // Whether every run gets the whole time limit (the default) or the runs between two Resets
+    // share it.
+    void SetTimeLimitScope(TimeLimitScope scope);
     // Calls nested deeper than this fail with 28 "Out of stack space".
     void SetMaxCallDepth(int depth);
     int MaxCallDepth() const { return m_limits.maxCallDepth; }
@@ -77,7 +80,7 @@ private:
     void SetRuntimeError(const RuntimeFailure& failure);
 
     ObjectFactoryMap m_factories;
-    RunLimits m_limits {kDefaultTimeLimit, kDefaultMaxCallDepth, DefaultMemoryLimit};
+    RunLimits m_limits {kDefaultTimeLimit, TimeLimitScope::EachRun, kDefaultMaxCallDepth, DefaultMemoryLimit};
     std::unique_ptr<Interpreter> m_interpreter;
     ScriptErrorInfo m_error;
 };

@@ -135,6 +135,24 @@ TEST(ScriptHost, TimeLimitStopsEndlessLoops)
     EXPECT_TRUE(host.Run("Quick", none));
 }
 
+TEST(ScriptHost, UntilResetTheRunsShareOneTimeLimit)
+{
+    ScriptHost host;
+    host.SetTimeLimit(std::chrono::milliseconds(600));
+    host.SetTimeLimitScope(TimeLimitScope::UntilReset);
+    const char* const code
+        = "Sub Busy(seconds)\n Dim start\n start = Timer\n Do While Timer < start + seconds\n"
+          " Loop\nEnd Sub\nBusy 0.4\n";
+    ASSERT_TRUE(host.AddCode(code)) << host.Error().Description;
+    // 0.4 s more would be within a fresh allowance, not within what is left of it.
+    std::vector<Variant> args = {Variant::FromDouble(0.4)};
+    EXPECT_FALSE(host.Run("Busy", args));
+    EXPECT_EQ(host.Error().Number, 9000);
+    EXPECT_EQ(host.Error().Line, 4);
+    host.Reset();
+    EXPECT_TRUE(host.AddCode(code)) << "a Reset gives a fresh allowance";
+}
+
 TEST(ScriptHost, EveryByteCountedIsGivenBackWhenTheValuesGo)
 {
     const int64_t before = RunBudget::HeldBytes();
