@@ -104,4 +104,28 @@ std::string_view TrimBytes(std::string_view text, std::string_view blanks)
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
+bool IsAsciiControl(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+}
+
+std::string PercentEncodeUnsafeBytes(std::string_view text)
+{
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte > 0x20 && byte < 0x7F) {
+            out += c;
+        } else {
+            out += '%';
+            out += Digits[byte >> 4];
+            out += Digits[byte & 0x0F];
+        }
+    }
+    return out;
+}
+
 } // namespace vortalux

@@ -31,4 +31,10 @@ std::string_view TrimAsciiBlanks(std::string_view text);
 // `text` without the bytes of `blanks` at either end, for formats with a set of their own.
 std::string_view TrimBytes(std::string_view text, std::string_view blanks);
 
+// A control byte (0x00 to 0x1F, or DEL): never allowed into a request line or a header.
+bool IsAsciiControl(char c);
+// `text` with every control byte, blank (0x20) and byte above 0x7F as "%XX" (upper-case hex);
+// every other byte, "%" included, stays as it is. For addresses that go on a request line.
+std::string PercentEncodeUnsafeBytes(std::string_view text);
+
 } // namespace vortalux

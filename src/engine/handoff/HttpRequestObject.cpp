@@ -73,6 +73,32 @@ std::string_view DescriptionOf(WinHttpError error)
         static_cast<int32_t>(0x80070000u | error), std::string(DescriptionOf(error)), std::string(kSource));
 }
 
+// E_INVALIDARG: a method, header name or header value that could not go on the wire as it is.
+[[noreturn]] void RaiseInvalidArgument()
+{
+    throw script::ScriptError(
+        static_cast<int32_t>(0x80070057u), "The parameter is incorrect.", std::string(kSource));
+}
+
+// An HTTP token (RFC 9110): what a method and a header name consist of.
+bool IsToken(std::string_view text)
+{
+    if (text.empty())
+        return false;
+    for (const char c : text) {
+        const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!letterOrDigit && std::string_view("!#$%&'*+-.^_`|~").find(c) == std::string_view::npos)
+            return false;
+    }
+    return true;
+}
+
+// A header value may hold tabs, never another control byte (CR and LF above all).
+bool IsHeaderValue(std::string_view text)
+{
+    return std::none_of(text.begin(), text.end(), [](char c) { return c != '\t' && IsAsciiControl(c); });
+}
+
 // E_PENDING: the response is read before a request was sent.
 [[noreturn]] void RaiseNotYetAvailable()
 {
@@ -124,10 +150,14 @@ HttpRequestObject::HttpRequestObject(std::string typeName)
 void HttpRequestObject::Open(std::vector<Variant>& args)
 {
     script::RequireArgumentCount(args, 2, 5);
-    m_method = script::ToString(args[0]);
-    m_url = script::ToString(args[1]);
-    if (m_method.empty())
+    std::string method = script::ToString(args[0]);
+    if (method.empty())
         script::Raise(script::errc::InvalidProcedureCall);
+    if (!IsToken(method))
+        RaiseInvalidArgument();
+    m_method = std::move(method);
+    // As the page fetcher does with a link: what may not stand in a request line is encoded.
+    m_url = PercentEncodeUnsafeBytes(script::ToString(args[1]));
     m_requestHeaders.clear();
     ForgetResponse();
     m_state = State::Opened;
@@ -140,6 +170,18 @@ void HttpRequestObject::ForgetResponse()
     std::string().swap(m_responseText);
     m_responseCharge.Settle(0);
     m_responseHeaders.clear();
+}
+
+void HttpRequestObject::SetRequestHeader(std::vector<Variant>& args)
+{
+    script::RequireArgumentCount(args, 2, 2);
+    if (m_state != State::Opened)
+        RaiseWinHttp(kIncorrectHandleState);
+    std::string name = script::ToString(args[0]);
+    std::string value = script::ToString(args[1]);
+    if (!IsToken(name) || !IsHeaderValue(value))
+        RaiseInvalidArgument();
+    m_requestHeaders.emplace_back(std::move(name), std::move(value));
 }
 
 void HttpRequestObject::Send(const std::string& body)
@@ -313,10 +355,7 @@ Variant HttpRequestObject::CallMethod(std::string_view name, std::vector<Variant
         return {};
     }
     if (EqualsNoCase(name, "setRequestHeader")) {
-        script::RequireArgumentCount(args, 2, 2);
-        if (m_state != State::Opened)
-            RaiseWinHttp(kIncorrectHandleState);
-        m_requestHeaders.emplace_back(script::ToString(args[0]), script::ToString(args[1]));
+        SetRequestHeader(args);
         return {};
     }
     if (EqualsNoCase(name, "send")) {

@@ -30,6 +30,11 @@ namespace vortalux {
 // it again); what bounds the whole request is the running script's deadline (RunBudget): a
 // server that trickles one byte a second is cut off there, and the run stops with 9000 "Script
 // timed out" as a long loop does.
+//
+// Nothing from the script reaches the wire as a control byte: control bytes, blanks and bytes
+// above 0x7F in the URL are percent-encoded; a method that is not an HTTP token, or a header
+// name or value with a control byte (a tab in a value excepted), is refused with E_INVALIDARG
+// (-2147024809, "The parameter is incorrect.").
 class HttpRequestObject final : public script::ScriptObject {
 public:
     // A server that sends nothing for this long fails the request: below the 10 s a definition
@@ -50,6 +55,7 @@ private:
     enum class State { Unsent = 0, Opened = 1, Done = 4 };
 
     void Open(std::vector<script::Variant>& args);
+    void SetRequestHeader(std::vector<script::Variant>& args);
     void ForgetResponse();
     void Send(const std::string& body);
     void RequireResponse() const;
