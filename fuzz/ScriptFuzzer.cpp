@@ -29,10 +29,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     vortalux::script::ScriptHost host;
     host.SetTimeLimit(std::chrono::milliseconds(20));
     host.SetMaxCallDepth(40);
+    host.SetMemoryLimit(size_t {64} << 20);
     const std::string_view code(reinterpret_cast<const char*>(data), size);
     if (host.AddCode(code)) {
         std::vector<vortalux::script::Variant> args;
-        host.Run("Main", args);
+        // A script error is an answer like any other here: only crashes and leaks count.
+        [[maybe_unused]] const bool ran = host.Run("Main", args);
     }
     return 0;
 }

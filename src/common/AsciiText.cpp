@@ -71,4 +71,61 @@ void ReplaceAll(std::string& text, std::string_view what, std::string_view with)
     text.swap(out);
 }
 
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+bool IsAsciiBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+std::string_view TrimAsciiBlanks(std::string_view text)
+{
+    while (!text.empty() && IsAsciiBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsAsciiBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::string_view TrimBytes(std::string_view text, std::string_view blanks)
+{
+    const size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos)
+        return text.substr(text.size());
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+bool IsAsciiControl(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+}
+
+std::string PercentEncodeUnsafeBytes(std::string_view text)
+{
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte > 0x20 && byte < 0x7F) {
+            out += c;
+        } else {
+            out += '%';
+            out += Digits[byte >> 4];
+            out += Digits[byte & 0x0F];
+        }
+    }
+    return out;
+}
+
 } // namespace vortalux

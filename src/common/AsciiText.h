@@ -19,4 +19,22 @@ int CompareNoCase(std::string_view a, std::string_view b);
 // Replaces every occurrence of `what` in `text` by `with`, scanning left to right.
 void ReplaceAll(std::string& text, std::string_view what, std::string_view with);
 
+// The value of a hexadecimal digit (either letter case), -1 for any other byte.
+int HexValue(char c);
+
+// The blanks every reader of our files and texts trims: space, tab, CR, LF, vertical tab and
+// form feed (what isspace() answers in the C locale, whatever the process locale is). Formats
+// that trim another set say so where they do.
+bool IsAsciiBlank(char c);
+// `text` without blanks at either end.
+std::string_view TrimAsciiBlanks(std::string_view text);
+// `text` without the bytes of `blanks` at either end, for formats with a set of their own.
+std::string_view TrimBytes(std::string_view text, std::string_view blanks);
+
+// A control byte (0x00 to 0x1F, or DEL): never allowed into a request line or a header.
+bool IsAsciiControl(char c);
+// `text` with every control byte, blank (0x20) and byte above 0x7F as "%XX" (upper-case hex);
+// every other byte, "%" included, stays as it is. For addresses that go on a request line.
+std::string PercentEncodeUnsafeBytes(std::string_view text);
+
 } // namespace vortalux

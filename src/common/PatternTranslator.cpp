@@ -1,5 +1,7 @@
 #include "PatternTranslator.h"
 
+#include "AsciiText.h"
+
 #include <algorithm>
 
 namespace vortalux {
@@ -20,17 +22,6 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsOctalDigit(char c) { return c >= '0' && c <= '7'; }
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsAsciiAlnum(char c) { return IsAsciiLetter(c) || IsDigit(c); }
-
-int HexValue(char c)
-{
-    if (IsDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 bool IsClassEscapeLetter(char c)
 {

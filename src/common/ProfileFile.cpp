@@ -18,8 +18,9 @@ namespace {
 
 bool IsBlank(char c)
 {
-    // What the profile reader trims: white space and the old end-of-file mark (Ctrl-Z).
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == '\x1a';
+    // What the profile reader trims: the common blanks and, as the format has it, the old
+    // end-of-file mark (Ctrl-Z).
+    return IsAsciiBlank(c) || c == '\x1a';
 }
 
 std::string_view Trim(std::string_view text)

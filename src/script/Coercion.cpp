@@ -1,105 +1,34 @@
 #include "Coercion.h"
 
 #include "AsciiText.h"
+#include "NumberScanner.h"
 #include "ScriptArray.h"
 #include "ScriptError.h"
 #include "ScriptObject.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
+#include <iterator>
+#include <system_error>
 #include <vector>
 
 namespace vortalux::script {
 
-namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
-
-std::optional<double> ParseRadix(std::string_view digits, int radix)
-{
-    if (digits.empty() || digits.size() > (radix == 16 ? 8u : 11u))
-        return std::nullopt;
-    uint64_t value = 0;
-    for (const char c : digits) {
-        int digit = -1;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        if (digit < 0 || digit >= radix)
-            return std::nullopt;
-        value = value * static_cast<uint64_t>(radix) + static_cast<uint64_t>(digit);
-    }
-    if (value > 0xFFFFFFFFu)
-        return std::nullopt;
-    // Hex text is a 16-bit or 32-bit two's complement pattern, as in a literal.
-    if (value <= 0xFFFF)
-        return static_cast<double>(static_cast<int16_t>(static_cast<uint16_t>(value)));
-    return static_cast<double>(static_cast<int32_t>(static_cast<uint32_t>(value)));
-}
-
-} // namespace
-
 std::optional<double> ParseNumber(std::string_view text)
 {
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    if (text.empty())
+    const std::optional<ScannedNumber> number
+        = ScanNumber(text, NumberForms::Hexadecimal | NumberForms::Octal | NumberForms::DExponent);
+    if (!number)
         return std::nullopt;
-    if (text.size() >= 2 && text[0] == '&') {
-        const char kind = AsciiLower(text[1]);
-        if (kind == 'h')
-            return ParseRadix(text.substr(2), 16);
-        if (kind == 'o')
-            return ParseRadix(text.substr(2), 8);
-        return std::nullopt;
-    }
-    size_t i = 0;
-    if (text[i] == '+' || text[i] == '-')
-        ++i;
-    size_t digits = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-        ++i;
-        ++digits;
-    }
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-            ++i;
-            ++digits;
-        }
-    }
-    if (digits == 0)
-        return std::nullopt;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-            ++i;
-        size_t expDigits = 0;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-            ++i;
-            ++expDigits;
-        }
-        if (expDigits == 0)
-            return std::nullopt;
-    }
-    if (i != text.size())
-        return std::nullopt;
-    std::string copy(text);
-    for (char& c : copy) {
-        if (c == 'd' || c == 'D')
-            c = 'E';
-    }
-    const double value = std::strtod(copy.c_str(), nullptr);
-    if (!std::isfinite(value))
-        return std::nullopt;
-    return value;
+    if (!number->isBitPattern)
+        return number->value;
+    // "&H" and "&O" text is a 16-bit or 32-bit two's complement pattern, as in a literal.
+    const auto bits = static_cast<uint32_t>(number->value);
+    if (bits <= 0xFFFF)
+        return static_cast<double>(static_cast<int16_t>(static_cast<uint16_t>(bits)));
+    return static_cast<double>(static_cast<int32_t>(bits));
 }
 
 Variant DefaultValue(const Variant& value)
@@ -200,11 +129,7 @@ bool ToBool(const Variant& value)
     case VarType::Date:
         return value.AsDouble() != 0.0;
     case VarType::String: {
-        std::string_view text = value.AsString();
-        while (!text.empty() && IsBlank(text.front()))
-            text.remove_prefix(1);
-        while (!text.empty() && IsBlank(text.back()))
-            text.remove_suffix(1);
+        const std::string_view text = TrimAsciiBlanks(value.AsString());
         if (EqualsNoCase(text, "true"))
             return true;
         if (EqualsNoCase(text, "false"))
@@ -225,9 +150,18 @@ std::string FormatDouble(double value)
 {
     if (value == 0.0)
         return "0";
+    // printf's "%.15G" in the C locale, whatever the process locale is.
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15G", value);
-    return buffer;
+    const auto [end, error]
+        = std::to_chars(std::begin(buffer), std::end(buffer), value, std::chars_format::general, 15);
+    if (error != std::errc())
+        return "0";
+    std::string text(std::begin(buffer), end);
+    for (char& c : text) {
+        if (c == 'e')
+            c = 'E';
+    }
+    return text;
 }
 
 namespace {

@@ -12,9 +12,10 @@ namespace vortalux::script {
 // VBScript's conversions between subtypes. Each raises the error VBScript raises: 94 for Null
 // where a value is needed, 13 for text that is not a number, 6 past a subtype's range.
 
-// Text as VBScript reads a number: blanks around, a sign, decimals with an exponent, or
-// "&H" hex and "&O" octal. Nothing when the text is not a number.
-std::optional<double> ParseNumber(std::string_view text);
+// Text as VBScript reads a number: blanks around, a sign, decimals with an "E" or "D"
+// exponent and "." as the decimal mark, or "&H" hex and "&O" octal (16-bit or 32-bit two's
+// complement). Nothing when the text is not a number. The process locale plays no part.
+[[nodiscard]] std::optional<double> ParseNumber(std::string_view text);
 
 // An object's default property; any other value as it is.
 Variant DefaultValue(const Variant& value);
@@ -28,7 +29,8 @@ std::string ToString(const Variant& value);
 
 // Half to even.
 double RoundHalfEven(double value);
-// 15 significant digits, exponent notation from 1E+15 up and below 1E-04 ("1E+20", "1.5E-05").
+// 15 significant digits, exponent notation from 1E+15 up and below 1E-04 ("1E+20", "1.5E-05"),
+// "." as the decimal mark whatever the process locale.
 std::string FormatDouble(double value);
 // An OLE date (days since 30 December 1899) as "M/D/YYYY h:mm:ss AM", date or time part alone
 // when the other is zero.

@@ -77,15 +77,19 @@ CompareOp CompareOpOf(BinaryOp op)
 
 } // namespace
 
-// Marks the interpreter busy for one host call: the deadline, the native stack limit, and
-// the frame and line to restore afterwards.
+// Marks the interpreter busy for one host call: the deadline and the memory limit published for
+// the run, the native stack limit, and the frame and line to restore afterwards.
 class Interpreter::RunScope {
 public:
     explicit RunScope(Interpreter& interpreter)
         : m_interpreter(interpreter)
     {
+        const auto time = m_interpreter.m_limits.timeScope == TimeLimitScope::UntilReset
+            ? m_interpreter.m_timeLeft
+            : std::chrono::steady_clock::duration(m_interpreter.m_limits.time);
+        m_interpreter.m_budget.emplace(
+            std::chrono::steady_clock::now() + time, m_interpreter.m_limits.memory);
         m_interpreter.m_running = true;
-        m_interpreter.m_deadline = std::chrono::steady_clock::now() + m_interpreter.m_timeLimit;
         m_interpreter.m_stackLimit = NativeStack::Limit();
         m_interpreter.m_callDepth = 0;
         m_interpreter.m_steps = 0;
@@ -93,6 +97,11 @@ public:
     }
     ~RunScope()
     {
+        if (m_interpreter.m_limits.timeScope == TimeLimitScope::UntilReset) {
+            const auto left = RunBudget::Deadline() - std::chrono::steady_clock::now();
+            m_interpreter.m_timeLeft = std::max(left, std::chrono::steady_clock::duration::zero());
+        }
+        m_interpreter.m_budget.reset();
         m_interpreter.m_running = false;
         m_interpreter.m_frame = nullptr;
         m_interpreter.m_callDepth = 0;
@@ -104,11 +113,10 @@ private:
     Interpreter& m_interpreter;
 };
 
-Interpreter::Interpreter(
-    const ObjectFactoryMap& factories, std::chrono::milliseconds timeLimit, int maxCallDepth)
+Interpreter::Interpreter(const ObjectFactoryMap& factories, const RunLimits& limits)
     : m_factories(factories)
-    , m_timeLimit(timeLimit)
-    , m_maxCallDepth(maxCallDepth)
+    , m_limits(limits)
+    , m_timeLeft(limits.time)
     , m_err(std::make_shared<ErrObject>())
 {
     AddGlobal("err", GlobalVariable {"Err", Variant::FromObject(m_err), true});
@@ -165,6 +173,7 @@ bool Interpreter::Load(std::unique_ptr<Module> module, RuntimeFailure& failure)
     frame.module = &loaded;
     m_frame = &frame;
     try {
+        CheckClock();
         DeclareGlobals(loaded);
         ExecBlock(loaded.body);
         return true;
@@ -218,6 +227,7 @@ bool Interpreter::Run(
     }
     RunScope scope(*this);
     try {
+        CheckClock();
         result = InvokeWithValues(*it->second, args);
         return true;
     } catch (const ScriptError& error) {
@@ -238,8 +248,8 @@ void Interpreter::CountStep()
 
 void Interpreter::CheckClock()
 {
-    if (std::chrono::steady_clock::now() > m_deadline)
-        throw ScriptError(errc::TimedOut);
+    if (std::chrono::steady_clock::now() > RunBudget::Deadline())
+        RunBudget::RaiseTimedOut();
 }
 
 void Interpreter::CheckNativeStack() const
@@ -268,7 +278,8 @@ MessageAnswer Interpreter::ShowMessageBox(const MessageRequest& request)
     // Time the user spends reading a box is not the script's running time.
     const auto shownAt = std::chrono::steady_clock::now();
     const MessageAnswer answer = ShowMessage(request);
-    m_deadline += std::chrono::steady_clock::now() - shownAt;
+    if (m_budget)
+        m_budget->Postpone(std::chrono::steady_clock::now() - shownAt);
     return answer;
 }
 
@@ -584,7 +595,7 @@ bool Interpreter::AppendInPlace(const IdentifierExpr& target, const Expr& value)
         variable = &AssignableVariable(target);
         if (!variable->IsString())
             *variable = ops::Concat(LetValue(*variable), Variant::FromString(""));
-        ops::AppendText(variable->AsString(), right);
+        ops::AppendText(*variable, right);
     }
     return true;
 }
@@ -1073,7 +1084,7 @@ Variant Interpreter::InvokeWithValues(const Procedure& procedure, std::vector<Va
 
 Variant Interpreter::RunFrame(const Procedure& procedure, Frame& frame)
 {
-    if (m_callDepth >= m_maxCallDepth)
+    if (m_callDepth >= m_limits.maxCallDepth)
         Raise(errc::OutOfStackSpace);
     CheckNativeStack();
     frame.procedure = &procedure;

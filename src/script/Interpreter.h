@@ -3,6 +3,7 @@
 #include "Ast.h"
 #include "ErrObject.h"
 #include "MessageBox.h"
+#include "RunBudget.h"
 #include "ScriptError.h"
 #include "Variant.h"
 
@@ -11,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <random>
 #include <span>
 #include <string>
@@ -22,6 +24,24 @@ namespace vortalux::script {
 using ObjectFactory = std::function<ObjectRef()>;
 // Keyed by the lower-case ProgID.
 using ObjectFactoryMap = std::unordered_map<std::string, ObjectFactory>;
+
+// How long the time limit lasts.
+enum class TimeLimitScope {
+    // Every run (the global statements of AddCode, a Run) gets the whole limit.
+    EachRun,
+    // The runs between two Resets share it: a hand-off's global statements and its procedure
+    // together.
+    UntilReset,
+};
+
+// The limits of the runs of one interpreter.
+struct RunLimits {
+    std::chrono::milliseconds time {10000};
+    TimeLimitScope timeScope = TimeLimitScope::EachRun;
+    int maxCallDepth = 1000;
+    // Bytes of strings and arrays all values together may hold (RunBudget).
+    size_t memory = size_t {256} << 20;
+};
 
 // Where a run-time error happened.
 struct RuntimeFailure {
@@ -36,7 +56,7 @@ struct RuntimeFailure {
 // makes a new one.
 class Interpreter {
 public:
-    Interpreter(const ObjectFactoryMap& factories, std::chrono::milliseconds timeLimit, int maxCallDepth);
+    Interpreter(const ObjectFactoryMap& factories, const RunLimits& limits);
     ~Interpreter();
     Interpreter(const Interpreter&) = delete;
     bool IsRunning() const { return m_running; }
@@ -50,10 +70,11 @@ public:
     bool Run(std::string_view name, std::vector<Variant>& args, Variant& result, RuntimeFailure& failure);
     // A read-only global naming a host object (the script sees it under `name`).
     void AddObject(std::string_view name, ObjectRef object);
-    void SetLimits(std::chrono::milliseconds timeLimit, int maxCallDepth)
+    // New limits; the time left under TimeLimitScope::UntilReset starts over.
+    void SetLimits(const RunLimits& limits)
     {
-        m_timeLimit = timeLimit;
-        m_maxCallDepth = maxCallDepth;
+        m_limits = limits;
+        m_timeLeft = limits.time;
     }
     // True when a procedure of that name exists.
     bool HasProcedure(std::string_view name) const;
@@ -136,8 +157,9 @@ private:
     void FailAt(const ScriptError& error, RuntimeFailure& failure) const;
 
     const ObjectFactoryMap& m_factories;
-    std::chrono::milliseconds m_timeLimit;
-    int m_maxCallDepth;
+    RunLimits m_limits;
+    // What the runs until the next Reset may still use, under TimeLimitScope::UntilReset.
+    std::chrono::steady_clock::duration m_timeLeft;
 
     std::vector<std::unique_ptr<Module>> m_modules;
     std::unordered_map<std::string, const Procedure*> m_procedures;
@@ -150,7 +172,8 @@ private:
     int m_callDepth = 0;
     int m_currentLine = 0;
     uint32_t m_steps = 0;
-    std::chrono::steady_clock::time_point m_deadline;
+    // The deadline and memory limit of the run going on, published for host objects.
+    std::optional<RunBudget::Scope> m_budget;
     const char* m_stackLimit = nullptr;
     bool m_running = false;
     std::minstd_rand m_random;

@@ -2,12 +2,13 @@
 
 #include "AsciiText.h"
 #include "CompileError.h"
+#include "NumberScanner.h"
 #include "ScriptError.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdlib>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -295,11 +296,12 @@ void Lexer::LexNumber(Token& token)
     }
     if (IsLetter(Peek()) || Peek() == '_')
         Fail(errc::ExpectedEndOfStatement, m_pos);
-    const std::string text(m_source.substr(start, m_pos - start));
     token.kind = TokenKind::Number;
-    const double value = std::strtod(text.c_str(), nullptr);
-    if (!std::isfinite(value))
+    const std::optional<ScannedNumber> scanned
+        = ScanNumber(m_source.substr(start, m_pos - start), NumberForms::Decimal);
+    if (!scanned)
         Fail(errc::InvalidNumber, start);
+    const double value = scanned->value;
     if (!isReal && value <= 32767)
         token.number = Variant::FromInteger(static_cast<int16_t>(value));
     else if (!isReal && value <= 2147483647)
@@ -315,12 +317,7 @@ void Lexer::LexRadixNumber(Token& token, int radix, size_t digitsStart)
     uint64_t value = 0;
     size_t digits = 0;
     while (true) {
-        const char c = AsciiLower(Peek());
-        int digit = -1;
-        if (IsDigit(c))
-            digit = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
+        const int digit = HexValue(Peek());
         if (digit < 0 || digit >= radix)
             break;
         value = value * static_cast<uint64_t>(radix) + static_cast<uint64_t>(digit);

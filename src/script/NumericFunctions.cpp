@@ -1,11 +1,15 @@
 // The conversion and numeric built-ins.
+#include "AsciiText.h"
 #include "BuiltinFunctions.h"
 #include "Coercion.h"
 #include "Operators.h"
 #include "ScriptError.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <iterator>
+#include <optional>
+#include <string_view>
 
 namespace vortalux::script::builtins {
 
@@ -31,7 +35,7 @@ template<typename F> Variant KeepingType(const Variant& value, F whole)
     }
 }
 
-std::string Radix(const Variant& value, const char* format)
+std::string Radix(const Variant& value, int radix)
 {
     char buffer[32];
     const bool narrow
@@ -39,8 +43,8 @@ std::string Radix(const Variant& value, const char* format)
     const int32_t number = ToLong(value);
     const auto bits
         = narrow ? static_cast<uint32_t>(static_cast<uint16_t>(number)) : static_cast<uint32_t>(number);
-    std::snprintf(buffer, sizeof buffer, format, bits);
-    return buffer;
+    const auto end = std::to_chars(std::begin(buffer), std::end(buffer), bits, radix).ptr;
+    return AsciiUpperCopy(std::string_view(buffer, static_cast<size_t>(end - buffer)));
 }
 
 } // namespace
@@ -125,9 +129,8 @@ Variant Round(Interpreter&, Args& args)
     const double scale = std::pow(10.0, places);
     const double scaled = x * scale;
     // Decide the half-way case on the decimal digits the user sees, not on binary noise.
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15g", scaled);
-    const double rounded = RoundHalfEven(std::strtod(buffer, nullptr)) / scale;
+    const std::optional<double> shown = ParseNumber(FormatDouble(scaled));
+    const double rounded = RoundHalfEven(shown ? *shown : scaled) / scale;
     return CheckedDouble(rounded);
 }
 
@@ -135,14 +138,14 @@ Variant Hex(Interpreter&, Args& args)
 {
     if (args[0].IsNull())
         return Variant::Null();
-    return Variant::FromString(Radix(args[0], "%X"));
+    return Variant::FromString(Radix(args[0], 16));
 }
 
 Variant Oct(Interpreter&, Args& args)
 {
     if (args[0].IsNull())
         return Variant::Null();
-    return Variant::FromString(Radix(args[0], "%o"));
+    return Variant::FromString(Radix(args[0], 8));
 }
 
 } // namespace vortalux::script::builtins

@@ -254,6 +254,18 @@ void AppendText(std::string& a, const Variant& b)
     }
 }
 
+void AppendText(Variant& a, const Variant& b)
+{
+    if (b.IsString()) {
+        CheckStringLength(a.AsString().size() + b.AsString().size());
+        a.AppendString(b.AsString());
+    } else if (!b.IsNull() && !b.IsEmpty()) {
+        const std::string text = ToString(b);
+        CheckStringLength(a.AsString().size() + text.size());
+        a.AppendString(text);
+    }
+}
+
 Variant Concat(const Variant& a, const Variant& b)
 {
     if (a.IsNull() && b.IsNull())

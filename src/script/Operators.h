@@ -18,8 +18,10 @@ Variant IntegerDivide(const Variant& a, const Variant& b);
 Variant Modulo(const Variant& a, const Variant& b);
 Variant Power(const Variant& a, const Variant& b);
 Variant Concat(const Variant& a, const Variant& b);
-// Appends `b` as text to the string `a` in place (the fast path of `s = s & x`).
+// Appends `b` as text to `a`.
 void AppendText(std::string& a, const Variant& b);
+// Appends `b` as text to the string `a` holds, in place (the fast path of `s = s & x`).
+void AppendText(Variant& a, const Variant& b);
 Variant Negate(const Variant& a);
 
 Variant Not(const Variant& a);

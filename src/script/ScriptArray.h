@@ -1,8 +1,10 @@
 #pragma once
 
+#include "RunBudget.h"
 #include "Variant.h"
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace vortalux::script {
@@ -16,14 +18,18 @@ public:
     static constexpr size_t kMaxElements = size_t {1} << 22;
 
     ScriptArray() = default;
-    // One dimension per upper bound; -1 gives an empty dimension. Raises 7 past kMaxElements.
+    // One dimension per upper bound; -1 gives an empty dimension. Raises 7 past kMaxElements
+    // or past the memory limit.
     explicit ScriptArray(const std::vector<int32_t>& upperBounds);
+    // A copy of every element; raises 7 past the memory limit.
+    ScriptArray(const ScriptArray& other);
+    ScriptArray& operator=(const ScriptArray&) = delete;
     static ArrayRef FromElements(std::vector<Variant> elements);
 
     size_t DimensionCount() const { return m_counts.size(); }
     int32_t UpperBound(size_t dimension) const { return m_counts[dimension] - 1; }
     size_t Size() const { return m_elements.size(); }
-    std::vector<Variant>& Elements() { return m_elements; }
+    std::span<Variant> Elements() { return m_elements; }
     const std::vector<Variant>& Elements() const { return m_elements; }
 
     // The element at `indices`, or nullptr when their number or any of them is out of range.
@@ -40,8 +46,13 @@ public:
 
 private:
     static size_t CountOf(const std::vector<int32_t>& upperBounds);
+    // Counts the storage of `count` elements before it is taken; raises 7 past the limit.
+    void ReserveStorage(size_t count);
+    // Counts the storage actually taken.
+    void SettleStorage() noexcept;
 
     std::vector<int32_t> m_counts;
+    RunBudget::Reservation m_storage;
     std::vector<Variant> m_elements;
     bool m_fixed = false;
 };

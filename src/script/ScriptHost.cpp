@@ -10,7 +10,7 @@
 namespace vortalux::script {
 
 ScriptHost::ScriptHost()
-    : m_interpreter(std::make_unique<Interpreter>(m_factories, m_timeLimit, m_maxCallDepth))
+    : m_interpreter(std::make_unique<Interpreter>(m_factories, m_limits))
 {
 }
 
@@ -21,7 +21,7 @@ void ScriptHost::Reset()
     // A host object cannot pull the interpreter away from under the script that called it.
     if (m_interpreter->IsRunning())
         return;
-    m_interpreter = std::make_unique<Interpreter>(m_factories, m_timeLimit, m_maxCallDepth);
+    m_interpreter = std::make_unique<Interpreter>(m_factories, m_limits);
     ClearError();
 }
 
@@ -89,14 +89,26 @@ void ScriptHost::RegisterObjectFactory(std::string_view progId, ObjectFactory fa
 
 void ScriptHost::SetTimeLimit(std::chrono::milliseconds limit)
 {
-    m_timeLimit = limit;
-    m_interpreter->SetLimits(m_timeLimit, m_maxCallDepth);
+    m_limits.time = limit;
+    m_interpreter->SetLimits(m_limits);
+}
+
+void ScriptHost::SetTimeLimitScope(TimeLimitScope scope)
+{
+    m_limits.timeScope = scope;
+    m_interpreter->SetLimits(m_limits);
 }
 
 void ScriptHost::SetMaxCallDepth(int depth)
 {
-    m_maxCallDepth = depth;
-    m_interpreter->SetLimits(m_timeLimit, m_maxCallDepth);
+    m_limits.maxCallDepth = depth;
+    m_interpreter->SetLimits(m_limits);
+}
+
+void ScriptHost::SetMemoryLimit(size_t bytes)
+{
+    m_limits.memory = bytes;
+    m_interpreter->SetLimits(m_limits);
 }
 
 } // namespace vortalux::script

@@ -30,6 +30,7 @@ class ScriptHost {
 public:
     static constexpr std::chrono::milliseconds kDefaultTimeLimit {10000};
     static constexpr int kDefaultMaxCallDepth = 1000;
+    static constexpr size_t DefaultMemoryLimit = size_t {256} << 20;
 
     ScriptHost();
     ~ScriptHost();
@@ -40,11 +41,12 @@ public:
     void Reset();
     // Compiles `code`; on success runs its global statements. Answers false and sets Error()
     // when either fails (nothing of code that does not compile is kept).
-    bool AddCode(std::string_view code);
+    [[nodiscard]] bool AddCode(std::string_view code);
     // Calls the Sub or Function `procedureName` (any letter case). Parameters are bound to the
     // elements of `args` by reference unless declared ByVal, so the caller sees what the
     // procedure assigned to them. A Function's value goes to `result` when given.
-    bool Run(std::string_view procedureName, std::vector<Variant>& args, Variant* result = nullptr);
+    [[nodiscard]] bool Run(
+        std::string_view procedureName, std::vector<Variant>& args, Variant* result = nullptr);
     const ScriptErrorInfo& Error() const { return m_error; }
     void ClearError() { m_error = ScriptErrorInfo {}; }
 
@@ -55,12 +57,20 @@ public:
     void RegisterObjectFactory(std::string_view progId, ObjectFactory factory);
 
     // A run (global statements of AddCode, or Run) longer than this stops with error 9000
-    // "Script timed out", which On Error Resume Next cannot catch.
+    // "Script timed out", which On Error Resume Next cannot catch; so does a host object that
+    // waits past it (RunBudget::Deadline).
     void SetTimeLimit(std::chrono::milliseconds limit);
-    std::chrono::milliseconds TimeLimit() const { return m_timeLimit; }
+    std::chrono::milliseconds TimeLimit() const { return m_limits.time; }
+    // Whether every run gets the whole time limit (the default) or the runs between two Resets
+    // share it.
+    void SetTimeLimitScope(TimeLimitScope scope);
     // Calls nested deeper than this fail with 28 "Out of stack space".
     void SetMaxCallDepth(int depth);
-    int MaxCallDepth() const { return m_maxCallDepth; }
+    int MaxCallDepth() const { return m_limits.maxCallDepth; }
+    // Making a string or an array that would take what all script values on this thread hold
+    // past this many bytes fails with 7 "Out of memory" (while a script runs).
+    void SetMemoryLimit(size_t bytes);
+    size_t MemoryLimit() const { return m_limits.memory; }
 
     // The line of the statement running now; for host objects that report where they were
     // called from.
@@ -70,8 +80,7 @@ private:
     void SetRuntimeError(const RuntimeFailure& failure);
 
     ObjectFactoryMap m_factories;
-    std::chrono::milliseconds m_timeLimit = kDefaultTimeLimit;
-    int m_maxCallDepth = kDefaultMaxCallDepth;
+    RunLimits m_limits {kDefaultTimeLimit, TimeLimitScope::EachRun, kDefaultMaxCallDepth, DefaultMemoryLimit};
     std::unique_ptr<Interpreter> m_interpreter;
     ScriptErrorInfo m_error;
 };

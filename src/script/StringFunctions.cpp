@@ -45,6 +45,7 @@ size_t FindLast(std::string_view text, std::string_view what, size_t before, boo
     return AsciiLowerCopy(text).rfind(AsciiLowerCopy(what), before);
 }
 
+// VBScript's Trim, LTrim and RTrim remove spaces only: a tab or a line break stays.
 Variant TrimWith(Args& args, bool left, bool right)
 {
     if (args[0].IsNull())
@@ -73,17 +74,6 @@ bool KeptByEscape(unsigned char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '@' || c == '*'
         || c == '_' || c == '+' || c == '-' || c == '.' || c == '/';
-}
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 } // namespace

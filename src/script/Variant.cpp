@@ -1,5 +1,7 @@
 #include "Variant.h"
 
+#include <algorithm>
+
 namespace vortalux::script {
 
 Variant Variant::Null()
@@ -53,9 +55,34 @@ Variant Variant::FromDate(double oleDate)
 
 Variant Variant::FromString(std::string value)
 {
+    // Counted before it is kept: on failure `value` is freed by the caller's unwinding.
+    if (const size_t bytes = StringBytes(value))
+        RunBudget::Charge(bytes);
     Variant v;
     v.m_value.emplace<kString>(std::move(value));
     return v;
+}
+
+void Variant::AppendString(std::string_view text)
+{
+    std::string& value = std::get<kString>(m_value);
+    const size_t needed = value.size() + text.size();
+    if (needed > value.capacity()) {
+        // Grow as the string would (doubling), but count the growth before taking it. A
+        // capacity beyond the present one is always a buffer of its own.
+        const size_t before = HeldBytes();
+        const size_t capacity = std::max(needed, 2 * value.capacity());
+        const size_t planned = capacity + 1;
+        RunBudget::Charge(planned - before);
+        try {
+            value.reserve(capacity);
+        } catch (...) {
+            RunBudget::Release(planned - before);
+            throw;
+        }
+        Recount(planned, HeldBytes());
+    }
+    value.append(text);
 }
 
 Variant Variant::FromObject(ObjectRef object)

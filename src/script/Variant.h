@@ -1,8 +1,12 @@
 #pragma once
 
+#include "RunBudget.h"
+
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <variant>
 
 namespace vortalux::script {
@@ -30,9 +34,42 @@ enum class VarType : int32_t {
 // The one value type of the language. Strings are byte strings; objects are shared (a null
 // object is Nothing); arrays are values whose storage is shared until one copy is written
 // (see Interpreter::MutableArray).
+//
+// The text a string holds outside the string object itself counts against the running script's
+// memory limit (RunBudget): making or copying one past the limit raises 7 "Out of memory".
 class Variant {
 public:
     Variant() = default;
+    Variant(const Variant& other)
+        : m_value(other.m_value)
+    {
+        // Should the charge fail, the copy is freed with the member and never counted.
+        if (const size_t bytes = HeldBytes())
+            RunBudget::Charge(bytes);
+    }
+    // The buffer moves with the string and stays counted; a string moved from keeps no buffer
+    // (libstdc++ and libc++ leave it empty in its inline storage).
+    Variant(Variant&& other) noexcept = default;
+    Variant& operator=(const Variant& other)
+    {
+        if (this != &other)
+            *this = Variant(other);
+        return *this;
+    }
+    Variant& operator=(Variant&& other) noexcept
+    {
+        // A moved-from string may keep a buffer (libstdc++ hands it the target's old one), so
+        // both sides are counted before and after.
+        const size_t before = HeldBytes() + other.HeldBytes();
+        m_value = std::move(other.m_value);
+        Recount(before, HeldBytes() + other.HeldBytes());
+        return *this;
+    }
+    ~Variant()
+    {
+        if (const size_t bytes = HeldBytes())
+            RunBudget::Release(bytes);
+    }
 
     static Variant Null();
     static Variant Nothing();
@@ -61,12 +98,37 @@ public:
     // The number held by a Double or a Date.
     double AsDouble() const;
     const std::string& AsString() const { return std::get<kString>(m_value); }
-    std::string& AsString() { return std::get<kString>(m_value); }
+    // Appends to the string this holds (the fast path of `s = s & x`). Raises 7 when the text
+    // would grow past the memory limit; the string is then as it was.
+    void AppendString(std::string_view text);
     const ObjectRef& AsObject() const { return std::get<kObject>(m_value); }
     const ArrayRef& AsArray() const { return std::get<kArray>(m_value); }
     ArrayRef& AsArray() { return std::get<kArray>(m_value); }
 
+    // Bytes of this value counted against the memory limit: the buffer of a string that does
+    // not fit in the string object. Arrays count their storage themselves.
+    size_t HeldBytes() const noexcept
+    {
+        if (m_value.index() != kString)
+            return 0;
+        return StringBytes(std::get<kString>(m_value));
+    }
+
 private:
+    static void Recount(size_t before, size_t after) noexcept
+    {
+        if (before != after)
+            RunBudget::Adjust(static_cast<int64_t>(after) - static_cast<int64_t>(before));
+    }
+    // The bytes of a string's buffer, none while the text fits in the string object itself.
+    static size_t StringBytes(const std::string& text) noexcept
+    {
+        const auto* object = reinterpret_cast<const char*>(&text);
+        const bool inside
+            = std::greater_equal<>()(text.data(), object) && std::less<>()(text.data(), object + sizeof text);
+        return inside ? 0 : text.capacity() + 1;
+    }
+
     enum Index : size_t { kEmpty, kNull, kBool, kInteger, kLong, kDouble, kDate, kString, kObject, kArray };
     struct NullTag {
         bool operator==(const NullTag&) const = default;

@@ -1,4 +1,6 @@
 #include "ProfileFile.h"
+#include "CommaDecimalLocale.h"
+#include "ProfileNumber.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -187,4 +189,28 @@ TEST(ProfileFileSave, RefusesToReplaceAFolder)
     EXPECT_FALSE(ProfileFile::WriteValue(dir / "x.vtl", "Main", "ver", "1"));
     EXPECT_TRUE(fs::is_directory(dir / "x.vtl"));
     EXPECT_FALSE(ProfileFile::WriteValue(dir / "missing" / "a.vtl", "Main", "ver", "1"));
+}
+
+TEST(ProfileNumber, ReadsDecimalAndHexadecimalNumbersOnly)
+{
+    EXPECT_EQ(ParseProfileNumber(" 1.0 "), 1.0);
+    EXPECT_EQ(ParseProfileNumber("-2e1"), -20.0);
+    EXPECT_EQ(ParseProfileNumber("&HFF"), 255.0);
+    EXPECT_EQ(ParseProfileNumber("&HFFFF"), 65535.0) << "unsigned, unlike a script's &HFFFF";
+    for (const char* text : {"", "1,5", "yes", "&O17", "1D3", "&H123456789", "0x10", "inf", "1e999"})
+        EXPECT_EQ(ParseProfileNumber(text), std::nullopt) << text;
+    EXPECT_EQ(ProfileInteger("2.5", 0, 255, 7), 2) << "half to even";
+    EXPECT_EQ(ProfileInteger("3.5", 0, 255, 7), 4);
+    EXPECT_EQ(ProfileInteger("256", 0, 255, 7), 7);
+    EXPECT_EQ(ProfileInteger("words", 0, 255, 7), 0);
+}
+
+TEST(ProfileNumber, KeepsItsPointUnderACommaDecimalLocale)
+{
+    test::CommaDecimalLocale locale;
+    if (!locale.Active())
+        GTEST_SKIP() << locale.Problem();
+    EXPECT_EQ(ParseProfileNumber("1.5"), 1.5);
+    EXPECT_EQ(ProfileInteger("3.7", 0, 255, 0), 4);
+    EXPECT_EQ(ParseProfileNumber("1,5"), std::nullopt);
 }

@@ -1,6 +1,7 @@
 // The host interface the script hand-off is built on: AddCode, Run with arguments by
 // reference, Reset, Error, host objects and the limits.
 #include "ScriptHost.h"
+#include "Coercion.h"
 #include "RecordingPresenter.h"
 #include "ScriptArray.h"
 #include "TestObject.h"
@@ -134,6 +135,60 @@ TEST(ScriptHost, TimeLimitStopsEndlessLoops)
     EXPECT_TRUE(host.Run("Quick", none));
 }
 
+TEST(ScriptHost, UntilResetTheRunsShareOneTimeLimit)
+{
+    ScriptHost host;
+    host.SetTimeLimit(std::chrono::milliseconds(600));
+    host.SetTimeLimitScope(TimeLimitScope::UntilReset);
+    const char* const code
+        = "Sub Busy(seconds)\n Dim start\n start = Timer\n Do While Timer < start + seconds\n"
+          " Loop\nEnd Sub\nBusy 0.4\n";
+    ASSERT_TRUE(host.AddCode(code)) << host.Error().Description;
+    // 0.4 s more would be within a fresh allowance, not within what is left of it.
+    std::vector<Variant> args = {Variant::FromDouble(0.4)};
+    EXPECT_FALSE(host.Run("Busy", args));
+    EXPECT_EQ(host.Error().Number, 9000);
+    EXPECT_EQ(host.Error().Line, 4);
+    host.Reset();
+    EXPECT_TRUE(host.AddCode(code)) << "a Reset gives a fresh allowance";
+}
+
+TEST(ScriptHost, EveryByteCountedIsGivenBackWhenTheValuesGo)
+{
+    const int64_t before = RunBudget::HeldBytes();
+    {
+        ScriptHost host;
+        ASSERT_TRUE(host.AddCode("Dim keep(9), s, t, a, x, y\n"
+                                 "s = String(100000, \"x\")\n"
+                                 "For i = 0 To 9\n"
+                                 "  keep(i) = s & i\n"
+                                 "  t = keep(i)\n"
+                                 "  t = t & t\n"
+                                 "Next\n"
+                                 "ReDim a(1000)\n"
+                                 "a(1) = s\n"
+                                 "b = a\n"
+                                 "b(2) = s\n"
+                                 "ReDim Preserve a(10)\n"
+                                 "x = Split(s & \",\" & s, \",\")\n"
+                                 "y = Join(x, s)\n"
+                                 "s = Replace(y, \"x\", \"yy\")\n"
+                                 "Erase b\n"
+                                 "t = 0\n"
+                                 "y = Null\n"
+                                 "Function Big()\n"
+                                 "  Big = Space(50000) & keep(3)\n"
+                                 "End Function\n"))
+            << host.Error().Description;
+        EXPECT_GT(RunBudget::HeldBytes(), before + 1000000) << "what the globals hold is counted";
+        std::vector<Variant> none;
+        Variant result;
+        ASSERT_TRUE(host.Run("Big", none, &result));
+        EXPECT_EQ(ToString(result).size(), 150001u);
+    }
+    EXPECT_EQ(RunBudget::HeldBytes(), before);
+}
+
 TEST(ScriptHost, CallDepthLimit)
 {
     ScriptHost host;
@@ -209,8 +264,7 @@ void* RunOnThisThread(void* argument)
 {
     auto* run = static_cast<SmallStackRun*>(argument);
     ScriptHost host;
-    host.AddCode(run->code);
-    run->errorNumber = host.Error().Number;
+    run->errorNumber = host.AddCode(run->code) ? 0 : host.Error().Number;
     return nullptr;
 }
 

@@ -14,7 +14,8 @@ namespace vortalux::script::test {
 //   Test.Same actual, expected, "what"     same subtype and same value
 //   n = Test.Run(code)                     runs code in a fresh host; the error number, 0 if none
 //   Test.Description / Line / Column / Source    of that error
-//   Test.TimeLimit = ms, Test.MaxDepth = n        limits for later Run calls
+//   Test.TimeLimit = ms, Test.MaxDepth = n,       limits for later Run calls
+//   Test.MemoryLimit = bytes
 //   x = Test.Call(code, "Proc", args...)   AddCode then Run "Proc"; its result (error as for Run)
 class TestObject final : public ScriptObject {
 public:
@@ -39,6 +40,7 @@ private:
     ScriptErrorInfo m_lastError;
     long m_timeLimitMs = 2000;
     int m_maxDepth = ScriptHost::kDefaultMaxCallDepth;
+    size_t m_memoryLimit = ScriptHost::DefaultMemoryLimit;
 };
 
 // A zero-argument host object whose members record calls, for CreateObject and With tests.

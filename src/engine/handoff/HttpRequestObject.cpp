@@ -11,9 +11,11 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
+#include <climits>
 
 namespace vortalux {
 
@@ -71,6 +73,32 @@ std::string_view DescriptionOf(WinHttpError error)
         static_cast<int32_t>(0x80070000u | error), std::string(DescriptionOf(error)), std::string(kSource));
 }
 
+// E_INVALIDARG: a method, header name or header value that could not go on the wire as it is.
+[[noreturn]] void RaiseInvalidArgument()
+{
+    throw script::ScriptError(
+        static_cast<int32_t>(0x80070057u), "The parameter is incorrect.", std::string(kSource));
+}
+
+// An HTTP token (RFC 9110): what a method and a header name consist of.
+bool IsToken(std::string_view text)
+{
+    if (text.empty())
+        return false;
+    for (const char c : text) {
+        const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!letterOrDigit && std::string_view("!#$%&'*+-.^_`|~").find(c) == std::string_view::npos)
+            return false;
+    }
+    return true;
+}
+
+// A header value may hold tabs, never another control byte (CR and LF above all).
+bool IsHeaderValue(std::string_view text)
+{
+    return std::none_of(text.begin(), text.end(), [](char c) { return c != '\t' && IsAsciiControl(c); });
+}
+
 // E_PENDING: the response is read before a request was sent.
 [[noreturn]] void RaiseNotYetAvailable()
 {
@@ -122,16 +150,38 @@ HttpRequestObject::HttpRequestObject(std::string typeName)
 void HttpRequestObject::Open(std::vector<Variant>& args)
 {
     script::RequireArgumentCount(args, 2, 5);
-    m_method = script::ToString(args[0]);
-    m_url = script::ToString(args[1]);
-    if (m_method.empty())
+    std::string method = script::ToString(args[0]);
+    if (method.empty())
         script::Raise(script::errc::InvalidProcedureCall);
+    if (!IsToken(method))
+        RaiseInvalidArgument();
+    m_method = std::move(method);
+    // As the page fetcher does with a link: what may not stand in a request line is encoded.
+    m_url = PercentEncodeUnsafeBytes(script::ToString(args[1]));
     m_requestHeaders.clear();
+    ForgetResponse();
+    m_state = State::Opened;
+}
+
+void HttpRequestObject::ForgetResponse()
+{
     m_status = 0;
     m_statusText.clear();
-    m_responseText.clear();
+    std::string().swap(m_responseText);
+    m_responseCharge.Settle(0);
     m_responseHeaders.clear();
-    m_state = State::Opened;
+}
+
+void HttpRequestObject::SetRequestHeader(std::vector<Variant>& args)
+{
+    script::RequireArgumentCount(args, 2, 2);
+    if (m_state != State::Opened)
+        RaiseWinHttp(kIncorrectHandleState);
+    std::string name = script::ToString(args[0]);
+    std::string value = script::ToString(args[1]);
+    if (!IsToken(name) || !IsHeaderValue(value))
+        RaiseInvalidArgument();
+    m_requestHeaders.emplace_back(std::move(name), std::move(value));
 }
 
 void HttpRequestObject::Send(const std::string& body)
@@ -158,30 +208,72 @@ void HttpRequestObject::Send(const std::string& body)
     if (!body.empty() && !hasContentType)
         request.setRawHeader("Content-Type", "text/plain; charset=UTF-8");
 
+    // The whole request ends at the script's deadline, whatever the server sends.
+    const auto deadline = script::RunBudget::Deadline();
+    script::RunBudget::CheckDeadline();
+
     QNetworkAccessManager manager;
     QNetworkReply* reply = manager.sendCustomRequest(
         request, QByteArray::fromStdString(m_method), QByteArray::fromStdString(body));
     if (m_ignoreCertificateErrors)
         QObject::connect(reply, &QNetworkReply::sslErrors, reply, [reply] { reply->ignoreSslErrors(); });
     std::string received;
+    script::RunBudget::Reservation receivedCharge;
     bool cut = false;
-    QObject::connect(reply, &QNetworkReply::readyRead, reply, [&] {
-        const QByteArray chunk = reply->readAll();
+    bool outOfMemory = false;
+    // Keeps what arrived, up to the size limit and within the memory limit; no exception may
+    // leave a Qt slot, so a refused charge aborts the reply and is raised after the loop.
+    const auto keep = [&](const QByteArray& chunk) {
         const size_t room = kMaxResponseBytes - received.size();
-        received.append(chunk.constData(), std::min(room, static_cast<size_t>(chunk.size())));
+        const size_t take = std::min(room, static_cast<size_t>(chunk.size()));
+        if (take > 0 && !outOfMemory) {
+            const size_t needed = received.size() + take;
+            if (needed > received.capacity()) {
+                const size_t capacity
+                    = std::min(std::max(needed, 2 * received.capacity()), kMaxResponseBytes);
+                try {
+                    receivedCharge.Reserve(capacity);
+                    received.reserve(capacity);
+                } catch (const script::ScriptError&) {
+                    outOfMemory = true;
+                    reply->abort();
+                    return;
+                }
+            }
+            received.append(chunk.constData(), take);
+        }
         if (static_cast<size_t>(chunk.size()) > room && !cut) {
             cut = true;
             reply->abort();
         }
-    });
+    };
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [&] { keep(reply->readAll()); });
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    bool timedOut = false;
+    QTimer deadlineTimer;
+    deadlineTimer.setSingleShot(true);
+    deadlineTimer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&deadlineTimer, &QTimer::timeout, reply, [&] {
+        timedOut = true;
+        reply->abort();
+    });
+    if (deadline != script::RunBudget::Clock::time_point::max()) {
+        const auto left
+            = std::chrono::ceil<std::chrono::milliseconds>(deadline - script::RunBudget::Clock::now());
+        deadlineTimer.start(static_cast<int>(std::clamp<decltype(left.count())>(left.count(), 0, INT_MAX)));
+    }
     if (!reply->isFinished())
         loop.exec();
-    if (!cut && reply->isOpen()) {
-        const QByteArray rest = reply->readAll();
-        received.append(rest.constData(),
-            std::min(kMaxResponseBytes - received.size(), static_cast<size_t>(rest.size())));
+    deadlineTimer.stop();
+    if (!cut && !timedOut && reply->isOpen())
+        keep(reply->readAll());
+    if (timedOut || outOfMemory) {
+        delete reply;
+        m_state = State::Unsent;
+        if (timedOut)
+            script::RunBudget::RaiseTimedOut();
+        script::Raise(script::errc::OutOfMemory);
     }
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
@@ -196,7 +288,11 @@ void HttpRequestObject::Send(const std::string& body)
     m_statusText = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray().toStdString();
     for (const auto& [name, value] : reply->rawHeaderPairs())
         m_responseHeaders.emplace_back(name.toStdString(), value.toStdString());
+    // Kept for as long as the object lives: no room to spare.
+    received.shrink_to_fit();
     m_responseText = std::move(received);
+    m_responseCharge.Settle(m_responseText.capacity());
+    receivedCharge.Settle(0);
     m_state = State::Done;
     delete reply;
 }
@@ -259,10 +355,7 @@ Variant HttpRequestObject::CallMethod(std::string_view name, std::vector<Variant
         return {};
     }
     if (EqualsNoCase(name, "setRequestHeader")) {
-        script::RequireArgumentCount(args, 2, 2);
-        if (m_state != State::Opened)
-            RaiseWinHttp(kIncorrectHandleState);
-        m_requestHeaders.emplace_back(script::ToString(args[0]), script::ToString(args[1]));
+        SetRequestHeader(args);
         return {};
     }
     if (EqualsNoCase(name, "send")) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RunBudget.h"
 #include "ScriptObject.h"
 
 #include <chrono>
@@ -24,6 +25,16 @@ namespace vortalux {
 //   setOption 2, flags / Option(4) = flags           non-zero: accept any server certificate
 // Failures to reach the server raise WinHTTP's error numbers (for example -2147012867, "A
 // connection with the server could not be established"); an HTTP error status is not a failure.
+//
+// Time: the time-outs keep WinHTTP's meaning, a limit on silence (each byte that arrives starts
+// it again); what bounds the whole request is the running script's deadline (RunBudget): a
+// server that trickles one byte a second is cut off there, and the run stops with 9000 "Script
+// timed out" as a long loop does.
+//
+// Nothing from the script reaches the wire as a control byte: control bytes, blanks and bytes
+// above 0x7F in the URL are percent-encoded; a method that is not an HTTP token, or a header
+// name or value with a control byte (a tab in a value excepted), is refused with E_INVALIDARG
+// (-2147024809, "The parameter is incorrect.").
 class HttpRequestObject final : public script::ScriptObject {
 public:
     // A server that sends nothing for this long fails the request: below the 10 s a definition
@@ -44,6 +55,8 @@ private:
     enum class State { Unsent = 0, Opened = 1, Done = 4 };
 
     void Open(std::vector<script::Variant>& args);
+    void SetRequestHeader(std::vector<script::Variant>& args);
+    void ForgetResponse();
     void Send(const std::string& body);
     void RequireResponse() const;
     std::string ResponseHeader(std::string_view name) const;
@@ -59,6 +72,8 @@ private:
     int32_t m_status = 0;
     std::string m_statusText;
     std::string m_responseText;
+    // The response text counts against the script's memory limit while the object keeps it.
+    script::RunBudget::Reservation m_responseCharge;
     std::vector<std::pair<std::string, std::string>> m_responseHeaders;
 };
 

@@ -14,7 +14,9 @@ using script::Variant;
 ScriptHandOff::ScriptHandOff()
 {
     script::RegisterHostObjects(m_host);
+    // One allowance for the whole hand-off: the global statements and the procedure share it.
     m_host.SetTimeLimit(kTimeLimit);
+    m_host.SetTimeLimitScope(script::TimeLimitScope::UntilReset);
 }
 
 bool ScriptHandOff::RunAddLink(

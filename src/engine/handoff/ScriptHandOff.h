@@ -13,7 +13,9 @@ namespace vortalux {
 // Hands links to a download manager by running its definition's script: every hand-off resets
 // the interpreter, adds the script (its global statements run then) and calls AddLink or AddList
 // with the arguments by reference. Any failure shows one message box, caption "Vortalux", no icon,
-// OK: "Script Syntax Error : N: description at line L column C"; the caller goes on.
+// OK: "Script Syntax Error : N: description at line L column C"; the caller goes on. A hand-off
+// runs at most kTimeLimit in all (global statements and procedure together, whatever the script
+// waits on), and its values hold at most the host's memory limit.
 //
 // "WScript.Shell" and "Scripting.FileSystemObject" are registered here. The HTTP objects live in
 // the network library: whoever creates the hand-off adds them with

@@ -27,14 +27,6 @@ struct IniSection {
     }
 };
 
-std::string_view Trim(std::string_view text)
-{
-    const size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
 std::vector<IniSection> ReadIni(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -43,14 +35,14 @@ std::vector<IniSection> ReadIni(const fs::path& path)
     std::string_view rest(text);
     while (!rest.empty()) {
         const size_t end = rest.find('\n');
-        const std::string_view line = Trim(rest.substr(0, end));
+        const std::string_view line = TrimAsciiBlanks(rest.substr(0, end));
         rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
             sections.push_back({std::string(line.substr(1, line.size() - 2)), {}});
         } else if (const size_t equals = line.find('=');
                    equals != std::string_view::npos && !sections.empty()) {
-            sections.back().entries.emplace_back(
-                std::string(Trim(line.substr(0, equals))), std::string(Trim(line.substr(equals + 1))));
+            sections.back().entries.emplace_back(std::string(TrimAsciiBlanks(line.substr(0, equals))),
+                std::string(TrimAsciiBlanks(line.substr(equals + 1))));
         }
     }
     return sections;

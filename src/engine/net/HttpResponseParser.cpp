@@ -19,14 +19,9 @@ constexpr size_t LargeBodySize = 1024 * 1024;
 constexpr size_t LargeBodyReservation = HttpResponseParser::DefaultMaxBodySize;
 constexpr std::string_view StatusLinePrefix = "HTTP/1.";
 
-std::string_view TrimBlanks(std::string_view text)
-{
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    const size_t last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
+// The optional white space around a header value is spaces and tabs only (RFC 9110), not the
+// wider set of IsAsciiBlank.
+std::string_view TrimBlanks(std::string_view text) { return TrimBytes(text, " \t"); }
 
 std::string_view WithoutCarriageReturn(std::string_view line)
 {

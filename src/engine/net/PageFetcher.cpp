@@ -1,5 +1,6 @@
 #include "PageFetcher.h"
 
+#include "AsciiText.h"
 #include "RequestTarget.h"
 #include "SocketLines.h"
 #include "UrlHelpers.h"
@@ -80,38 +81,24 @@ std::string RedirectTarget(const std::string& fetchedUrl, const std::string& loc
     return UrlFolder(fetchedUrl) + location;
 }
 
-bool IsControlByte(char c)
-{
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || byte == 0x7F;
-}
-
 // The cookie text without the pairs that hold a control byte. The cookie stores leave such
 // cookies out already; a lookup of another kind must not smuggle a line break in either.
 std::string CleanCookie(std::string_view cookie)
 {
-    if (std::none_of(cookie.begin(), cookie.end(), IsControlByte))
+    if (std::none_of(cookie.begin(), cookie.end(), IsAsciiControl))
         return std::string(cookie);
     std::string kept;
     while (!cookie.empty()) {
         const size_t end = cookie.find(';');
         const std::string_view pair = cookie.substr(0, end);
         cookie.remove_prefix(end == std::string_view::npos ? cookie.size() : end + 1);
-        if (std::any_of(pair.begin(), pair.end(), IsControlByte))
+        if (std::any_of(pair.begin(), pair.end(), IsAsciiControl))
             continue;
         if (!kept.empty())
             kept += ';';
         kept += pair;
     }
     return kept;
-}
-
-std::string_view TrimSpaces(std::string_view text)
-{
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 bool IsThreeDigits(std::string_view code)
@@ -232,7 +219,7 @@ std::vector<std::string> PageFetcher::RequestLines(const std::string& url, const
     lines.push_back("Host: " + target->HostHeader());
     lines.push_back("User-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)");
     const std::string cleanCookie = CleanCookie(cookie);
-    if (!TrimSpaces(cleanCookie).empty())
+    if (!TrimAsciiBlanks(cleanCookie).empty())
         lines.push_back("Cookie: " + cleanCookie);
     lines.push_back("Accept: */*, *,*");
     lines.push_back("Connection: close");

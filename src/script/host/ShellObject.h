@@ -2,6 +2,7 @@
 
 #include "ScriptObject.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,18 +11,32 @@ namespace vortalux::script {
 
 // "WScript.Shell": starts programs and reads the environment.
 //   Run(command [, windowStyle [, waitOnReturn]])   command goes to /bin/sh -c; the exit code
-//                                                   when waiting, else 0 at once
+//                                                   when waiting, else 0 at once. A wait ends
+//                                                   at the script's deadline: the command's
+//                                                   process group is killed and the run stops
+//                                                   with 9000 "Script timed out".
 //   ExpandEnvironmentStrings(text)                  %NAME% replaced by the variable's value
 class ShellObject final : public ScriptObject {
 public:
     std::string TypeName() const override { return "IWshShell3"; }
     Variant CallMethod(std::string_view name, std::vector<Variant>& args) override;
 
-    // Runs `command` through /bin/sh -c with standard input from /dev/null. With `wait` the
-    // answer is the exit code (128 + the signal number when a signal ended it). Without, the
-    // command runs detached in its own session, reaped by init, and the answer is 0: no child
-    // of ours is left behind as a zombie and the caller never blocks on it.
-    static int32_t RunCommand(const std::string& command, bool wait);
+    enum class RunMode {
+        // In its own session, reaped by init: no child of ours is left behind as a zombie and
+        // the caller never blocks on it. The answer is 0.
+        Detached,
+        // In its own process group, waited for until the running script's deadline
+        // (RunBudget::Deadline). The answer is the exit code (128 + the signal number when a
+        // signal ended it). Past the deadline the group gets SIGTERM, then SIGKILL after a
+        // short grace; the child is reaped and 9000 "Script timed out" is raised.
+        Wait,
+    };
+
+    // Runs `command` through /bin/sh -c with standard input from /dev/null.
+    static int32_t RunCommand(const std::string& command, RunMode mode);
+
+    // How long a timed-out command's process group has between SIGTERM and SIGKILL.
+    static constexpr std::chrono::milliseconds TerminationGrace {200};
 
     // Replaces every %NAME% whose variable is set (exact name first, then any letter case, as
     // Windows names are); unknown names and lone "%" stay as written.

@@ -3,9 +3,14 @@
 #include "AsciiText.h"
 #include "FileErrors.h"
 #include "HostArguments.h"
+#include "RunBudget.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <climits>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,7 +24,9 @@ constexpr int32_t kInputPastEnd = 62;
 int OpenFlags(TextStreamObject::Mode mode, TextStreamObject::Disposition disposition)
 {
     using Disposition = TextStreamObject::Disposition;
-    int flags = O_CLOEXEC;
+    // Non-blocking, so that a FIFO or a device cannot hold the script past its deadline
+    // (opening a FIFO would wait for the other end); see WaitUntilReady.
+    int flags = O_CLOEXEC | O_NONBLOCK;
     switch (mode) {
     case TextStreamObject::Mode::Read:
         flags |= O_RDONLY;
@@ -40,6 +47,28 @@ int OpenFlags(TextStreamObject::Mode mode, TextStreamObject::Disposition disposi
     return flags;
 }
 
+// Waits until `descriptor` can be read or written (`events`), at most until the running
+// script's deadline; past it raises 9000 "Script timed out". Regular files are always ready.
+void WaitUntilReady(int descriptor, short events)
+{
+    for (;;) {
+        const auto deadline = RunBudget::Deadline();
+        int timeout = -1;
+        if (deadline != RunBudget::Clock::time_point::max()) {
+            const auto left
+                = std::chrono::ceil<std::chrono::milliseconds>(deadline - RunBudget::Clock::now());
+            timeout = static_cast<int>(std::clamp<decltype(left.count())>(left.count(), 0, INT_MAX));
+        }
+        pollfd ready {descriptor, events, 0};
+        const int answer = ::poll(&ready, 1, timeout);
+        if (answer > 0)
+            return;
+        if (answer < 0 && errno != EINTR)
+            return; // the read or write that follows reports the failure
+        RunBudget::CheckDeadline();
+    }
+}
+
 } // namespace
 
 std::shared_ptr<TextStreamObject> TextStreamObject::Open(
@@ -57,22 +86,39 @@ std::shared_ptr<TextStreamObject> TextStreamObject::Open(
     }
     std::string text;
     if (mode == Mode::Read) {
+        // The whole file is held, and counted against the script's memory limit: a device that
+        // never ends ("/dev/zero") fails with 7 instead of taking all memory.
+        RunBudget::Reservation charge;
         char buffer[65536];
-        for (;;) {
-            const ssize_t got = ::read(descriptor, buffer, sizeof buffer);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0) {
-                const int error = errno;
-                ::close(descriptor);
-                RaiseFileError(error, path);
+        try {
+            for (;;) {
+                const ssize_t got = ::read(descriptor, buffer, sizeof buffer);
+                if (got < 0 && errno == EINTR)
+                    continue;
+                if (got < 0 && errno == EAGAIN) {
+                    WaitUntilReady(descriptor, POLLIN);
+                    continue;
+                }
+                if (got < 0)
+                    RaiseFileError(errno, path);
+                if (got == 0)
+                    break;
+                const size_t needed = text.size() + static_cast<size_t>(got);
+                if (needed > text.capacity()) {
+                    const size_t capacity = std::max(needed, 2 * text.capacity());
+                    charge.Reserve(capacity);
+                    text.reserve(capacity);
+                }
+                text.append(buffer, static_cast<size_t>(got));
             }
-            if (got == 0)
-                break;
-            text.append(buffer, static_cast<size_t>(got));
+        } catch (...) {
+            ::close(descriptor);
+            throw;
         }
         ::close(descriptor);
         auto stream = std::shared_ptr<TextStreamObject>(new TextStreamObject(mode, -1, std::move(text)));
+        stream->m_textCharge.Settle(charge.Bytes());
+        charge.Settle(0);
         stream->m_path = path;
         return stream;
     }
@@ -96,7 +142,8 @@ void TextStreamObject::Close()
         ::close(m_descriptor);
     m_descriptor = -1;
     m_closed = true;
-    m_text.clear();
+    std::string().swap(m_text);
+    m_textCharge.Settle(0);
     m_position = 0;
 }
 
@@ -120,6 +167,10 @@ void TextStreamObject::WriteBytes(const std::string& bytes)
         const ssize_t done = ::write(m_descriptor, bytes.data() + written, bytes.size() - written);
         if (done < 0 && errno == EINTR)
             continue;
+        if (done < 0 && errno == EAGAIN) {
+            WaitUntilReady(m_descriptor, POLLOUT);
+            continue;
+        }
         if (done < 0)
             RaiseFileError(errno, m_path);
         written += static_cast<size_t>(done);

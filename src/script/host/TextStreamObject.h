@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RunBudget.h"
 #include "ScriptObject.h"
 
 #include <memory>
@@ -9,7 +10,9 @@ namespace vortalux::script {
 
 // A "TextStream" of Scripting.FileSystemObject: a text file open for reading, writing or
 // appending. Text is bytes, as everywhere in scripts. A stream for reading holds the whole
-// file (definitions read small files); one for writing writes each call straight to the file.
+// file (definitions read small files), counted against the script's memory limit; one for
+// writing writes each call straight to the file. Waiting on a FIFO or a device ends at the
+// script's deadline.
 //   Read(n), ReadLine, ReadAll, SkipLine, AtEndOfStream, AtEndOfLine, Line   (reading)
 //   Write(text), WriteLine([text]), WriteBlankLines(n)                       (writing)
 //   Close
@@ -44,6 +47,8 @@ private:
     Mode m_mode;
     int m_descriptor;
     std::string m_text;
+    // What m_text holds counts against the script's memory limit.
+    RunBudget::Reservation m_textCharge;
     size_t m_position = 0;
     int32_t m_line = 1;
     bool m_closed = false;

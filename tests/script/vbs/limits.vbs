@@ -63,3 +63,19 @@ Test.Equal Test.Run("s = ""ab""" & nl & "Do" & nl & "  s = s & s" & nl & "Loop")
 Test.Equal Test.Run("s = ""ab""" & nl & "Do" & nl & "  s = s + s" & nl & "Loop"), 14, "doubling with +"
 Test.Equal Test.Run("ReDim a(-2)"), 9, "a negative bound"
 Test.Equal Test.Run("ReDim a(-1)" & nl & "If UBound(a) <> -1 Then Err.Raise 1"), 0, "an empty array"
+
+' ---- Memory: what all strings and arrays hold together ----
+Test.MemoryLimit = 16777216
+code = "Dim keep(40)" & nl & "For i = 0 To 40" & nl & "  keep(i) = String(1000000, ""x"") & i" & nl & "Next"
+Test.Equal Test.Run(code), 7, "41 strings of 1 MB kept alive pass 16 MiB"
+Test.Equal Test.Description, "Out of memory", "its text"
+Test.Equal Test.Line, 3, "on the line that made the string"
+Test.Equal Test.Run("For i = 0 To 40" & nl & "  s = String(1000000, ""x"") & i" & nl & "Next"), 0, "one variable reused holds one at a time"
+Test.Equal Test.Run("Dim keep(40)" & nl & "s = String(1000000, ""x"")" & nl & "For i = 0 To 40" & nl & "  keep(i) = s" & nl & "Next"), 7, "each copy of a string counts"
+Test.Equal Test.Run("s = ""x""" & nl & "Do" & nl & "  s = s & Space(100000)" & nl & "Loop"), 7, "a string grown in place, long before 64 MB"
+Test.Equal Test.Run("ReDim a(1000000)"), 7, "an array of a million elements"
+Test.Equal Test.Run("Dim keep(40)" & nl & "For i = 0 To 40" & nl & "  ReDim b(20000)" & nl & "  keep(i) = b" & nl & "Next"), 7, "arrays kept alive count too"
+Test.Equal Test.Run("For i = 0 To 40" & nl & "  ReDim b(20000)" & nl & "  ReDim Preserve b(10)" & nl & "Next"), 0, "an array made again or shrunk gives its storage back"
+Test.Equal Test.Run("x = Split(Space(1000000))"), 7, "the parts of Split"
+Test.Equal Test.Run("On Error Resume Next" & nl & "ReDim a(1000000)" & nl & "If Err.Number <> 7 Then Err.Raise 1" & nl & "Err.Clear" & nl & "ReDim a(10)" & nl & "s = String(1000000, ""x"")"), 0, "a handler catches it and the script goes on"
+Test.MemoryLimit = 268435456
