@@ -110,14 +110,14 @@ bool IsAsciiControl(char c)
     return byte < 0x20 || byte == 0x7F;
 }
 
-std::string PercentEncodeUnsafeBytes(std::string_view text)
+std::string PercentEncodeUnsafeBytes(std::string_view text, HighBytes highBytes)
 {
     static constexpr char Digits[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(text.size());
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte > 0x20 && byte < 0x7F) {
+        if ((byte > 0x20 && byte < 0x7F) || (byte > 0x7F && highBytes == HighBytes::Keep)) {
             out += c;
         } else {
             out += '%';

@@ -33,8 +33,10 @@ std::string_view TrimBytes(std::string_view text, std::string_view blanks);
 
 // A control byte (0x00 to 0x1F, or DEL): never allowed into a request line or a header.
 bool IsAsciiControl(char c);
-// `text` with every control byte, blank (0x20) and byte above 0x7F as "%XX" (upper-case hex);
-// every other byte, "%" included, stays as it is. For addresses that go on a request line.
-std::string PercentEncodeUnsafeBytes(std::string_view text);
+// `text` with every control byte and blank (0x20) as "%XX" (upper-case hex), and every byte
+// above 0x7F too unless they are kept; every other byte, "%" included, stays as it is. For
+// addresses that go on a request line.
+enum class HighBytes { Encode, Keep };
+std::string PercentEncodeUnsafeBytes(std::string_view text, HighBytes highBytes = HighBytes::Encode);
 
 } // namespace vortalux

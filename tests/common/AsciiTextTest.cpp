@@ -64,6 +64,7 @@ TEST(AsciiText, PercentEncodingLeavesNoByteThatCouldEndALine)
     EXPECT_EQ(PercentEncodeUnsafeBytes(std::string("a b\r\nX:\t\x7F\x80\xFF\0%41/?=&", 19)),
         "a%20b%0D%0AX:%09%7F%80%FF%00%41/?=&");
     EXPECT_EQ(PercentEncodeUnsafeBytes("http://h/p?q=1#f"), "http://h/p?q=1#f");
+    EXPECT_EQ(PercentEncodeUnsafeBytes("/\xE9t\xE9 x\r", HighBytes::Keep), "/\xE9t\xE9%20x%0D");
 }
 
 namespace {

@@ -17,7 +17,16 @@ namespace vortalux::test {
 
 namespace {
 
-constexpr const char* LocaleName = "de_DE.UTF-8";
+struct LocaleSpec {
+    const char* name; // as setlocale() and the folder know it
+    const char* charmap; // localedef's -f
+};
+
+LocaleSpec SpecOf(CommaDecimalLocale::Charset charset)
+{
+    return charset == CommaDecimalLocale::Charset::Latin1 ? LocaleSpec {"de_DE.ISO-8859-1", "ISO-8859-1"}
+                                                          : LocaleSpec {"de_DE.UTF-8", "UTF-8"};
+}
 
 bool HasCommaDecimalMark()
 {
@@ -34,19 +43,20 @@ struct BuiltLocale {
 // Builds the locale with localedef once per machine and user: into a fresh temporary folder,
 // then renamed into a folder under the temporary folder that later test programs find ready.
 // A rename is all or nothing, so a program killed while building leaves no half locale behind.
-BuiltLocale BuildLocale()
+BuiltLocale BuildLocale(const LocaleSpec& spec)
 {
     BuiltLocale built;
     built.folder = std::filesystem::temp_directory_path() / ("vortalux-locales-" + std::to_string(getuid()));
-    const std::filesystem::path ready = built.folder / LocaleName;
+    const std::filesystem::path ready = built.folder / spec.name;
     std::error_code error;
     if (std::filesystem::exists(ready / "LC_NUMERIC", error))
         return built;
 
     TempDir scratch;
-    const std::string target = (scratch.path() / LocaleName).string();
+    const std::string target = (scratch.path() / spec.name).string();
     // -c writes the locale despite the warnings de_DE's sources give.
-    const char* const argv[] = {"localedef", "-c", "-i", "de_DE", "-f", "UTF-8", target.c_str(), nullptr};
+    const char* const argv[]
+        = {"localedef", "-c", "-i", "de_DE", "-f", spec.charmap, target.c_str(), nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
@@ -61,35 +71,39 @@ BuiltLocale BuildLocale()
     }
     int status = 0;
     waitpid(child, &status, 0);
-    if (!std::filesystem::exists(scratch.path() / LocaleName / "LC_NUMERIC", error)) {
-        built.problem = "localedef could not build de_DE.UTF-8 (the Debian package \"locales\" holds its "
-                        "sources)";
+    if (!std::filesystem::exists(scratch.path() / spec.name / "LC_NUMERIC", error)) {
+        built.problem = std::string("localedef could not build ") + spec.name
+            + " (the Debian package \"locales\" holds its sources)";
         return built;
     }
     std::filesystem::create_directories(built.folder, error);
     // Another test program may have won the race: its locale is as good as ours.
-    std::filesystem::rename(scratch.path() / LocaleName, ready, error);
+    std::filesystem::rename(scratch.path() / spec.name, ready, error);
     if (!std::filesystem::exists(ready / "LC_NUMERIC", error))
         built.problem = "the built locale could not be moved to " + built.folder.string();
     return built;
 }
 
-const BuiltLocale& BuiltLocaleOnce()
+const BuiltLocale& BuiltLocaleOnce(CommaDecimalLocale::Charset charset)
 {
-    static const BuiltLocale built = BuildLocale();
-    return built;
+    static const BuiltLocale utf8 = BuildLocale(SpecOf(CommaDecimalLocale::Charset::Utf8));
+    if (charset == CommaDecimalLocale::Charset::Utf8)
+        return utf8;
+    static const BuiltLocale latin1 = BuildLocale(SpecOf(CommaDecimalLocale::Charset::Latin1));
+    return latin1;
 }
 
 } // namespace
 
-CommaDecimalLocale::CommaDecimalLocale()
+CommaDecimalLocale::CommaDecimalLocale(Charset charset)
 {
+    const LocaleSpec spec = SpecOf(charset);
     m_previousLocale = std::setlocale(LC_ALL, nullptr);
-    if (std::setlocale(LC_ALL, LocaleName) != nullptr && HasCommaDecimalMark()) {
+    if (std::setlocale(LC_ALL, spec.name) != nullptr && HasCommaDecimalMark()) {
         m_active = true;
         return;
     }
-    const BuiltLocale& built = BuiltLocaleOnce();
+    const BuiltLocale& built = BuiltLocaleOnce(charset);
     if (!built.problem.empty()) {
         m_problem = built.problem;
         std::setlocale(LC_ALL, m_previousLocale.c_str());
@@ -99,7 +113,7 @@ CommaDecimalLocale::CommaDecimalLocale()
         m_previousLocPath = locPath;
     setenv("LOCPATH", built.folder.c_str(), 1);
     m_changedLocPath = true;
-    if (std::setlocale(LC_ALL, LocaleName) != nullptr && HasCommaDecimalMark()) {
+    if (std::setlocale(LC_ALL, spec.name) != nullptr && HasCommaDecimalMark()) {
         m_active = true;
         return;
     }

@@ -6,7 +6,8 @@
 namespace vortalux::test {
 
 // Puts the process under a locale whose decimal mark is "," (German), as a Qt application does
-// for a user who has one, and restores the previous locale when it goes away. The locale is the
+// for a user who has one, and restores the previous locale when it goes away. In its Latin-1
+// form <cctype> also takes bytes above 0x7F for letters ("\xe9" is alphabetic). The locale is the
 // system's own when installed, else built with localedef (from the Debian package "locales")
 // into a folder under the temporary folder, named by LOCPATH, so that a fresh machine needs no
 // generated locales; later test programs find it built.
@@ -16,7 +17,9 @@ namespace vortalux::test {
 //         GTEST_SKIP() << locale.Problem();
 class CommaDecimalLocale {
 public:
-    CommaDecimalLocale();
+    enum class Charset { Utf8, Latin1 };
+
+    explicit CommaDecimalLocale(Charset charset = Charset::Utf8);
     ~CommaDecimalLocale();
     CommaDecimalLocale(const CommaDecimalLocale&) = delete;
     CommaDecimalLocale& operator=(const CommaDecimalLocale&) = delete;

@@ -30,12 +30,6 @@ std::string_view WithoutCarriageReturn(std::string_view line)
     return line;
 }
 
-bool IsControlByte(char c)
-{
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || byte == 0x7F;
-}
-
 bool IsRedirectCode(std::string_view code)
 {
     return code == "301" || code == "302" || code == "303" || code == "307" || code == "308";
@@ -123,7 +117,7 @@ void HttpResponseParser::ParseHeaderBlock()
         const std::string_view name = line.substr(0, colon);
         const std::string_view value = TrimBlanks(line.substr(colon + 1));
         if (EqualsNoCase(name, "location")) {
-            if (std::none_of(value.begin(), value.end(), IsControlByte))
+            if (std::none_of(value.begin(), value.end(), IsAsciiControl))
                 m_location = std::string(value);
         } else if (EqualsNoCase(name, "content-length")) {
             // Only a hint for reserving memory: the body still ends when the server closes.

@@ -10,11 +10,7 @@ namespace vortalux {
 
 namespace {
 
-bool IsControlOrBlank(char c)
-{
-    const auto byte = static_cast<unsigned char>(c);
-    return byte <= 0x20 || byte == 0x7F;
-}
+bool IsControlOrBlank(char c) { return IsAsciiControl(c) || c == ' '; }
 
 std::string PortText(int port)
 {
@@ -24,24 +20,6 @@ std::string PortText(int port)
 }
 
 } // namespace
-
-std::string EncodeControlBytes(std::string_view text)
-{
-    static constexpr char HexDigits[] = "0123456789ABCDEF";
-    std::string encoded;
-    encoded.reserve(text.size());
-    for (const char c : text) {
-        if (!IsControlOrBlank(c)) {
-            encoded += c;
-            continue;
-        }
-        const auto byte = static_cast<unsigned char>(c);
-        encoded += '%';
-        encoded += HexDigits[byte >> 4];
-        encoded += HexDigits[byte & 0x0F];
-    }
-    return encoded;
-}
 
 std::optional<RequestTarget> RequestTarget::FromUrl(std::string_view url)
 {
@@ -63,7 +41,8 @@ std::optional<RequestTarget> RequestTarget::FromUrl(std::string_view url)
     // line is then "GET / HTTP/1.0", not "GET // HTTP/1.0".
     if (hostEnd == url.size())
         path.clear();
-    target.path = "/" + EncodeControlBytes(path);
+    // Bytes above 0x7F go out as the link has them: servers take them as they come.
+    target.path = "/" + PercentEncodeUnsafeBytes(path, HighBytes::Keep);
     return target;
 }
 

@@ -29,8 +29,4 @@ struct RequestTarget {
     std::string HostHeader() const;
 };
 
-// Percent-encodes the bytes 0x00-0x20 and 0x7F ("%0D", "%20"); every other byte, "%" included,
-// stays as it is.
-std::string EncodeControlBytes(std::string_view text);
-
 } // namespace vortalux

@@ -1,4 +1,5 @@
 #include "PageFetcher.h"
+#include "CommaDecimalLocale.h"
 #include "ScopedEnvironment.h"
 #include "ScriptedServer.h"
 #include "TestSupport.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <clocale>
 
 using namespace vortalux;
@@ -486,15 +488,14 @@ TEST_F(PageFetcherTest, FtpAddressesAreFetchedOverHttpFromPort80)
 TEST_F(PageFetcherTest, TellsASchemeFromARelativeLocationByAsciiWhateverTheLocale)
 {
     // Under a single-byte Latin-1 locale <cctype> takes "\xe9" for a letter.
-    const std::string previous = std::setlocale(LC_CTYPE, nullptr);
-    if (std::setlocale(LC_CTYPE, "de_DE.ISO-8859-1") == nullptr
-        && std::setlocale(LC_CTYPE, "fr_FR.ISO-8859-1") == nullptr)
-        GTEST_SKIP() << "no Latin-1 locale installed";
+    const test::CommaDecimalLocale locale(test::CommaDecimalLocale::Charset::Latin1);
+    if (!locale.Active())
+        GTEST_SKIP() << locale.Problem();
+    ASSERT_TRUE(std::isalpha(0xE9));
     ScriptedServer server([](int index, const std::string&) {
         return index == 0 ? Redirect("302", "\xe9t\xe9://x") : ServerReply::Whole(Ok + "relative");
     });
     const std::string page = fetcher.OpenURL(server.Url("/dir/a"));
-    std::setlocale(LC_CTYPE, previous.c_str());
     EXPECT_EQ(page, "relative");
     ASSERT_EQ(server.Requests().size(), 2u);
     EXPECT_EQ(RequestLine(server.Requests()[1]), "GET /dir/\xe9t\xe9://x HTTP/1.0");
