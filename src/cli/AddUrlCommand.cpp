@@ -17,7 +17,7 @@ int RunAddUrl(CommandContext& context)
         return UsageError(context, AddUrlCommand, "needs a URL, and at most a description and a referer");
 
     const bool handedOver = ManagersInstalled();
-    VTL engine(EngineOptions(context, parser.Has("--batch"), parser.Has("--print")));
+    VTL engine(EngineOptions(context, {.batch = parser.Has("--batch"), .print = parser.Has("--print")}));
     engine.AddUrl(words[0], words.size() > 1 ? words[1] : "", words.size() > 2 ? words[2] : "");
     return handedOver ? ExitOk : ExitFailure;
 }

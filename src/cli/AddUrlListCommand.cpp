@@ -55,7 +55,7 @@ int RunAddUrlList(CommandContext& context)
     }
 
     const bool handedOver = ManagersInstalled();
-    VTL engine(EngineOptions(context, parser.Has("--batch"), parser.Has("--print")));
+    VTL engine(EngineOptions(context, {.batch = parser.Has("--batch"), .print = parser.Has("--print")}));
     engine.AddUrlList(urlList);
     return handedOver ? ExitOk : ExitFailure;
 }

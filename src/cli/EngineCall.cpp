@@ -8,12 +8,12 @@
 
 namespace vortalux::cli {
 
-VtlOptions EngineOptions(CommandContext& context, bool batch, bool print)
+VtlOptions EngineOptions(CommandContext& context, EngineCallFlags flags)
 {
     VtlOptions options;
-    options.interface = batch ? VtlOptions::Interface::Headless : VtlOptions::Interface::Automatic;
+    options.interface = flags.batch ? VtlOptions::Interface::Headless : VtlOptions::Interface::Automatic;
     options.programDirectory = ProgramDirectory();
-    if (print) {
+    if (flags.print) {
         std::ostream* out = &context.out;
         options.handOffFactory = [out] { return std::make_unique<PrintingHandOff>(*out); };
     }

@@ -16,7 +16,8 @@ namespace vortalux {
 // any moment leaves a whole report or none. Temporary files of killed writers are removed by
 // the next writer. Returns the report's path, or nothing when it could not be written (the
 // conversion goes on either way).
-std::optional<std::filesystem::path> WriteFailureReport(const std::filesystem::path& programDirectory,
-    std::string_view sourceLink, const Rule& rule, std::string_view downloadError = {});
+[[nodiscard]] std::optional<std::filesystem::path> WriteFailureReport(
+    const std::filesystem::path& programDirectory, std::string_view sourceLink, const Rule& rule,
+    std::string_view downloadError = {});
 
 } // namespace vortalux

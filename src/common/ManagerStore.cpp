@@ -96,21 +96,24 @@ void ManagerStore::LoadManagers(const fs::path& programDirectory)
         definition.Ver = std::move(version);
         const auto mark = ParseProfileNumber(head.Read("Main", "Default", "0"));
         if (mark && *mark == 1.0)
-            SetDefaultManager(static_cast<int>(m_definitions.size() - 1), false);
+            SetDefaultManager(static_cast<int>(m_definitions.size() - 1), MarkChosenFile::No);
         definition.ScriptText = ScriptPart(bytes);
     }
 }
 
-void ManagerStore::SetDefaultManager(int index, bool persist)
+void ManagerStore::SetDefaultManager(int index, MarkChosenFile markChosenFile)
 {
     if (m_defaultManager == index)
         return;
+    // A mark that cannot be written (a read-only file) leaves the file as it was; the choice
+    // holds for this store all the same.
     const auto count = static_cast<int>(m_definitions.size());
     if (m_defaultManager >= 0 && m_defaultManager < count)
-        ProfileFile::WriteValue(
-            PathOf(m_definitions[static_cast<size_t>(m_defaultManager)]), "Main", "Default", "0");
-    if (persist && index >= 0 && index < count)
-        ProfileFile::WriteValue(PathOf(m_definitions[static_cast<size_t>(index)]), "Main", "Default", "1");
+        static_cast<void>(ProfileFile::WriteValue(
+            PathOf(m_definitions[static_cast<size_t>(m_defaultManager)]), "Main", "Default", "0"));
+    if (markChosenFile == MarkChosenFile::Yes && index >= 0 && index < count)
+        static_cast<void>(ProfileFile::WriteValue(
+            PathOf(m_definitions[static_cast<size_t>(index)]), "Main", "Default", "1"));
     m_defaultManager = index;
 }
 

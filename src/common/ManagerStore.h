@@ -28,9 +28,10 @@ public:
     void LoadManagers(const std::filesystem::path& programDirectory);
 
     // Moves the default mark to `index`: the previous default's file gets "Default" = "0", and,
-    // with `persist`, the file at `index` gets "Default" = "1". Nothing is written when `index`
-    // already is the default. Failed writes are ignored.
-    void SetDefaultManager(int index, bool persist);
+    // with MarkChosenFile::Yes, the file at `index` gets "Default" = "1". Nothing is written when
+    // `index` already is the default. Failed writes are ignored.
+    enum class MarkChosenFile { No, Yes };
+    void SetDefaultManager(int index, MarkChosenFile markChosenFile);
 
     // Position of the default definition, -1 when none is marked.
     int DefaultManager() const { return m_defaultManager; }

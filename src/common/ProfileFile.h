@@ -42,7 +42,7 @@ public:
     // Writes the file atomically: a temporary file in the same folder, then a rename over the
     // old one, so a reader or a crash sees either the old or the new file, never half of one.
     // False when the file could not be written (read-only folder, the path is a folder, ...).
-    bool Save() const;
+    [[nodiscard]] bool Save() const;
 
     // The file's bytes as they stand, with the changes made so far.
     std::string Bytes() const;
@@ -51,8 +51,8 @@ public:
     // One-shot forms for a single key.
     static std::string ReadValue(const std::filesystem::path& path, std::string_view section,
         std::string_view key, std::string_view defaultValue);
-    static bool WriteValue(const std::filesystem::path& path, std::string_view section, std::string_view key,
-        std::string_view value);
+    [[nodiscard]] static bool WriteValue(const std::filesystem::path& path, std::string_view section,
+        std::string_view key, std::string_view value);
 
 private:
     enum class LineKind { Other, Section, Key };
@@ -82,6 +82,6 @@ bool FileExists(const std::filesystem::path& path);
 
 // Replaces `path` atomically with `bytes` (temporary file in the same folder, then rename); the
 // permissions of a file it replaces are kept. False when it could not be written.
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+[[nodiscard]] bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 } // namespace vortalux

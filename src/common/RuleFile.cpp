@@ -76,7 +76,7 @@ std::optional<Rule> RuleFile::Read(const ProfileFile& file, std::string_view nam
     return rule;
 }
 
-bool RuleFile::Write(const fs::path& programDirectory, const Rule& rule, bool writeRefererMode)
+bool RuleFile::Write(const fs::path& programDirectory, const Rule& rule, RefererModeKey refererModeKey)
 {
     std::error_code ec;
     fs::create_directories(programDirectory / "Rules", ec);
@@ -97,7 +97,7 @@ bool RuleFile::Write(const fs::path& programDirectory, const Rule& rule, bool wr
         file.Write("OS", Numbered("result.", index), rule.searchSteps[i].resultTemplate);
         file.Write("OS", Numbered("global.", index), rule.searchSteps[i].global == 1 ? "1" : "0");
     }
-    if (writeRefererMode)
+    if (refererModeKey == RefererModeKey::Write)
         file.Write("Main", "Referer", std::to_string(rule.refererMode));
     file.Write("Referer", "RegExp", rule.refererPattern);
     file.Write("Referer", "Result", rule.refererTemplate);

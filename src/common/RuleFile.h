@@ -24,12 +24,14 @@ public:
     static std::optional<Rule> Read(const ProfileFile& file, std::string_view name);
 
     // The editor's save: every key of the rule in the editor's order, in one atomic write that
-    // keeps the file's other keys ("Active" among them). The referer mode is written only when
-    // `writeRefererMode` (an option was chosen). The "Rules" folder is created when missing.
-    static bool Write(const std::filesystem::path& programDirectory, const Rule& rule, bool writeRefererMode);
+    // keeps the file's other keys ("Active" among them). The referer mode is written only with
+    // RefererModeKey::Write (an option was chosen). The "Rules" folder is created when missing.
+    enum class RefererModeKey { Write, Omit };
+    [[nodiscard]] static bool Write(
+        const std::filesystem::path& programDirectory, const Rule& rule, RefererModeKey refererModeKey);
 
     // The rules panel's check box: only Main/"Active", "1" or "0".
-    static bool WriteActive(
+    [[nodiscard]] static bool WriteActive(
         const std::filesystem::path& programDirectory, std::string_view name, bool active);
 };
 

@@ -15,7 +15,7 @@ std::string ServerPart(std::string_view address);
 // path: what follows the first "/" after the host, without that "/", case kept ("/" when the
 // address has nothing after the host). False for other schemes and for a port that is not a
 // number from 1 to 65535.
-bool SplitUrl(std::string_view address, std::string& host, int& port, std::string& path);
+[[nodiscard]] bool SplitUrl(std::string_view address, std::string& host, int& port, std::string& path);
 
 // The part after the last "/"; the whole address when that part is empty or there is no "/".
 std::string UrlFileName(std::string_view address);

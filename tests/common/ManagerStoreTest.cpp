@@ -89,11 +89,11 @@ TEST_F(ManagerStoreTest, SetDefaultManagerMovesTheMarkAndWritesOnlyWhenItMoves)
     ASSERT_EQ(m_store.DefaultManager(), 0);
     const auto stamp = fs::last_write_time(m_home / "Managers" / "a.vtm");
 
-    m_store.SetDefaultManager(0, true);
+    m_store.SetDefaultManager(0, ManagerStore::MarkChosenFile::Yes);
     EXPECT_EQ(fs::last_write_time(m_home / "Managers" / "a.vtm"), stamp);
 
     // The file found under another letter case gets the mark; no second file appears.
-    m_store.SetDefaultManager(1, true);
+    m_store.SetDefaultManager(1, ManagerStore::MarkChosenFile::Yes);
     EXPECT_EQ(m_store.DefaultManager(), 1);
     EXPECT_EQ(ProfileFile::ReadValue(m_home / "Managers" / "a.vtm", "Main", "Default", ""), "0");
     EXPECT_EQ(ProfileFile::ReadValue(m_home / "Managers" / "B.VTM", "Main", "Default", ""), "1");

@@ -168,7 +168,7 @@ TEST_F(RuleStoreTest, EditorWriteUsesItsKeyOrderAndKeepsOtherKeys)
     rule.refererMode = RefererMode::None;
     rule.refererPattern = "(x)";
     rule.refererTemplate = "$1";
-    ASSERT_TRUE(RuleFile::Write(m_home.path(), rule, true));
+    ASSERT_TRUE(RuleFile::Write(m_home.path(), rule, RuleFile::RefererModeKey::Write));
     EXPECT_EQ(ReadFileBytes(m_home / "Rules" / "Site.vtl"),
         "[Main]\r\nver=0\r\nIdent=^http://site/\r\nType=1\r\nReferer=0\r\n"
         "\r\n[SR]\r\nnb=1\r\nsr1.1=a\r\nsr2.1=b\r\n"
@@ -181,7 +181,7 @@ TEST_F(RuleStoreTest, EditorWriteUsesItsKeyOrderAndKeepsOtherKeys)
     ASSERT_TRUE(RuleFile::WriteActive(m_home.path(), "site", false));
     rule.ident = "^https?://site/";
     rule.refererMode = RefererMode::Custom;
-    ASSERT_TRUE(RuleFile::Write(m_home.path(), rule, false));
+    ASSERT_TRUE(RuleFile::Write(m_home.path(), rule, RuleFile::RefererModeKey::Omit));
     const Rule& reloaded = Load("Site");
     EXPECT_FALSE(reloaded.active);
     EXPECT_EQ(reloaded.ident, "^https?://site/");
@@ -211,8 +211,9 @@ TEST_F(RuleStoreTest, AReadOnlyRulesFolderRefusesWritesAndKeepsTheRule)
         rule.name = "ro";
         RuleStore store;
         store.LoadRules(home);
-        return !RuleFile::WriteActive(home, "ro", false) && !RuleFile::Write(home, rule, true)
-            && store.Rules().size() == 1 && store.Rules()[0].active;
+        return !RuleFile::WriteActive(home, "ro", false)
+            && !RuleFile::Write(home, rule, RuleFile::RefererModeKey::Write) && store.Rules().size() == 1
+            && store.Rules()[0].active;
     }));
     EXPECT_EQ(ReadFileBytes(m_home / "Rules" / "ro.vtl"), "[Main]\r\nver=1\r\n");
 }

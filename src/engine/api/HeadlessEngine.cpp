@@ -11,13 +11,13 @@ namespace vortalux {
 
 HeadlessEngine::HeadlessEngine(const RuleStore& rules, const ManagerStore& managers,
     std::unique_ptr<HandOff> handOff, std::filesystem::path reportDirectory, std::ostream& progress,
-    bool terminal)
+    TerminalStatus::Style progressStyle)
     : m_rules(rules)
     , m_managers(managers)
     , m_handOff(std::move(handOff))
     , m_reportDirectory(std::move(reportDirectory))
     , m_progress(progress)
-    , m_terminal(terminal)
+    , m_progressStyle(progressStyle)
 {
 }
 
@@ -25,7 +25,7 @@ HeadlessEngine::~HeadlessEngine() = default;
 
 void HeadlessEngine::AddUrl(const std::string& url, const std::string& referer)
 {
-    TerminalStatus status(m_progress, m_terminal, m_managers.DefaultManager());
+    TerminalStatus status(m_progress, m_progressStyle, m_managers.DefaultManager());
     m_fetcher.SetTag("Current: " + UrlFileName(url));
     m_fetcher.SetStatusCallback([&status](const std::string& text) { status.ShowStatus(text); });
     const InterruptWatcher interrupt([this] { m_fetcher.Finish(); });
@@ -36,7 +36,7 @@ void HeadlessEngine::AddUrl(const std::string& url, const std::string& referer)
 
 void HeadlessEngine::AddUrlList(UrlList& list)
 {
-    TerminalStatus status(m_progress, m_terminal, m_managers.DefaultManager());
+    TerminalStatus status(m_progress, m_progressStyle, m_managers.DefaultManager());
     m_fetcher.SetStatusCallback([&status](const std::string& text) { status.ShowStatus(text); });
     // The fetcher's progress texts start with the batch's current link.
     status.SetTagListener([this](const std::string& tag) { m_fetcher.SetTag(tag); });

@@ -4,6 +4,7 @@
 #include "ManagerStore.h"
 #include "PageFetcher.h"
 #include "RuleStore.h"
+#include "TerminalStatus.h"
 #include "UrlList.h"
 
 #include <filesystem>
@@ -20,7 +21,7 @@ namespace vortalux {
 class HeadlessEngine {
 public:
     HeadlessEngine(const RuleStore& rules, const ManagerStore& managers, std::unique_ptr<HandOff> handOff,
-        std::filesystem::path reportDirectory, std::ostream& progress, bool terminal);
+        std::filesystem::path reportDirectory, std::ostream& progress, TerminalStatus::Style progressStyle);
     ~HeadlessEngine();
 
     void AddUrl(const std::string& url, const std::string& referer);
@@ -34,7 +35,7 @@ private:
     std::unique_ptr<HandOff> m_handOff;
     std::filesystem::path m_reportDirectory;
     std::ostream& m_progress;
-    bool m_terminal;
+    TerminalStatus::Style m_progressStyle;
     PageFetcher m_fetcher;
 };
 

@@ -20,7 +20,7 @@ bool RunIntake(const std::filesystem::path& programDirectory, RuleStore& rules, 
                 + " as default for this time.\r\nPlease run VTL and select a default DM",
             MessageIcon::Information);
         // For this call only: nothing is written, the next call reloads the store.
-        managers.SetDefaultManager(0, false);
+        managers.SetDefaultManager(0, ManagerStore::MarkChosenFile::No);
     }
 
     if (rules.ActiveRuleCount() == 0)

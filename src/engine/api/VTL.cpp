@@ -63,8 +63,8 @@ struct VTL::CallContext {
 
     HeadlessEngine MakeHeadlessEngine() const
     {
-        return HeadlessEngine(rules, managers, handOffFactory(), directory, std::cerr,
-            TerminalStatus::StandardErrorIsTerminal());
+        return HeadlessEngine(
+            rules, managers, handOffFactory(), directory, std::cerr, TerminalStatus::StandardErrorStyle());
     }
 };
 

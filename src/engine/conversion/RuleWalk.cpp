@@ -49,6 +49,13 @@ RuleWalk::RuleWalk(const RuleStore& store, PageSource& pages, std::filesystem::p
 {
 }
 
+void RuleWalk::ReportFailure(std::string_view link, const Rule& rule, std::string_view downloadError) const
+{
+    // A report that cannot be written (a read-only program folder, a full disk) is no reason to
+    // stop: the link still goes on, as far as it was converted.
+    static_cast<void>(WriteFailureReport(m_reportDirectory, link, rule, downloadError));
+}
+
 RuleWalkResult RuleWalk::Run(
     std::string_view link, std::string_view replaceSource, RuleWalkObserver* observer)
 {
@@ -72,7 +79,7 @@ RuleWalkResult RuleWalk::Run(
                 std::string result = step.replaceTemplate;
                 if (ApplyPattern(step.pattern, current, result, true, false, replaceSource, false) != 1) {
                     watch.Status(" - error!");
-                    WriteFailureReport(m_reportDirectory, link, rule);
+                    ReportFailure(link, rule, {});
                     break;
                 }
                 watch.Status(" - ok");
@@ -97,7 +104,7 @@ RuleWalkResult RuleWalk::Run(
                 m_pages.FetchedUrl(), step.global == 1);
             if (found < 0) {
                 watch.Status(" - error!");
-                WriteFailureReport(m_reportDirectory, link, rule, downloadError);
+                ReportFailure(link, rule, downloadError);
                 break;
             }
             if (result.empty()) {

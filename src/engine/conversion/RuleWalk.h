@@ -45,6 +45,8 @@ public:
         std::string_view link, std::string_view replaceSource, RuleWalkObserver* observer = nullptr);
 
 private:
+    void ReportFailure(std::string_view link, const Rule& rule, std::string_view downloadError) const;
+
     const RuleStore& m_store;
     PageSource& m_pages;
     std::filesystem::path m_reportDirectory;

@@ -7,11 +7,11 @@
 
 namespace vortalux {
 
-TerminalStatus::TerminalStatus(std::ostream& out, bool terminal, int manager)
+TerminalStatus::TerminalStatus(std::ostream& out, Style style, int manager)
     : m_out(out)
-    , m_terminal(terminal)
+    , m_terminal(style == Style::RewrittenLine)
     , m_manager(manager)
-    , m_columns(terminal ? TerminalColumns() : 0)
+    , m_columns(m_terminal ? TerminalColumns() : 0)
 {
 }
 
@@ -23,7 +23,10 @@ TerminalStatus::~TerminalStatus()
     }
 }
 
-bool TerminalStatus::StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+TerminalStatus::Style TerminalStatus::StandardErrorStyle()
+{
+    return isatty(STDERR_FILENO) == 1 ? Style::RewrittenLine : Style::PlainLines;
+}
 
 int TerminalStatus::TerminalColumns()
 {

@@ -14,7 +14,10 @@ namespace vortalux {
 // rewritten, otherwise one plain line per status and per finished row.
 class TerminalStatus final : public BatchView {
 public:
-    TerminalStatus(std::ostream& out, bool terminal, int manager);
+    // How the progress is written: one line rewritten in place (a terminal), or plain lines.
+    enum class Style { RewrittenLine, PlainLines };
+
+    TerminalStatus(std::ostream& out, Style style, int manager);
     ~TerminalStatus() override;
 
     void SetTag(const std::string& tag) override;
@@ -29,8 +32,9 @@ public:
     int SelectedManager() override { return m_manager; }
     void BatchEnded() override;
 
-    // Whether standard error is a terminal, and its width in columns (80 when unknown).
-    static bool StandardErrorIsTerminal();
+    // The style standard error takes: a rewritten line when it is a terminal. And a terminal's
+    // width in columns (80 when unknown).
+    static Style StandardErrorStyle();
     static int TerminalColumns();
 
 private:
