@@ -58,10 +58,10 @@ void BM_ApplyPatternPageSearch(benchmark::State& state)
     const std::string& page = ForumPage();
     std::string result;
     for (auto _ : state) {
-        result = "$1";
-        const int position
-            = ApplyPattern(kThumbPattern, page, result, false, true, "http://forum.example/t/1", true);
-        benchmark::DoNotOptimize(position);
+        PatternResult found = ApplyPattern(kThumbPattern, page, PatternMode::FillTemplate, "$1",
+            MatchScope::EveryMatch, "http://forum.example/t/1");
+        benchmark::DoNotOptimize(found.value);
+        result = std::move(found.text);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
     state.counters["links"] = static_cast<double>(std::count(result.begin(), result.end(), '\n') + 1);
@@ -170,10 +170,9 @@ const RuleSet& Rules()
 size_t IdentifyAll(const RuleSet& rules)
 {
     size_t identified = 0;
-    std::string result = "1";
     for (const std::string& link : rules.links) {
         for (const std::string& ident : rules.identPatterns) {
-            if (ApplyPattern(ident, link, result, false, false, "", false) >= 0) {
+            if (ApplyPattern(ident, link, PatternMode::Find, "1", MatchScope::FirstMatch).value >= 0) {
                 ++identified;
                 break;
             }

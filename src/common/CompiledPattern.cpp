@@ -12,15 +12,15 @@ namespace vortalux {
 namespace {
 
 // ECMAScript behaviour where PCRE2's defaults differ; the translator leaves nothing else to chance.
-constexpr uint32_t kCompileOptions = PCRE2_ALT_BSUX | PCRE2_MATCH_UNSET_BACKREF | PCRE2_ALLOW_EMPTY_CLASS
+constexpr uint32_t CompileOptions = PCRE2_ALT_BSUX | PCRE2_MATCH_UNSET_BACKREF | PCRE2_ALLOW_EMPTY_CLASS
     | PCRE2_DOLLAR_ENDONLY | PCRE2_NEVER_UTF | PCRE2_NEVER_UCP | PCRE2_NEVER_BACKSLASH_C;
 
 // A repeated group takes stack for every repetition; with this much, one can run over a whole page
 // of 64 MiB of simple repetitions before the run fails. The stack is reserved, not filled, up front.
-constexpr size_t kJitStackStart = size_t(32) << 10;
-constexpr size_t kJitStackMax = size_t(64) << 20;
+constexpr size_t JitStackStart = size_t(32) << 10;
+constexpr size_t JitStackMax = size_t(64) << 20;
 // The same room for the interpreter's backtracking frames (in KiB), used when there is no JIT.
-constexpr uint32_t kHeapLimitKib = 64 << 10;
+constexpr uint32_t HeapLimitKib = 64 << 10;
 
 pcre2_compile_context* SharedCompileContext()
 {
@@ -44,10 +44,10 @@ public:
         m_context = pcre2_match_context_create(nullptr);
         if (m_context == nullptr)
             return;
-        pcre2_set_match_limit(m_context, CompiledPattern::kMatchLimit);
-        pcre2_set_depth_limit(m_context, CompiledPattern::kDepthLimit);
-        pcre2_set_heap_limit(m_context, kHeapLimitKib);
-        m_jitStack = pcre2_jit_stack_create(kJitStackStart, kJitStackMax, nullptr);
+        pcre2_set_match_limit(m_context, CompiledPattern::MatchLimit);
+        pcre2_set_depth_limit(m_context, CompiledPattern::DepthLimit);
+        pcre2_set_heap_limit(m_context, HeapLimitKib);
+        m_jitStack = pcre2_jit_stack_create(JitStackStart, JitStackMax, nullptr);
         if (m_jitStack != nullptr)
             pcre2_jit_stack_assign(m_context, nullptr, m_jitStack);
     }
@@ -230,7 +230,7 @@ std::optional<CompiledPattern> CompiledPattern::Compile(std::string_view pattern
     int errorCode = 0;
     PCRE2_SIZE errorOffset = 0;
     pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(translated->data()), translated->size(),
-        kCompileOptions, &errorCode, &errorOffset, context);
+        CompileOptions, &errorCode, &errorOffset, context);
     if (code == nullptr) {
         if (pcre2Error != nullptr)
             *pcre2Error = errorCode;
@@ -243,14 +243,14 @@ std::optional<CompiledPattern> CompiledPattern::Compile(std::string_view pattern
     return CompiledPattern(code, captureCount, jit);
 }
 
-MatchList CompiledPattern::Execute(std::string_view input, bool global) const
+MatchList CompiledPattern::Execute(std::string_view input, MatchScope scope) const
 {
     MatchList matches;
-    Execute(input, global, matches);
+    Execute(input, scope, matches);
     return matches;
 }
 
-void CompiledPattern::Execute(std::string_view input, bool global, MatchList& matches) const
+void CompiledPattern::Execute(std::string_view input, MatchScope scope, MatchList& matches) const
 {
     matches.Reset(input, m_groupCount);
     const size_t offsetsPerMatch = (m_groupCount + 1) * 2;
@@ -266,28 +266,28 @@ void CompiledPattern::Execute(std::string_view input, bool global, MatchList& ma
         if (result == MatchRunner::Result::NoMatch)
             break;
         if (result == MatchRunner::Result::Failed
-            || matches.m_offsets.size() + offsetsPerMatch > kMaxStoredOffsets) {
+            || matches.m_offsets.size() + offsetsPerMatch > MaxStoredOffsets) {
             fail();
             return;
         }
         const PCRE2_SIZE* ovector = runner.Ovector();
         matches.m_offsets.insert(matches.m_offsets.end(), ovector, ovector + offsetsPerMatch);
         ++matches.m_count;
-        if (!global)
+        if (scope == MatchScope::FirstMatch)
             break;
         start = runner.NextStart();
     }
 }
 
 CompiledPattern::Replacement CompiledPattern::Replace(
-    std::string_view input, std::string_view replacement, bool global) const
+    std::string_view input, std::string_view replacement, MatchScope scope) const
 {
     Replacement outcome;
     const std::vector<ReplacementPiece> pieces = ParseReplacement(replacement, m_groupCount);
     MatchRunner runner(m_code.get(), m_jit, m_groupCount, input);
     std::string& out = outcome.text;
     const auto append = [&out](std::string_view text) {
-        if (out.size() + text.size() > kMaxOutputSize)
+        if (out.size() + text.size() > MaxOutputSize)
             return false;
         out.append(text);
         return true;
@@ -339,7 +339,7 @@ CompiledPattern::Replacement CompiledPattern::Replace(
         }
         copied = matchEnd;
         ++outcome.matchCount;
-        if (!global)
+        if (scope == MatchScope::FirstMatch)
             break;
         start = runner.NextStart();
     }

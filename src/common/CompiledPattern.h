@@ -21,6 +21,9 @@ struct pcre2_real_code_8;
 
 namespace vortalux {
 
+// Whether a run stops at the first match or goes on to every match.
+enum class MatchScope { FirstMatch, EveryMatch };
+
 // A pattern of VBScript's RegExp dialect, translated (PatternTranslator) and compiled by PCRE2
 // for single-byte text: case-sensitive, "^" and "$" only at the ends of the input, "." any byte
 // but LF. Compiled once, it can be run any number of times; runs on several threads at once are
@@ -29,12 +32,12 @@ class CompiledPattern {
 public:
     // One start position may take this many backtracking steps; past it the run counts as no match
     // (a catastrophic pattern fails instead of hanging the caller).
-    static constexpr uint32_t kMatchLimit = VORTALUX_PATTERN_MATCH_LIMIT;
-    static constexpr uint32_t kDepthLimit = 1'000'000;
+    static constexpr uint32_t MatchLimit = VORTALUX_PATTERN_MATCH_LIMIT;
+    static constexpr uint32_t DepthLimit = 1'000'000;
     // A run that would hold more match offsets than this, or a replacement that would grow past
-    // kMaxOutputSize bytes, fails the same way instead of exhausting memory.
-    static constexpr size_t kMaxStoredOffsets = size_t(1) << 24;
-    static constexpr size_t kMaxOutputSize = VORTALUX_PATTERN_MAX_OUTPUT;
+    // MaxOutputSize bytes, fails the same way instead of exhausting memory.
+    static constexpr size_t MaxStoredOffsets = size_t(1) << 24;
+    static constexpr size_t MaxOutputSize = VORTALUX_PATTERN_MAX_OUTPUT;
 
     // nullopt when the pattern is not valid in the dialect or PCRE2 refuses it; `pcre2Error` then
     // receives PCRE2's error code, or 0 when the dialect itself refused the pattern.
@@ -49,22 +52,23 @@ public:
     size_t GroupCount() const { return m_groupCount; }
     bool IsJitCompiled() const { return m_jit; }
 
-    // The first match, or with `global` every match from left to right; after an empty match the
-    // next search starts one character further on. The list refers to `input`.
-    MatchList Execute(std::string_view input, bool global) const;
+    // The first match, or every match from left to right; after an empty match the next search
+    // starts one character further on. The list refers to `input`.
+    [[nodiscard]] MatchList Execute(std::string_view input, MatchScope scope) const;
     // The same into an existing list, reusing its storage.
-    void Execute(std::string_view input, bool global, MatchList& matches) const;
+    void Execute(std::string_view input, MatchScope scope, MatchList& matches) const;
 
     struct Replacement {
         std::string text; // the input with the first (or every) match replaced; the input when none
         size_t matchCount = 0;
         bool limitExceeded = false; // then `text` is empty and the run counts as no match
     };
-    // Replaces the first match, or with `global` every match, by `replacement` in which "$n" and
-    // "$nn" stand for a group ("$nn" when group nn exists, else "$n" followed by the digit when
-    // group n exists, else the text as it stands), "$&" for the match, "$`" and "$'" for the text
-    // before and after it and "$$" for "$". A group that did not take part gives the empty text.
-    Replacement Replace(std::string_view input, std::string_view replacement, bool global) const;
+    // Replaces the first match, or every match, by `replacement` in which "$n" and "$nn" stand for
+    // a group ("$nn" when group nn exists, else "$n" followed by the digit when group n exists, else
+    // the text as it stands), "$&" for the match, "$`" and "$'" for the text before and after it
+    // and "$$" for "$". A group that did not take part gives the empty text.
+    [[nodiscard]] Replacement Replace(
+        std::string_view input, std::string_view replacement, MatchScope scope) const;
 
 private:
     struct CodeDeleter {

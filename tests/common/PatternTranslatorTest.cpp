@@ -26,7 +26,7 @@ void ExpectFirstMatches(const std::vector<MatchCase>& cases)
         SCOPED_TRACE(c.name);
         const std::optional<CompiledPattern> compiled = CompiledPattern::Compile(c.pattern);
         ASSERT_TRUE(compiled.has_value()) << "pattern refused: " << c.pattern;
-        const MatchList matches = compiled->Execute(c.input, false);
+        const MatchList matches = compiled->Execute(c.input, MatchScope::FirstMatch);
         ASSERT_FALSE(matches.LimitExceeded());
         if (!c.firstMatch) {
             EXPECT_TRUE(matches.Empty()) << "unexpected match: " << matches.Value(0);
