@@ -93,14 +93,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string_view input = rest;
     const MatchScope scope = (flags & 1) != 0 ? MatchScope::EveryMatch : MatchScope::FirstMatch;
 
-    const std::optional<std::string> translated = PatternTranslator::Translate(pattern);
+    const std::optional<TranslatedPattern> translated = PatternTranslator::Translate(pattern);
     int pcre2Error = 0;
     const std::optional<CompiledPattern> compiled = CompiledPattern::Compile(pattern, &pcre2Error);
     Require(translated.has_value() == (compiled.has_value() || pcre2Error != 0),
         "translator and compiler disagree on validity");
     if (translated && !compiled && !IsSizeLimit(pcre2Error)) {
         std::fprintf(stderr, "PCRE2 error %d on translation of [%.*s]: [%s]\n", pcre2Error,
-            static_cast<int>(pattern.size()), pattern.data(), translated->c_str());
+            static_cast<int>(pattern.size()), pattern.data(), translated->text.c_str());
         Require(false, "the translation is not a valid PCRE2 pattern");
     }
 

@@ -22,6 +22,20 @@ constexpr size_t JitStackMax = size_t(64) << 20;
 // The same room for the interpreter's backtracking frames (in KiB), used when there is no JIT.
 constexpr uint32_t HeapLimitKib = 64 << 10;
 
+// "(?C{n})" after an iteration that must not be empty: PCRE2 group n, empty, was set where the
+// iteration began. Failing here makes PCRE2 backtrack into the iteration.
+int OnCallout(pcre2_callout_block* block, void*)
+{
+    if (block->callout_string == nullptr)
+        return 0;
+    uint32_t marker = 0;
+    for (PCRE2_SIZE i = 0; i < block->callout_string_length; ++i)
+        marker = marker * 10 + static_cast<uint32_t>(block->callout_string[i] - '0');
+    const bool empty
+        = marker < block->capture_top && block->offset_vector[2 * marker] == block->current_position;
+    return empty ? 1 : 0;
+}
+
 pcre2_compile_context* SharedCompileContext()
 {
     // Read-only once set up, so every thread may compile with it.
@@ -47,6 +61,7 @@ public:
         pcre2_set_match_limit(m_context, CompiledPattern::MatchLimit);
         pcre2_set_depth_limit(m_context, CompiledPattern::DepthLimit);
         pcre2_set_heap_limit(m_context, HeapLimitKib);
+        pcre2_set_callout(m_context, &OnCallout, nullptr);
         m_jitStack = pcre2_jit_stack_create(JitStackStart, JitStackMax, nullptr);
         if (m_jitStack != nullptr)
             pcre2_jit_stack_assign(m_context, nullptr, m_jitStack);
@@ -89,7 +104,7 @@ private:
 // Runs one pattern over one input, match after match, the ECMAScript way.
 class MatchRunner {
 public:
-    MatchRunner(const pcre2_code* code, bool jit, size_t groupCount, std::string_view input)
+    MatchRunner(const pcre2_code* code, bool jit, size_t pcre2GroupCount, std::string_view input)
         : m_code(code)
         , m_jit(jit)
         // An empty view may carry no buffer at all. PCRE2 must never see a null subject: the
@@ -98,7 +113,7 @@ public:
     {
         MatchScratch& scratch = MatchScratch::ForThisThread();
         m_context = scratch.Context();
-        m_data = scratch.DataFor(groupCount + 1);
+        m_data = scratch.DataFor(pcre2GroupCount + 1);
         if (m_data != nullptr)
             m_ovector = pcre2_get_ovector_pointer(m_data);
     }
@@ -118,7 +133,8 @@ public:
         return rc == PCRE2_ERROR_NOMATCH ? Result::NoMatch : Result::Failed;
     }
 
-    // Offset pairs of the last match: the whole match, then each group (PCRE2_UNSET when unset).
+    // Offset pairs of the last match: the whole match, then each of PCRE2's groups (PCRE2_UNSET
+    // when unset).
     const PCRE2_SIZE* Ovector() const { return m_ovector; }
 
     // Where the search after the last match starts: after an empty match one character further on.
@@ -132,6 +148,33 @@ private:
     pcre2_match_data* m_data = nullptr;
     const PCRE2_SIZE* m_ovector = nullptr;
 };
+
+// The offset pairs of a match as the dialect numbers its groups. A group copied by an unrolled
+// repetition has a PCRE2 group for each copy: the copy that took part last holds its value.
+const PCRE2_SIZE* ResolveGroups(const PCRE2_SIZE* ovector, size_t groupCount,
+    const std::vector<uint32_t>& copyStart, const std::vector<uint32_t>& copies,
+    std::vector<PCRE2_SIZE>& resolved)
+{
+    if (copyStart.empty())
+        return ovector;
+    resolved.resize((groupCount + 1) * 2);
+    resolved[0] = ovector[0];
+    resolved[1] = ovector[1];
+    for (size_t k = 1; k <= groupCount; ++k) {
+        PCRE2_SIZE start = PCRE2_UNSET;
+        PCRE2_SIZE end = PCRE2_UNSET;
+        for (uint32_t c = copyStart[k - 1]; c < copyStart[k]; ++c) {
+            const PCRE2_SIZE copyBegin = ovector[2 * copies[c]];
+            if (copyBegin != PCRE2_UNSET && (start == PCRE2_UNSET || copyBegin >= start)) {
+                start = copyBegin;
+                end = ovector[2 * copies[c] + 1];
+            }
+        }
+        resolved[2 * k] = start;
+        resolved[2 * k + 1] = end;
+    }
+    return resolved.data();
+}
 
 // One part of a parsed replacement text.
 struct ReplacementPiece {
@@ -205,42 +248,57 @@ std::vector<ReplacementPiece> ParseReplacement(std::string_view replacement, siz
 
 void CompiledPattern::CodeDeleter::operator()(pcre2_real_code_8* code) const { pcre2_code_free(code); }
 
-CompiledPattern::CompiledPattern(pcre2_real_code_8* code, size_t groupCount, bool jit)
-    : m_code(code)
-    , m_groupCount(groupCount)
-    , m_jit(jit)
-{
-}
-
 CompiledPattern::~CompiledPattern() = default;
 
 std::optional<CompiledPattern> CompiledPattern::Compile(std::string_view pattern, int* pcre2Error)
 {
     if (pcre2Error != nullptr)
         *pcre2Error = 0;
-    const std::optional<std::string> translated = PatternTranslator::Translate(pattern);
-    if (!translated)
-        return std::nullopt;
-    pcre2_compile_context* context = SharedCompileContext();
-    if (context == nullptr) {
-        if (pcre2Error != nullptr)
-            *pcre2Error = PCRE2_ERROR_NOMEMORY;
-        return std::nullopt;
-    }
     int errorCode = 0;
-    PCRE2_SIZE errorOffset = 0;
-    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(translated->data()), translated->size(),
-        CompileOptions, &errorCode, &errorOffset, context);
-    if (code == nullptr) {
+    const auto refuse = [&errorCode, pcre2Error]() -> std::optional<CompiledPattern> {
         if (pcre2Error != nullptr)
             *pcre2Error = errorCode;
         return std::nullopt;
+    };
+    const std::optional<TranslatedPattern> translated = PatternTranslator::Translate(pattern);
+    if (!translated)
+        return refuse();
+    if (translated->tooLarge) {
+        errorCode = PCRE2_ERROR_PATTERN_TOO_LARGE;
+        return refuse();
     }
+    pcre2_compile_context* context = SharedCompileContext();
+    if (context == nullptr) {
+        errorCode = PCRE2_ERROR_NOMEMORY;
+        return refuse();
+    }
+    PCRE2_SIZE errorOffset = 0;
+    CompiledPattern compiled;
+    compiled.m_code.reset(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(translated->text.data()),
+        translated->text.size(), CompileOptions, &errorCode, &errorOffset, context));
+    if (!compiled.m_code)
+        return refuse();
     uint32_t captureCount = 0;
-    pcre2_pattern_info(code, PCRE2_INFO_CAPTURECOUNT, &captureCount);
+    pcre2_pattern_info(compiled.m_code.get(), PCRE2_INFO_CAPTURECOUNT, &captureCount);
+    if (captureCount != translated->pcre2GroupCount) {
+        errorCode = PCRE2_ERROR_INTERNAL; // the translator lost count of its groups
+        return refuse();
+    }
     // Without JIT (not built in, or out of executable memory) the interpreter gives the same results.
-    const bool jit = pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0;
-    return CompiledPattern(code, captureCount, jit);
+    compiled.m_jit = pcre2_jit_compile(compiled.m_code.get(), PCRE2_JIT_COMPLETE) == 0;
+    compiled.m_groupCount = translated->groupCount;
+    compiled.m_pcre2GroupCount = captureCount;
+    bool identity = compiled.m_pcre2GroupCount == compiled.m_groupCount;
+    for (size_t k = 1; k <= compiled.m_groupCount && identity; ++k)
+        identity = translated->groupCopies[k - 1] == std::vector<uint32_t> {static_cast<uint32_t>(k)};
+    if (!identity) {
+        compiled.m_copyStart.push_back(0);
+        for (const std::vector<uint32_t>& copies : translated->groupCopies) {
+            compiled.m_copies.insert(compiled.m_copies.end(), copies.begin(), copies.end());
+            compiled.m_copyStart.push_back(static_cast<uint32_t>(compiled.m_copies.size()));
+        }
+    }
+    return compiled;
 }
 
 MatchList CompiledPattern::Execute(std::string_view input, MatchScope scope) const
@@ -254,7 +312,8 @@ void CompiledPattern::Execute(std::string_view input, MatchScope scope, MatchLis
 {
     matches.Reset(input, m_groupCount);
     const size_t offsetsPerMatch = (m_groupCount + 1) * 2;
-    MatchRunner runner(m_code.get(), m_jit, m_groupCount, input);
+    MatchRunner runner(m_code.get(), m_jit, m_pcre2GroupCount, input);
+    std::vector<PCRE2_SIZE> resolved;
     const auto fail = [&matches] {
         matches.m_count = 0;
         matches.m_offsets = std::vector<size_t>(); // what was found so far may be large
@@ -270,8 +329,9 @@ void CompiledPattern::Execute(std::string_view input, MatchScope scope, MatchLis
             fail();
             return;
         }
-        const PCRE2_SIZE* ovector = runner.Ovector();
-        matches.m_offsets.insert(matches.m_offsets.end(), ovector, ovector + offsetsPerMatch);
+        const PCRE2_SIZE* groups
+            = ResolveGroups(runner.Ovector(), m_groupCount, m_copyStart, m_copies, resolved);
+        matches.m_offsets.insert(matches.m_offsets.end(), groups, groups + offsetsPerMatch);
         ++matches.m_count;
         if (scope == MatchScope::FirstMatch)
             break;
@@ -284,7 +344,8 @@ CompiledPattern::Replacement CompiledPattern::Replace(
 {
     Replacement outcome;
     const std::vector<ReplacementPiece> pieces = ParseReplacement(replacement, m_groupCount);
-    MatchRunner runner(m_code.get(), m_jit, m_groupCount, input);
+    MatchRunner runner(m_code.get(), m_jit, m_pcre2GroupCount, input);
+    std::vector<PCRE2_SIZE> resolved;
     std::string& out = outcome.text;
     const auto append = [&out](std::string_view text) {
         if (out.size() + text.size() > MaxOutputSize)
@@ -308,7 +369,8 @@ CompiledPattern::Replacement CompiledPattern::Replace(
             break;
         if (result == MatchRunner::Result::Failed)
             return fail();
-        const PCRE2_SIZE* ovector = runner.Ovector();
+        const PCRE2_SIZE* ovector
+            = ResolveGroups(runner.Ovector(), m_groupCount, m_copyStart, m_copies, resolved);
         const size_t matchStart = ovector[0];
         const size_t matchEnd = ovector[1];
         if (!append(input.substr(copied, matchStart - copied)))

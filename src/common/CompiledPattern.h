@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct pcre2_real_code_8;
 
@@ -75,11 +76,16 @@ private:
         void operator()(pcre2_real_code_8* code) const;
     };
 
-    CompiledPattern(pcre2_real_code_8* code, size_t groupCount, bool jit);
+    CompiledPattern() = default;
 
     std::unique_ptr<pcre2_real_code_8, CodeDeleter> m_code;
-    size_t m_groupCount = 0;
     bool m_jit = false;
+    size_t m_groupCount = 0;
+    size_t m_pcre2GroupCount = 0;
+    // Empty when each group k is PCRE2's group k; else the PCRE2 groups of group k are
+    // m_copies[m_copyStart[k - 1]] up to m_copies[m_copyStart[k]].
+    std::vector<uint32_t> m_copyStart;
+    std::vector<uint32_t> m_copies;
 };
 
 } // namespace vortalux

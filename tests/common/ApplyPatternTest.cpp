@@ -146,6 +146,18 @@ TEST(ApplyPattern, OneCharacterPerByte)
     });
 }
 
+TEST(ApplyPattern, EmptyIterationsDoNotShapeAddresses)
+{
+    Check({
+        {"optional group with an empty branch", "id=(|\\d+)?", "view.php?id=12", "http://site/full/$1.jpg",
+            FillTemplate, First, "", 9, "http://site/full/12.jpg"},
+        {"plus over a star", "/(\\w*)+\\.jpg$", "http://site/t/abc.jpg", "/full/$1.png", Replace, First, "",
+            1, "http://site/t/full/abc.png"},
+        {"repeated reference to a group that took no part", "(a)?\\1+b", "xb", "[$1]", FillTemplate, First,
+            "", 1, "[]"},
+    });
+}
+
 TEST(ApplyPattern, SourceThatKeepsComingBackFails)
 {
     // Every line brings the source in again after every later line, and the source brings "$URL"
