@@ -274,8 +274,10 @@ std::optional<CompiledPattern> CompiledPattern::Compile(std::string_view pattern
     }
     PCRE2_SIZE errorOffset = 0;
     CompiledPattern compiled;
+    const uint32_t options
+        = CompileOptions | (translated->misleadsStartOptimizations ? PCRE2_NO_START_OPTIMIZE : 0);
     compiled.m_code.reset(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(translated->text.data()),
-        translated->text.size(), CompileOptions, &errorCode, &errorOffset, context));
+        translated->text.size(), options, &errorCode, &errorOffset, context));
     if (!compiled.m_code)
         return refuse();
     uint32_t captureCount = 0;

@@ -92,6 +92,9 @@ struct Alternation {
     std::vector<std::vector<Term>> branches;
     bool nullable = false; // some branch can match the empty text
     bool alwaysEmpty = false; // no branch can match more than the empty text
+    // Here or in a group inside, a branch after the first can match the empty text, or there is a
+    // positive look-ahead (see TranslatedPattern).
+    bool misleadsStartOptimizations = false;
     size_t depth = 0; // the nesting of groups inside, itself included
 };
 
@@ -188,17 +191,23 @@ void Parser::Close(size_t index)
     alternation.nullable = false;
     alternation.alwaysEmpty = true;
     size_t innerDepth = 0;
-    for (const std::vector<Term>& branch : alternation.branches) {
+    for (size_t b = 0; b < alternation.branches.size(); ++b) {
         bool nullable = true;
-        for (const Term& term : branch) {
+        for (const Term& term : alternation.branches[b]) {
             nullable = nullable && TermNullable(term, m_alternations);
             const bool empty = (term.quantified && term.max == 0) || AtomAlwaysEmpty(term, m_alternations);
             alternation.alwaysEmpty = alternation.alwaysEmpty && empty;
             if (term.kind == Term::Kind::Group || term.kind == Term::Kind::LookAhead
-                || term.kind == Term::Kind::NegativeLookAhead)
-                innerDepth = std::max(innerDepth, m_alternations[term.body].depth);
+                || term.kind == Term::Kind::NegativeLookAhead) {
+                const Alternation& inner = m_alternations[term.body];
+                innerDepth = std::max(innerDepth, inner.depth);
+                alternation.misleadsStartOptimizations = alternation.misleadsStartOptimizations
+                    || inner.misleadsStartOptimizations || term.kind == Term::Kind::LookAhead;
+            }
         }
         alternation.nullable = alternation.nullable || nullable;
+        alternation.misleadsStartOptimizations
+            = alternation.misleadsStartOptimizations || (b > 0 && nullable);
     }
     alternation.depth = innerDepth + 1;
 }
@@ -787,6 +796,7 @@ std::optional<TranslatedPattern> PatternTranslator::Translate(std::string_view p
     translated.text = std::move(emitter.Text());
     translated.pcre2GroupCount = emitter.Pcre2GroupCount();
     translated.groupCopies = std::move(emitter.Copies());
+    translated.misleadsStartOptimizations = alternations[0].misleadsStartOptimizations;
     return translated;
 }
 

@@ -21,6 +21,10 @@ struct TranslatedPattern {
     // they appear in `text`: more than one when a repetition was unrolled, none when the group can
     // never take part.
     std::vector<std::vector<uint32_t>> groupCopies;
+    // PCRE2 10.42's start-of-match optimizations miss matches of the pattern: it has an alternation
+    // with a branch after the first that can match the empty text (the JIT's fail "(x|)c*x" over
+    // "x"), or a positive look-ahead (both fail "(?=b)b*b" over "b").
+    bool misleadsStartOptimizations = false;
     // The rewritten pattern would be larger or more deeply nested than PCRE2 takes; `text` is then
     // empty.
     bool tooLarge = false;

@@ -379,3 +379,16 @@ TEST(PatternTranslator, UnrollingAndNestingStayWithinWhatPcreTakes)
     // A few levels are fine.
     ExpectGroups({{"three levels", "(?:(?:(a?)+)+)+b", "aab", "aab", {"a"}}});
 }
+
+TEST(PatternTranslator, PatternsThatMisleadPcresStartOptimizations)
+{
+    // PCRE2 10.42 missed these matches, its JIT the first ones, JIT and interpreter the last ones.
+    ExpectFirstMatches({
+        {"later empty branch, then a repeat", "(x|)c*x", "x", "x"},
+        {"later empty branch in a non-capturing group", "(?:x|)c*[xy]", "a.x", "x"},
+        {"later branch that is a boundary", "(?:x|\\b)c*x", "a.x", "x"},
+        {"as a second alternative", "ab|(?:x||c)c*x", "a.x", "x"},
+        {"look-ahead on the first character", "(?=b)b*b", "b", "b"},
+        {"look-ahead with a group", "(?=(b))c*b+?", "yb", "b"},
+    });
+}
