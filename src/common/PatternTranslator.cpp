@@ -766,6 +766,56 @@ private:
     bool m_tooLarge = false;
 };
 
+MatchAnchor Combine(MatchAnchor a, MatchAnchor b)
+{
+    if (a == MatchAnchor::Anywhere || b == MatchAnchor::Anywhere)
+        return MatchAnchor::Anywhere;
+    return a == b ? a : MatchAnchor::StartOrEnd;
+}
+
+MatchAnchor AlternationAnchor(const std::vector<Alternation>& alternations, size_t index);
+
+// The anchor a branch begins with. Look-aheads and word boundaries test the position without moving
+// from it, so the anchor after them still decides where a match can begin.
+MatchAnchor BranchAnchor(const std::vector<Alternation>& alternations, const std::vector<Term>& branch)
+{
+    for (const Term& term : branch) {
+        switch (term.kind) {
+        case Term::Kind::WordBoundary:
+        case Term::Kind::NotWordBoundary:
+        case Term::Kind::NegativeLookAhead:
+            continue;
+        case Term::Kind::LookAhead:
+            if (!term.quantified || term.min > 0) {
+                const MatchAnchor inside = AlternationAnchor(alternations, term.body);
+                if (inside != MatchAnchor::Anywhere)
+                    return inside;
+            }
+            continue;
+        case Term::Kind::Start:
+            return MatchAnchor::Start;
+        case Term::Kind::End:
+            return MatchAnchor::End;
+        case Term::Kind::Group:
+            if (term.quantified && term.min == 0)
+                return MatchAnchor::Anywhere;
+            return AlternationAnchor(alternations, term.body);
+        default:
+            return MatchAnchor::Anywhere;
+        }
+    }
+    return MatchAnchor::Anywhere;
+}
+
+MatchAnchor AlternationAnchor(const std::vector<Alternation>& alternations, size_t index)
+{
+    const Alternation& alternation = alternations[index];
+    MatchAnchor anchor = BranchAnchor(alternations, alternation.branches.front());
+    for (size_t b = 1; b < alternation.branches.size() && anchor != MatchAnchor::Anywhere; ++b)
+        anchor = Combine(anchor, BranchAnchor(alternations, alternation.branches[b]));
+    return anchor;
+}
+
 } // namespace
 
 std::optional<TranslatedPattern> PatternTranslator::Translate(std::string_view pattern)
@@ -796,6 +846,7 @@ std::optional<TranslatedPattern> PatternTranslator::Translate(std::string_view p
     translated.text = std::move(emitter.Text());
     translated.pcre2GroupCount = emitter.Pcre2GroupCount();
     translated.groupCopies = std::move(emitter.Copies());
+    translated.anchor = AlternationAnchor(alternations, 0);
     translated.misleadsStartOptimizations = alternations[0].misleadsStartOptimizations;
     return translated;
 }

@@ -9,6 +9,14 @@
 
 namespace vortalux {
 
+// Where a match of a pattern can begin, as far as the anchors that lead its alternatives tell.
+enum class MatchAnchor {
+    Anywhere,
+    Start, // every alternative begins with "^", after any look-aheads and word boundaries
+    End, // every alternative begins with "$": a match can only begin at the end of the input
+    StartOrEnd, // some alternatives begin with "^", the others with "$"
+};
+
 // A pattern of the dialect rewritten for PCRE2.
 struct TranslatedPattern {
     std::string text;
@@ -21,6 +29,7 @@ struct TranslatedPattern {
     // they appear in `text`: more than one when a repetition was unrolled, none when the group can
     // never take part.
     std::vector<std::vector<uint32_t>> groupCopies;
+    MatchAnchor anchor = MatchAnchor::Anywhere;
     // PCRE2 10.42's start-of-match optimizations miss matches of the pattern: it has an alternation
     // with a branch after the first that can match the empty text (the JIT's fail "(x|)c*x" over
     // "x"), or a positive look-ahead (both fail "(?=b)b*b" over "b").

@@ -158,6 +158,34 @@ TEST(ApplyPattern, EmptyIterationsDoNotShapeAddresses)
     });
 }
 
+TEST(ApplyPattern, PageSearchOverAOneLinePage)
+{
+    // A minified page is one line: a look-ahead over ".*" before "^" must not be tried at every
+    // start position (minutes for this page).
+    std::string page;
+    while (page.size() < (size_t(1) << 20))
+        page += "<div class=\"post\"><img src=\"/t/1.png\"></div>";
+    const std::string pattern = "(?!.*\\.gif$)^.*\\.(\\w+)$";
+    Check({
+        {"matching", pattern, page + "last.jpg", "$1", FillTemplate, Every, "", 0, "jpg"},
+        {"not matching", pattern, page + "last.gif", "$1", FillTemplate, Every, "", -1, "$1"},
+    });
+}
+
+TEST(ApplyPattern, BacktrackingAtManyStartPositionsEndsAsNoMatch)
+{
+    // No start position takes long, all of them together would: the call's budget ends the step.
+    std::string page;
+    for (int block = 0; block < 200; ++block)
+        page += std::string(18, 'a') + "x";
+    page += "ab";
+    Check({
+        {"find", "(a+)+[bc]", page, "t$1", FillTemplate, First, "", -1, "t$1"},
+        {"replace", "(a+)+[bc]", page, "t", Replace, Every, "", -1, "t"},
+        {"alone it matches", "(a+)+[bc]", "aaxab", "t$1", FillTemplate, First, "", 3, "ta"},
+    });
+}
+
 TEST(ApplyPattern, SourceThatKeepsComingBackFails)
 {
     // Every line brings the source in again after every later line, and the source brings "$URL"

@@ -160,6 +160,87 @@ TEST(CompiledPattern, CatastrophicBacktrackingCountsAsNoMatch)
     EXPECT_EQ(replaced.matchCount, 0u);
 }
 
+// One line of about 1 MiB, as minified markup is, ending in `tail`.
+std::string OneLinePage(std::string_view tail)
+{
+    std::string page;
+    page.reserve((size_t(1) << 20) + tail.size());
+    while (page.size() < (size_t(1) << 20))
+        page += "<a href=\"/p/1\"><img src=\"/t/1.png\"></a> ";
+    page += tail;
+    return page;
+}
+
+TEST(CompiledPattern, PatternAnchoredBehindALookAheadIsTriedAtTheStartOnly)
+{
+    // Tried at every start position, the look-ahead would scan the rest of the line each time:
+    // minutes for this page.
+    const CompiledPattern pattern = MustCompile("(?!.*\\.gif$)^.*\\.(\\w+)$");
+    EXPECT_EQ(pattern.Anchor(), MatchAnchor::Start);
+    const std::string jpg = OneLinePage("last.jpg");
+    const MatchList found = pattern.Execute(jpg, Every);
+    ASSERT_FALSE(found.LimitExceeded());
+    ASSERT_EQ(found.Count(), 1u);
+    EXPECT_EQ(found.FirstIndex(0), 0u);
+    EXPECT_EQ(found.Length(0), jpg.size());
+    EXPECT_EQ(found.SubMatch(0, 1), "jpg");
+    const std::string gif = OneLinePage("last.gif");
+    const MatchList none = pattern.Execute(gif, Every);
+    EXPECT_FALSE(none.LimitExceeded());
+    EXPECT_TRUE(none.Empty());
+    // A positive look-ahead, and an anchor at the end.
+    const MatchList positive = MustCompile("(?=.*\\.jpg$)^.*/(\\w+)\\.").Execute(jpg, First);
+    ASSERT_EQ(positive.Count(), 1u);
+    EXPECT_EQ(positive.SubMatch(0, 1), "1");
+    const MatchList atEnd = MustCompile("(?!.*<)$").Execute(jpg, Every);
+    ASSERT_EQ(atEnd.Count(), 1u);
+    EXPECT_EQ(atEnd.FirstIndex(0), jpg.size());
+}
+
+TEST(CompiledPattern, CatastrophicBacktrackingAtManyStartPositionsSpendsTheCallsBudget)
+{
+    // Every block of a's costs its start positions up to half a million steps each, far below what
+    // one start position could take before, together far above what one call may. Without a limit
+    // on the whole call this finds the match at the end after some 200 million steps.
+    std::string input;
+    for (int block = 0; block < 200; ++block)
+        input += std::string(18, 'a') + "x";
+    input += "ab";
+    const CompiledPattern pattern = MustCompile("(a+)+[bc]");
+    const MatchList first = pattern.Execute(input, First);
+    EXPECT_TRUE(first.LimitExceeded());
+    EXPECT_TRUE(first.Empty());
+    EXPECT_TRUE(pattern.Replace(input, "-", Every).limitExceeded);
+    // The match alone is found.
+    const std::string oneBlock = std::string(18, 'a') + "xab";
+    const MatchList alone = pattern.Execute(oneBlock, First);
+    ASSERT_EQ(alone.Count(), 1u);
+    EXPECT_EQ(alone.Value(0), "ab");
+}
+
+TEST(CompiledPattern, StartPositionsPastTheirAllowanceFindTheSameMatches)
+{
+    // Lazy scans of 3000 bytes take more steps than a start position may take unnoticed: each such
+    // start position runs again, on the call's budget and with more steps than the first time
+    // again, and the search goes on after it.
+    const std::string filler(3000, 'a');
+    const std::string input = "x" + filler + "z-x" + filler + "y-w-x" + filler + "z";
+    const CompiledPattern pattern = MustCompile("x([^y]*?)z|w");
+    const MatchList matches = pattern.Execute(input, Every);
+    ASSERT_FALSE(matches.LimitExceeded());
+    ASSERT_EQ(matches.Count(), 3u);
+    EXPECT_EQ(matches.FirstIndex(0), 0u);
+    EXPECT_EQ(matches.SubMatch(0, 1), filler);
+    // The second x finds a "y" before any "z": no match there, but at the "w" after it.
+    EXPECT_EQ(matches.Value(1), "w");
+    EXPECT_EQ(matches.FirstIndex(1), input.find('w'));
+    EXPECT_EQ(matches.FirstIndex(2), input.rfind('x'));
+    EXPECT_EQ(matches.Length(2), filler.size() + 2);
+    const CompiledPattern::Replacement replaced = pattern.Replace(input, "<$1>", Every);
+    EXPECT_EQ(replaced.matchCount, 3u);
+    EXPECT_EQ(replaced.text, "<" + filler + ">-x" + filler + "y-<>-<" + filler + ">");
+}
+
 TEST(CompiledPattern, RepeatedGroupSpansAWholePage)
 {
     // Each repetition of a group takes backtracking room; a page-sized run must not run out of it.

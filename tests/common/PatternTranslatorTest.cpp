@@ -67,6 +67,12 @@ void ExpectGroups(const std::vector<GroupCase>& cases)
     }
 }
 
+MatchAnchor AnchorOf(std::string_view pattern)
+{
+    const std::optional<TranslatedPattern> translated = PatternTranslator::Translate(pattern);
+    return translated ? translated->anchor : MatchAnchor::Anywhere;
+}
+
 } // namespace
 
 TEST(PatternTranslator, EscapesThatPcreKnowsButTheDialectReadsAsLetters)
@@ -359,6 +365,47 @@ TEST(PatternTranslator, KeepsMicrosoftsRulesWhereEcmaScriptDiffers)
     });
 }
 
+TEST(PatternTranslator, FindsWhereAMatchCanBegin)
+{
+    EXPECT_EQ(AnchorOf("^a"), MatchAnchor::Start);
+    EXPECT_EQ(AnchorOf("(?!.*\\.gif$)^.*\\.(\\w+)$"), MatchAnchor::Start);
+    EXPECT_EQ(AnchorOf("(?=a)(?!b)\\b^a|^b"), MatchAnchor::Start);
+    EXPECT_EQ(AnchorOf("(?:^a|(^b))c"), MatchAnchor::Start);
+    EXPECT_EQ(AnchorOf("(^a)+"), MatchAnchor::Start);
+    EXPECT_EQ(AnchorOf("(?=^)a"), MatchAnchor::Start);
+    EXPECT_EQ(AnchorOf("$"), MatchAnchor::End);
+    EXPECT_EQ(AnchorOf("(?!a)$|$"), MatchAnchor::End);
+    EXPECT_EQ(AnchorOf("^a|$"), MatchAnchor::StartOrEnd);
+    EXPECT_EQ(AnchorOf("a^"), MatchAnchor::Anywhere);
+    EXPECT_EQ(AnchorOf("^a|b"), MatchAnchor::Anywhere);
+    EXPECT_EQ(AnchorOf("(^a)*b"), MatchAnchor::Anywhere);
+    EXPECT_EQ(AnchorOf("(^a)?b"), MatchAnchor::Anywhere);
+    EXPECT_EQ(AnchorOf("(?=^)?a"), MatchAnchor::Anywhere);
+    EXPECT_EQ(AnchorOf("(?!^)a"), MatchAnchor::Anywhere);
+    EXPECT_EQ(AnchorOf("^a|"), MatchAnchor::Anywhere);
+    // Anchored patterns still find what they should, also past the start.
+    ExpectFirstMatches({
+        {"start", "(?!x)^ab", "abab", "ab"},
+        {"start, not at the start", "(?!x)^b", "ab", std::nullopt},
+        {"end", "(?!x)$", "ab", ""},
+        {"start or end: the end", "^b|$", "ab", ""},
+        {"start or end: the start", "^a|$", "ab", "a"},
+    });
+}
+
+TEST(PatternTranslator, PatternsThatMisleadPcresStartOptimizations)
+{
+    // PCRE2 10.42 missed these matches, its JIT the first ones, JIT and interpreter the last ones.
+    ExpectFirstMatches({
+        {"later empty branch, then a repeat", "(x|)c*x", "x", "x"},
+        {"later empty branch in a non-capturing group", "(?:x|)c*[xy]", "a.x", "x"},
+        {"later branch that is a boundary", "(?:x|\\b)c*x", "a.x", "x"},
+        {"as a second alternative", "ab|(?:x||c)c*x", "a.x", "x"},
+        {"look-ahead on the first character", "(?=b)b*b", "b", "b"},
+        {"look-ahead with a group", "(?=(b))c*b+?", "yb", "b"},
+    });
+}
+
 TEST(PatternTranslator, UnrollingAndNestingStayWithinWhatPcreTakes)
 {
     // Each level copies the one inside it: 2^40 copies, refused as too large at once.
@@ -378,17 +425,4 @@ TEST(PatternTranslator, UnrollingAndNestingStayWithinWhatPcreTakes)
     EXPECT_NE(error, 0);
     // A few levels are fine.
     ExpectGroups({{"three levels", "(?:(?:(a?)+)+)+b", "aab", "aab", {"a"}}});
-}
-
-TEST(PatternTranslator, PatternsThatMisleadPcresStartOptimizations)
-{
-    // PCRE2 10.42 missed these matches, its JIT the first ones, JIT and interpreter the last ones.
-    ExpectFirstMatches({
-        {"later empty branch, then a repeat", "(x|)c*x", "x", "x"},
-        {"later empty branch in a non-capturing group", "(?:x|)c*[xy]", "a.x", "x"},
-        {"later branch that is a boundary", "(?:x|\\b)c*x", "a.x", "x"},
-        {"as a second alternative", "ab|(?:x||c)c*x", "a.x", "x"},
-        {"look-ahead on the first character", "(?=b)b*b", "b", "b"},
-        {"look-ahead with a group", "(?=(b))c*b+?", "yb", "b"},
-    });
 }
