@@ -19,7 +19,7 @@ using namespace vortalux;
 
 namespace {
 
-constexpr const char* kThumbPattern = "<img src=\"(http://[^\"]+_t\\.jpg)\"";
+constexpr const char* ThumbPattern = "<img src=\"(http://[^\"]+_t\\.jpg)\"";
 
 // About 1 MiB of forum markup: posts of filler text with linked thumbnails among them.
 const std::string& ForumPage()
@@ -58,24 +58,23 @@ void BM_ApplyPatternPageSearch(benchmark::State& state)
     const std::string& page = ForumPage();
     std::string result;
     for (auto _ : state) {
-        result = "$1";
-        const int position
-            = ApplyPattern(kThumbPattern, page, result, false, true, "http://forum.example/t/1", true);
-        benchmark::DoNotOptimize(position);
+        PatternResult found = ApplyPattern(ThumbPattern, page, PatternMode::FillTemplate, "$1",
+            MatchScope::EveryMatch, "http://forum.example/t/1");
+        benchmark::DoNotOptimize(found.value);
+        result = std::move(found.text);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
     state.counters["links"] = static_cast<double>(std::count(result.begin(), result.end(), '\n') + 1);
 }
 BENCHMARK(BM_ApplyPatternPageSearch)->Unit(benchmark::kMillisecond);
 
-// The same search through PCRE2 alone: JIT, one match data, group 1 of every match collected.
-void BM_DirectPcre2PageSearch(benchmark::State& state)
+// A search through PCRE2 alone: JIT, one match data, group 1 of every match collected.
+void DirectPcre2Search(benchmark::State& state, const char* pattern, const std::string& page)
 {
-    const std::string& page = ForumPage();
     int error = 0;
     PCRE2_SIZE offset = 0;
     pcre2_code* code = pcre2_compile(
-        reinterpret_cast<PCRE2_SPTR>(kThumbPattern), PCRE2_ZERO_TERMINATED, 0, &error, &offset, nullptr);
+        reinterpret_cast<PCRE2_SPTR>(pattern), PCRE2_ZERO_TERMINATED, 0, &error, &offset, nullptr);
     if (code == nullptr || pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) != 0)
         throw std::runtime_error("PCRE2 refused the pattern");
     pcre2_match_data* data = pcre2_match_data_create_from_pattern(code, nullptr);
@@ -97,12 +96,71 @@ void BM_DirectPcre2PageSearch(benchmark::State& state)
     pcre2_match_data_free(data);
     pcre2_code_free(code);
 }
+
+void BM_DirectPcre2PageSearch(benchmark::State& state)
+{
+    DirectPcre2Search(state, ThumbPattern, ForumPage());
+}
 BENCHMARK(BM_DirectPcre2PageSearch)->Unit(benchmark::kMillisecond);
+
+// The text of every post, taken lazily: each match takes more steps than a start position may
+// take unnoticed, so every match runs again on the call's budget.
+constexpr const char* PostPattern = "<div class=\"post\"><p>(.*?)</p>";
+
+void BM_ApplyPatternLongMatches(benchmark::State& state)
+{
+    const std::string& page = ForumPage();
+    std::string result;
+    for (auto _ : state) {
+        PatternResult found
+            = ApplyPattern(PostPattern, page, PatternMode::FillTemplate, "$1", MatchScope::EveryMatch);
+        benchmark::DoNotOptimize(found.value);
+        result = std::move(found.text);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
+    state.counters["links"] = static_cast<double>(std::count(result.begin(), result.end(), '\n') + 1);
+}
+BENCHMARK(BM_ApplyPatternLongMatches)->Unit(benchmark::kMillisecond);
+
+void BM_DirectPcre2LongMatches(benchmark::State& state)
+{
+    DirectPcre2Search(state, PostPattern, ForumPage());
+}
+BENCHMARK(BM_DirectPcre2LongMatches)->Unit(benchmark::kMillisecond);
+
+// A page of one line (as minified markup is) searched by a pattern anchored behind a look-ahead:
+// tried at every start position, the look-ahead would scan the rest of the line each time.
+const std::string& OneLinePage(bool gif)
+{
+    static const std::string jpg = [] {
+        std::string text = ForumPage();
+        std::replace(text.begin(), text.end(), '\n', ' ');
+        return text;
+    }();
+    static const std::string withGif = jpg + "last.gif";
+    static const std::string withJpg = jpg + "last.jpg";
+    return gif ? withGif : withJpg;
+}
+
+void BM_ApplyPatternAnchoredOneLinePage(benchmark::State& state)
+{
+    const std::string& page = OneLinePage(state.range(0) != 0);
+    int value = 0;
+    for (auto _ : state) {
+        const PatternResult found = ApplyPattern(
+            "(?!.*\\.gif$)^.*\\.(\\w+)$", page, PatternMode::FillTemplate, "$1", MatchScope::EveryMatch);
+        value = found.value;
+        benchmark::DoNotOptimize(found.text.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
+    state.counters["found"] = value >= 0 ? 1 : 0;
+}
+BENCHMARK(BM_ApplyPatternAnchoredOneLinePage)->ArgName("gif")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_StdRegexPageSearch(benchmark::State& state)
 {
     const std::string& page = ForumPage();
-    const std::regex pattern(kThumbPattern, std::regex::ECMAScript);
+    const std::regex pattern(ThumbPattern, std::regex::ECMAScript);
     size_t links = 0;
     for (auto _ : state) {
         std::vector<std::string> groups;
@@ -170,10 +228,9 @@ const RuleSet& Rules()
 size_t IdentifyAll(const RuleSet& rules)
 {
     size_t identified = 0;
-    std::string result = "1";
     for (const std::string& link : rules.links) {
         for (const std::string& ident : rules.identPatterns) {
-            if (ApplyPattern(ident, link, result, false, false, "", false) >= 0) {
+            if (ApplyPattern(ident, link, PatternMode::Find, "1", MatchScope::FirstMatch).value >= 0) {
                 ++identified;
                 break;
             }

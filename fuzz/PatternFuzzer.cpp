@@ -1,7 +1,7 @@
 // Feeds patterns, inputs and templates to the regular-expression layer. Input layout: one flag byte
-// (bit 0 global, bit 1 replace mode, bit 2 use template), then pattern, template and source ended
-// by NUL bytes, then the input (the rest). Besides crashes and sanitizer reports it checks that the
-// layers agree with each other.
+// (bit 0: the direct Replace replaces every match), then pattern, template and source ended by NUL
+// bytes, then the input (the rest). Every step mode runs with and without every match. Besides
+// crashes and sanitizer reports it checks that the layers agree with each other.
 #include "ApplyPattern.h"
 #include "CompiledPattern.h"
 #include "PatternTranslator.h"
@@ -91,25 +91,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string_view templateText = TakeField(rest);
     const std::string_view source = TakeField(rest);
     const std::string_view input = rest;
-    const bool global = (flags & 1) != 0;
+    const MatchScope scope = (flags & 1) != 0 ? MatchScope::EveryMatch : MatchScope::FirstMatch;
 
-    const std::optional<std::string> translated = PatternTranslator::Translate(pattern);
+    const std::optional<TranslatedPattern> translated = PatternTranslator::Translate(pattern);
     int pcre2Error = 0;
     const std::optional<CompiledPattern> compiled = CompiledPattern::Compile(pattern, &pcre2Error);
     Require(translated.has_value() == (compiled.has_value() || pcre2Error != 0),
         "translator and compiler disagree on validity");
     if (translated && !compiled && !IsSizeLimit(pcre2Error)) {
         std::fprintf(stderr, "PCRE2 error %d on translation of [%.*s]: [%s]\n", pcre2Error,
-            static_cast<int>(pattern.size()), pattern.data(), translated->c_str());
+            static_cast<int>(pattern.size()), pattern.data(), translated->text.c_str());
         Require(false, "the translation is not a valid PCRE2 pattern");
     }
 
     std::optional<size_t> firstIndex;
     if (compiled) {
         Require(compiled->GroupCount() == PatternTranslator::CountGroups(pattern), "group counts disagree");
-        const MatchList first = compiled->Execute(input, false);
+        const MatchList first = compiled->Execute(input, MatchScope::FirstMatch);
         CheckMatches(first, input, false);
-        const MatchList all = compiled->Execute(input, true);
+        const MatchList all = compiled->Execute(input, MatchScope::EveryMatch);
         CheckMatches(all, input, true);
         if (!first.Empty() && !all.Empty())
             Require(first.FirstIndex(0) == all.FirstIndex(0) && first.Length(0) == all.Length(0),
@@ -117,34 +117,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (!first.Empty())
             firstIndex = first.FirstIndex(0);
 
-        const CompiledPattern::Replacement same = compiled->Replace(input, "$&", true);
+        const CompiledPattern::Replacement same = compiled->Replace(input, "$&", MatchScope::EveryMatch);
         Require(
             same.limitExceeded || same.text == input, "replacing every match by itself changed the input");
-        const CompiledPattern::Replacement replaced = compiled->Replace(input, templateText, global);
+        const CompiledPattern::Replacement replaced = compiled->Replace(input, templateText, scope);
         if (!replaced.limitExceeded && replaced.matchCount == 0)
             Require(replaced.text == input, "a replace without a match changed the input");
     }
 
-    for (int mode = 0; mode < 8; ++mode) {
-        const bool replaceMode = (mode & 1) != 0;
-        const bool useTemplate = (mode & 2) != 0;
-        const bool modeGlobal = (mode & 4) != 0;
-        std::string result(templateText);
-        const int returned
-            = ApplyPattern(pattern, input, result, replaceMode, useTemplate, source, modeGlobal);
-        if (returned < 0) {
-            Require(returned == -1, "a failure other than -1");
-            Require(result == templateText, "a failed step changed the template");
-            continue;
-        }
-        Require(!pattern.empty() && compiled.has_value(), "a step matched with an empty or invalid pattern");
-        if (replaceMode) {
-            Require(returned == 1, "replace mode returned other than 1");
-        } else {
-            Require(firstIndex.has_value() && static_cast<size_t>(returned) == *firstIndex,
-                "find mode returned another position than the first match");
-            if (!useTemplate)
-                Require(result == templateText, "find mode without template changed the result");
+    for (const PatternMode mode : {PatternMode::Find, PatternMode::FillTemplate, PatternMode::Replace}) {
+        for (const MatchScope stepScope : {MatchScope::FirstMatch, MatchScope::EveryMatch}) {
+            const PatternResult result = ApplyPattern(pattern, input, mode, templateText, stepScope, source);
+            if (result.value < 0) {
+                Require(result.value == -1, "a failure other than -1");
+                Require(result.text == templateText, "a failed step changed the template");
+                continue;
+            }
+            Require(
+                !pattern.empty() && compiled.has_value(), "a step matched with an empty or invalid pattern");
+            if (mode == PatternMode::Replace) {
+                Require(result.value == 1, "replace mode returned other than 1");
+            } else {
+                Require(firstIndex.has_value() && static_cast<size_t>(result.value) == *firstIndex,
+                    "find mode returned another position than the first match");
+                if (mode == PatternMode::Find)
+                    Require(result.text == templateText, "find mode without template changed the result");
+            }
         }
     }
     return 0;

@@ -43,9 +43,15 @@ int RunPattern(CommandContext& context)
     if (!ReadInput(context, positionals.size() == 2 ? positionals[1] : "-", input))
         return ExitFailure;
 
-    std::string result = parser.Value("--template").value_or("");
-    const int returned = ApplyPattern(positionals[0], input, result, parser.Has("--replace"),
-        parser.Has("--use-template"), parser.Value("--source").value_or(""), parser.Has("--global"));
+    const PatternMode mode = parser.Has("--replace") ? PatternMode::Replace
+        : parser.Has("--use-template")               ? PatternMode::FillTemplate
+                                                     : PatternMode::Find;
+    const PatternResult applied
+        = ApplyPattern(positionals[0], input, mode, parser.Value("--template").value_or(""),
+            parser.Has("--global") ? MatchScope::EveryMatch : MatchScope::FirstMatch,
+            parser.Value("--source").value_or(""));
+    const int returned = applied.value;
+    const std::string& result = applied.text;
     if (parser.Has("--json")) {
         JsonWriter json(context.out);
         json.BeginObject();

@@ -14,15 +14,14 @@ namespace vortalux {
 
 namespace {
 
-constexpr int kFailed = -1;
 // No result may grow past what a page may hold; a step that would is a step that failed to run.
-constexpr size_t kMaxResultSize = CompiledPattern::kMaxOutputSize;
+constexpr size_t MaxResultSize = CompiledPattern::MaxOutputSize;
 // Bytes that substitutions after a line's first may go through in one call. Only a source that
 // brings "$URL" or "$SRV" back needs any; past this the step fails like one that hits the match
 // limit, instead of growing the result for minutes.
-constexpr size_t kMaxRepeatedSubstitution = size_t(4) << 20;
+constexpr size_t MaxRepeatedSubstitution = size_t(4) << 20;
 
-// ReplaceAll that refuses (and leaves the text alone) when the text would pass kMaxResultSize.
+// ReplaceAll that refuses (and leaves the text alone) when the text would pass MaxResultSize.
 bool ReplaceAllBounded(std::string& text, std::string_view what, std::string_view with)
 {
     size_t hit = text.find(what);
@@ -32,7 +31,7 @@ bool ReplaceAllBounded(std::string& text, std::string_view what, std::string_vie
         size_t count = 0;
         for (; hit != std::string::npos; hit = text.find(what, hit + what.size()))
             ++count;
-        if (text.size() + count * (with.size() - what.size()) > kMaxResultSize)
+        if (text.size() + count * (with.size() - what.size()) > MaxResultSize)
             return false;
     }
     ReplaceAll(text, what, with);
@@ -71,7 +70,7 @@ public:
                 return true;
             if (pass > 0) {
                 m_repeatedWork += text.size();
-                if (m_repeatedWork > kMaxRepeatedSubstitution)
+                if (m_repeatedWork > MaxRepeatedSubstitution)
                     return false;
             }
             previous = text;
@@ -141,19 +140,26 @@ bool BuildGlobalResult(
     const size_t lineCount = matches.Count() * groupCount;
     const SplitTemplate split(templateText, groupCount);
     SourcePlaceholders placeholders(source);
+    // The lines as they are before "$URL" and "$SRV", which most templates do not hold: one
+    // allocation instead of one for every doubling.
+    size_t expected = 0;
+    for (size_t m = 0; m < matches.Count() && expected <= MaxResultSize; ++m)
+        for (size_t k = 1; k <= groupCount; ++k)
+            expected += 2 + split.LineLength(k, matches.SubMatch(m, k).size());
+    out.reserve(std::min(expected, MaxResultSize));
     std::string line;
     size_t lineIndex = 0;
     for (size_t m = 0; m < matches.Count(); ++m) {
         for (size_t k = 1; k <= groupCount; ++k, ++lineIndex) {
             const std::string_view group = matches.SubMatch(m, k);
             const bool first = out.empty();
-            if (out.size() + 2 + split.LineLength(k, group.size()) > kMaxResultSize)
+            if (out.size() + 2 + split.LineLength(k, group.size()) > MaxResultSize)
                 return false;
             if (!first)
                 out.append("\r\n");
             const size_t lineStart = out.size();
             split.AppendLine(out, k, group);
-            if (std::find(out.begin() + static_cast<std::ptrdiff_t>(lineStart), out.end(), '$') == out.end())
+            if (out.find('$', lineStart) == std::string::npos)
                 continue; // nothing to substitute, now or later
             line.assign(out, lineStart);
             const size_t times = lineCount - lineIndex;
@@ -165,7 +171,7 @@ bool BuildGlobalResult(
             } else if (!placeholders.SubstituteRepeatedly(line, 0, times)) {
                 return false;
             }
-            if (lineStart + line.size() > kMaxResultSize)
+            if (lineStart + line.size() > MaxResultSize)
                 return false;
             out.replace(lineStart, std::string::npos, line);
         }
@@ -190,28 +196,29 @@ bool BuildSingleResult(const MatchList& matches, std::string_view source, std::s
 
 } // namespace
 
-int ApplyPattern(std::string_view pattern, std::string_view input, std::string& result, bool replaceMode,
-    bool useTemplate, std::string_view source, bool global)
+PatternResult ApplyPattern(std::string_view pattern, std::string_view input, PatternMode mode,
+    std::string_view templateText, MatchScope scope, std::string_view source)
 {
+    const auto failed = [templateText] { return PatternResult {-1, std::string(templateText)}; };
     // An empty pattern matches everywhere, yet never counts as a match.
     if (pattern.empty())
-        return kFailed;
+        return failed();
     const CompiledPattern* compiled = PatternCache::ForThisThread().Find(pattern);
     if (compiled == nullptr)
-        return kFailed;
+        return failed();
 
-    if (replaceMode) {
-        CompiledPattern::Replacement replaced = compiled->Replace(input, result, global);
+    if (mode == PatternMode::Replace) {
+        CompiledPattern::Replacement replaced = compiled->Replace(input, templateText, scope);
         if (replaced.limitExceeded || replaced.matchCount == 0)
-            return kFailed;
+            return failed();
         if (!SourcePlaceholders(source).Substitute(replaced.text))
-            return kFailed;
-        result = std::move(replaced.text);
-        return 1;
+            return failed();
+        return {1, std::move(replaced.text)};
     }
 
-    // Only a global step that builds lines needs more than the first match.
-    const bool allMatches = global && useTemplate && compiled->GroupCount() > 0;
+    // Only a step that builds a line per match and group needs more than the first match.
+    const bool fill = mode == PatternMode::FillTemplate;
+    const bool allMatches = fill && scope == MatchScope::EveryMatch && compiled->GroupCount() > 0;
     // Kept from call to call, so that identifying a link allocates nothing; a list grown large by
     // a page search is let go afterwards.
     thread_local MatchList matches;
@@ -222,24 +229,23 @@ int ApplyPattern(std::string_view pattern, std::string_view input, std::string& 
                 matches = MatchList();
         }
     } trim;
-    compiled->Execute(input, allMatches, matches);
+    compiled->Execute(input, allMatches ? MatchScope::EveryMatch : MatchScope::FirstMatch, matches);
     if (matches.Empty() || matches.FirstIndex(0) > static_cast<size_t>(INT_MAX))
-        return kFailed;
+        return failed();
     const int position = static_cast<int>(matches.FirstIndex(0));
-    if (!useTemplate)
-        return position;
+    if (!fill)
+        return {position, std::string(templateText)};
 
     std::string out;
-    if (global) {
-        if (!BuildGlobalResult(matches, result, source, out))
-            return kFailed;
+    if (scope == MatchScope::EveryMatch) {
+        if (!BuildGlobalResult(matches, templateText, source, out))
+            return failed();
     } else {
-        out = result;
+        out = templateText;
         if (!BuildSingleResult(matches, source, out))
-            return kFailed;
+            return failed();
     }
-    result = std::move(out);
-    return position;
+    return {position, std::move(out)};
 }
 
 } // namespace vortalux

@@ -5,7 +5,7 @@ namespace vortalux {
 std::string_view MatchList::SubMatch(size_t match, size_t group) const
 {
     const size_t start = Offset(match, group, 0);
-    if (start == kUnset)
+    if (start == Unset)
         return {};
     return m_input.substr(start, Offset(match, group, 1) - start);
 }

@@ -25,12 +25,12 @@ public:
 
     // Group 1 ... GroupCount() of a match; the empty text for a group that did not take part.
     std::string_view SubMatch(size_t match, size_t group) const;
-    bool Participated(size_t match, size_t group) const { return Offset(match, group, 0) != kUnset; }
+    bool Participated(size_t match, size_t group) const { return Offset(match, group, 0) != Unset; }
 
 private:
     friend class CompiledPattern;
 
-    static constexpr size_t kUnset = ~size_t(0);
+    static constexpr size_t Unset = ~size_t(0);
 
     size_t Offset(size_t match, size_t group, size_t end) const
     {

@@ -7,7 +7,7 @@ namespace vortalux {
 PatternCache::PatternCache(size_t capacity)
     : m_capacity(std::max<size_t>(capacity, 1))
 {
-    m_index.reserve(std::min(m_capacity, kDefaultCapacity));
+    m_index.reserve(std::min(m_capacity, DefaultCapacity));
 }
 
 const CompiledPattern* PatternCache::Find(std::string_view pattern)

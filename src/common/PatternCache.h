@@ -17,9 +17,9 @@ namespace vortalux {
 // recently used entry goes when the cache is full.
 class PatternCache {
 public:
-    static constexpr size_t kDefaultCapacity = 4096;
+    static constexpr size_t DefaultCapacity = 4096;
 
-    explicit PatternCache(size_t capacity = kDefaultCapacity);
+    explicit PatternCache(size_t capacity = DefaultCapacity);
     PatternCache(const PatternCache&) = delete;
     PatternCache& operator=(const PatternCache&) = delete;
 

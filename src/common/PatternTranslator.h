@@ -1,11 +1,43 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vortalux {
+
+// Where a match of a pattern can begin, as far as the anchors that lead its alternatives tell.
+enum class MatchAnchor {
+    Anywhere,
+    Start, // every alternative begins with "^", after any look-aheads and word boundaries
+    End, // every alternative begins with "$": a match can only begin at the end of the input
+    StartOrEnd, // some alternatives begin with "^", the others with "$"
+};
+
+// A pattern of the dialect rewritten for PCRE2.
+struct TranslatedPattern {
+    std::string text;
+    // Capturing groups as the dialect counts them.
+    size_t groupCount = 0;
+    // Capturing groups in `text`: more than groupCount when a repetition was unrolled, or when a
+    // repetition marks where each of its iterations begins.
+    size_t pcre2GroupCount = 0;
+    // groupCopies[k - 1] lists the PCRE2 groups that stand for the dialect's group k, in the order
+    // they appear in `text`: more than one when a repetition was unrolled, none when the group can
+    // never take part.
+    std::vector<std::vector<uint32_t>> groupCopies;
+    MatchAnchor anchor = MatchAnchor::Anywhere;
+    // PCRE2 10.42's start-of-match optimizations miss matches of the pattern: it has an alternation
+    // with a branch after the first that can match the empty text (the JIT's fail "(x|)c*x" over
+    // "x"), or a positive look-ahead (both fail "(?=b)b*b" over "b").
+    bool misleadsStartOptimizations = false;
+    // The rewritten pattern would be larger or more deeply nested than PCRE2 takes; `text` is then
+    // empty.
+    bool tooLarge = false;
+};
 
 // Rewrites a pattern written for VBScript's RegExp object (the ECMAScript 3 dialect, with the
 // leniencies browsers share: "{" that does not start a quantifier and a lone "]" are literal, a
@@ -15,45 +47,24 @@ namespace vortalux {
 // Every literal is written out as itself (letters and digits) or as "\xHH", and every back
 // reference as "\g{n}", so PCRE2's own extensions (\Q...\E, \K, \R, POSIX classes, "(*VERB)",
 // octal and back-reference guessing) can never come into play.
+//
+// A repetition follows the dialect where PCRE2 differs: an iteration after the minimum count that
+// matches the empty text fails (PCRE2 would accept it and stop repeating), iterations before the
+// minimum may be empty and repeating goes on after them, and a repeated back reference to a group
+// that took no part matches the empty text. An iteration that could be empty begins with an empty
+// marker group and ends with a string callout "(?C{n})", n being the marker's PCRE2 group: the
+// callout function must fail the iteration when group n begins at the current position.
 class PatternTranslator {
 public:
-    // The PCRE2 pattern, or nullopt when the dialect rejects the pattern: unbalanced parentheses,
-    // a quantifier with nothing to repeat, a range out of order, an unterminated class, a trailing
-    // backslash, and every "(?" form but "(?:", "(?=" and "(?!" (look-behind, named groups, inline
-    // options, comments), which the dialect does not have.
-    static std::optional<std::string> Translate(std::string_view pattern);
+    // nullopt when the dialect rejects the pattern: unbalanced parentheses, a quantifier with
+    // nothing to repeat, a range out of order, an unterminated class, a trailing backslash, and
+    // every "(?" form but "(?:", "(?=" and "(?!" (look-behind, named groups, inline options,
+    // comments), which the dialect does not have.
+    static std::optional<TranslatedPattern> Translate(std::string_view pattern);
 
     // Capturing groups of a pattern, counted the way the dialect does before it parses back
     // references: every "(" outside a class that is not escaped and not followed by "?".
     static size_t CountGroups(std::string_view pattern);
-
-private:
-    explicit PatternTranslator(std::string_view pattern);
-
-    struct ClassAtom {
-        bool isClassEscape = false; // \d \D \w \W \s \S
-        char escape = 0;
-        int value = 0; // character code; above 0xFF for a \u escape no byte can match
-    };
-
-    bool Run();
-    bool ParseGroupOpening();
-    bool ParseAtomEscape();
-    int ParseCharacterEscape(bool inClass);
-    bool ParseClass();
-    bool ParseClassAtom(ClassAtom& atom);
-    bool TryParseBraces(size_t& min, size_t& max, bool& bounded, size_t& end) const;
-    bool ParseQuantifierTail();
-    void EmitCharacter(int value);
-    void EmitClassAtom(std::string& members, const ClassAtom& atom) const;
-
-    std::string_view m_pattern;
-    size_t m_pos = 0;
-    size_t m_groupCount = 0;
-    size_t m_openGroups = 0;
-    // False after "(", "|", an assertion or a quantifier: a quantifier there has nothing to repeat.
-    bool m_canQuantify = false;
-    std::string m_out;
 };
 
 } // namespace vortalux

@@ -11,6 +11,9 @@ using namespace std::string_literals;
 
 namespace {
 
+constexpr MatchScope First = MatchScope::FirstMatch;
+constexpr MatchScope Every = MatchScope::EveryMatch;
+
 CompiledPattern MustCompile(std::string_view pattern)
 {
     std::optional<CompiledPattern> compiled = CompiledPattern::Compile(pattern);
@@ -33,7 +36,7 @@ std::vector<std::string> Describe(const MatchList& matches)
 TEST(CompiledPattern, ReportsMatchesAndSubMatches)
 {
     const CompiledPattern pattern = MustCompile("(a)(b)");
-    const MatchList matches = pattern.Execute("xaby", false);
+    const MatchList matches = pattern.Execute("xaby", MatchScope::FirstMatch);
     ASSERT_EQ(matches.Count(), 1u);
     EXPECT_EQ(matches.GroupCount(), 2u);
     EXPECT_EQ(matches.FirstIndex(0), 1u);
@@ -46,7 +49,7 @@ TEST(CompiledPattern, ReportsMatchesAndSubMatches)
 TEST(CompiledPattern, GroupThatDidNotTakePartIsEmpty)
 {
     const CompiledPattern pattern = MustCompile("(x)?(y)|(z)");
-    const MatchList matches = pattern.Execute("-y-z", true);
+    const MatchList matches = pattern.Execute("-y-z", MatchScope::EveryMatch);
     ASSERT_EQ(matches.Count(), 2u);
     EXPECT_FALSE(matches.Participated(0, 1));
     EXPECT_EQ(matches.SubMatch(0, 1), "");
@@ -76,10 +79,11 @@ TEST(CompiledPattern, GlobalSearchStepsPastEmptyMatches)
     };
     for (const Case& c : cases) {
         const CompiledPattern pattern = MustCompile(c.pattern);
-        EXPECT_EQ(Describe(pattern.Execute(c.input, true)), c.matches) << c.pattern << " over " << c.input;
+        EXPECT_EQ(Describe(pattern.Execute(c.input, MatchScope::EveryMatch)), c.matches)
+            << c.pattern << " over " << c.input;
     }
     const CompiledPattern pattern = MustCompile("\\d+");
-    EXPECT_EQ(Describe(pattern.Execute("a12b34", false)), std::vector<std::string> {"1:12"});
+    EXPECT_EQ(Describe(pattern.Execute("a12b34", MatchScope::FirstMatch)), std::vector<std::string> {"1:12"});
 }
 
 TEST(CompiledPattern, ReplacementSyntax)
@@ -89,71 +93,152 @@ TEST(CompiledPattern, ReplacementSyntax)
         const char* pattern;
         const char* input;
         const char* replacement;
-        bool global;
+        MatchScope scope;
         const char* expected;
     };
     const Case cases[] = {
-        {"group", "(\\d)(\\d)", "a12b", "[$2$1]", false, "a[21]b"},
-        {"missing group is literal", "(\\d)", "a1b", "[$2]", false, "a[$2]b"},
-        {"$0 is literal", "(\\d)", "a1", "$0", false, "a$0"},
-        {"$00 is literal", "(\\d)", "a1", "$00", false, "a$00"},
-        {"$01 is group 1", "(\\d)", "a1", "$01", false, "a1"},
-        {"$10 with one group is group 1 and 0", "(\\d)", "a1", "$10", false, "a10"},
-        {"$05 with one group is literal", "(\\d)", "a1", "$05", false, "a$05"},
-        {"$10 with ten groups", "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)", "abcdefghij", "$10$1", false, "ja"},
-        {"$11 with ten groups", "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)", "abcdefghij", "$11", false, "a1"},
-        {"whole match", "b+", "abbc", "<$&>", false, "a<bb>c"},
-        {"before and after", "b", "abc", "[$`|$']", false, "a[a|c]c"},
-        {"dollar dollar", "b", "abc", "$$1$$", false, "a$1$c"},
-        {"dollar at the end", "b", "abc", "x$", false, "ax$c"},
-        {"dollar before a letter", "b", "abc", "$URL$x", false, "a$URL$xc"},
-        {"group that did not take part", "(x)?b", "abc", "[$1]", false, "a[]c"},
-        {"first match only", "o", "foo", "0", false, "f0o"},
-        {"every match", "o", "foo", "0", true, "f00"},
-        {"global with empty matches", "x*", "abc", "-", true, "-a-b-c-"},
-        {"global before and after", "b", "abab", "($`)", true, "a(a)a(aba)"},
-        {"no match keeps the input", "z", "abc", "-", true, "abc"},
-        {"empty replacement", "thumb_", "http://site/i/thumb_1.jpg", "", false, "http://site/i/1.jpg"},
+        {"group", "(\\d)(\\d)", "a12b", "[$2$1]", First, "a[21]b"},
+        {"missing group is literal", "(\\d)", "a1b", "[$2]", First, "a[$2]b"},
+        {"$0 is literal", "(\\d)", "a1", "$0", First, "a$0"},
+        {"$00 is literal", "(\\d)", "a1", "$00", First, "a$00"},
+        {"$01 is group 1", "(\\d)", "a1", "$01", First, "a1"},
+        {"$10 with one group is group 1 and 0", "(\\d)", "a1", "$10", First, "a10"},
+        {"$05 with one group is literal", "(\\d)", "a1", "$05", First, "a$05"},
+        {"$10 with ten groups", "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)", "abcdefghij", "$10$1", First, "ja"},
+        {"$11 with ten groups", "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)", "abcdefghij", "$11", First, "a1"},
+        {"whole match", "b+", "abbc", "<$&>", First, "a<bb>c"},
+        {"before and after", "b", "abc", "[$`|$']", First, "a[a|c]c"},
+        {"dollar dollar", "b", "abc", "$$1$$", First, "a$1$c"},
+        {"dollar at the end", "b", "abc", "x$", First, "ax$c"},
+        {"dollar before a letter", "b", "abc", "$URL$x", First, "a$URL$xc"},
+        {"group that did not take part", "(x)?b", "abc", "[$1]", First, "a[]c"},
+        {"first match only", "o", "foo", "0", First, "f0o"},
+        {"every match", "o", "foo", "0", Every, "f00"},
+        {"global with empty matches", "x*", "abc", "-", Every, "-a-b-c-"},
+        {"global before and after", "b", "abab", "($`)", Every, "a(a)a(aba)"},
+        {"no match keeps the input", "z", "abc", "-", Every, "abc"},
+        {"empty replacement", "thumb_", "http://site/i/thumb_1.jpg", "", First, "http://site/i/1.jpg"},
     };
     for (const Case& c : cases) {
         const CompiledPattern pattern = MustCompile(c.pattern);
-        const CompiledPattern::Replacement replaced = pattern.Replace(c.input, c.replacement, c.global);
+        const CompiledPattern::Replacement replaced = pattern.Replace(c.input, c.replacement, c.scope);
         EXPECT_FALSE(replaced.limitExceeded) << c.name;
         EXPECT_EQ(replaced.text, c.expected) << c.name;
     }
     const CompiledPattern pattern = MustCompile("o");
-    EXPECT_EQ(pattern.Replace("foo", "0", true).matchCount, 2u);
-    EXPECT_EQ(pattern.Replace("bar", "0", true).matchCount, 0u);
+    EXPECT_EQ(pattern.Replace("foo", "0", MatchScope::EveryMatch).matchCount, 2u);
+    EXPECT_EQ(pattern.Replace("bar", "0", MatchScope::EveryMatch).matchCount, 0u);
 }
 
 TEST(CompiledPattern, OneCharacterPerByte)
 {
     const std::string input = "caf\xe9 \xfc\xff\n!"s;
     const CompiledPattern anyButLf = MustCompile("[^ ]\\W");
-    const MatchList matches = anyButLf.Execute(input, true);
+    const MatchList matches = anyButLf.Execute(input, MatchScope::EveryMatch);
     EXPECT_EQ(Describe(matches), (std::vector<std::string> {"2:f\xe9", "5:\xfc\xff", "7:\n!"}));
     const CompiledPattern dots = MustCompile("(.)(.)$");
-    const MatchList tail = dots.Execute("\xe9\xff", false);
+    const MatchList tail = dots.Execute("\xe9\xff", MatchScope::FirstMatch);
     ASSERT_EQ(tail.Count(), 1u);
     EXPECT_EQ(tail.SubMatch(0, 1), "\xe9");
     EXPECT_EQ(tail.Length(0), 2u);
-    EXPECT_EQ(MustCompile("\xe9").Replace("a\xe9z", "e", false).text, "aez");
+    EXPECT_EQ(MustCompile("\xe9").Replace("a\xe9z", "e", MatchScope::FirstMatch).text, "aez");
 }
 
 TEST(CompiledPattern, CatastrophicBacktrackingCountsAsNoMatch)
 {
     const std::string as(30, 'a');
     // PCRE2 sees that no "b" follows and gives up at once.
-    EXPECT_TRUE(MustCompile("(a+)+b").Execute(as, false).Empty());
+    EXPECT_TRUE(MustCompile("(a+)+b").Execute(as, MatchScope::FirstMatch).Empty());
     // Here it cannot, and the match limit ends the search.
     const CompiledPattern explosive = MustCompile("(a+)+[bc]");
-    const MatchList matches = explosive.Execute(as, true);
+    const MatchList matches = explosive.Execute(as, MatchScope::EveryMatch);
     EXPECT_TRUE(matches.LimitExceeded());
     EXPECT_TRUE(matches.Empty());
-    const CompiledPattern::Replacement replaced = explosive.Replace(as, "x", true);
+    const CompiledPattern::Replacement replaced = explosive.Replace(as, "x", MatchScope::EveryMatch);
     EXPECT_TRUE(replaced.limitExceeded);
     EXPECT_EQ(replaced.text, "");
     EXPECT_EQ(replaced.matchCount, 0u);
+}
+
+// One line of about 1 MiB, as minified markup is, ending in `tail`.
+std::string OneLinePage(std::string_view tail)
+{
+    std::string page;
+    page.reserve((size_t(1) << 20) + tail.size());
+    while (page.size() < (size_t(1) << 20))
+        page += "<a href=\"/p/1\"><img src=\"/t/1.png\"></a> ";
+    page += tail;
+    return page;
+}
+
+TEST(CompiledPattern, PatternAnchoredBehindALookAheadIsTriedAtTheStartOnly)
+{
+    // Tried at every start position, the look-ahead would scan the rest of the line each time:
+    // minutes for this page.
+    const CompiledPattern pattern = MustCompile("(?!.*\\.gif$)^.*\\.(\\w+)$");
+    EXPECT_EQ(pattern.Anchor(), MatchAnchor::Start);
+    const std::string jpg = OneLinePage("last.jpg");
+    const MatchList found = pattern.Execute(jpg, Every);
+    ASSERT_FALSE(found.LimitExceeded());
+    ASSERT_EQ(found.Count(), 1u);
+    EXPECT_EQ(found.FirstIndex(0), 0u);
+    EXPECT_EQ(found.Length(0), jpg.size());
+    EXPECT_EQ(found.SubMatch(0, 1), "jpg");
+    const std::string gif = OneLinePage("last.gif");
+    const MatchList none = pattern.Execute(gif, Every);
+    EXPECT_FALSE(none.LimitExceeded());
+    EXPECT_TRUE(none.Empty());
+    // A positive look-ahead, and an anchor at the end.
+    const MatchList positive = MustCompile("(?=.*\\.jpg$)^.*/(\\w+)\\.").Execute(jpg, First);
+    ASSERT_EQ(positive.Count(), 1u);
+    EXPECT_EQ(positive.SubMatch(0, 1), "1");
+    const MatchList atEnd = MustCompile("(?!.*<)$").Execute(jpg, Every);
+    ASSERT_EQ(atEnd.Count(), 1u);
+    EXPECT_EQ(atEnd.FirstIndex(0), jpg.size());
+}
+
+TEST(CompiledPattern, CatastrophicBacktrackingAtManyStartPositionsSpendsTheCallsBudget)
+{
+    // Every block of a's costs its start positions up to half a million steps each, far below what
+    // one start position could take before, together far above what one call may. Without a limit
+    // on the whole call this finds the match at the end after some 200 million steps.
+    std::string input;
+    for (int block = 0; block < 200; ++block)
+        input += std::string(18, 'a') + "x";
+    input += "ab";
+    const CompiledPattern pattern = MustCompile("(a+)+[bc]");
+    const MatchList first = pattern.Execute(input, First);
+    EXPECT_TRUE(first.LimitExceeded());
+    EXPECT_TRUE(first.Empty());
+    EXPECT_TRUE(pattern.Replace(input, "-", Every).limitExceeded);
+    // The match alone is found.
+    const std::string oneBlock = std::string(18, 'a') + "xab";
+    const MatchList alone = pattern.Execute(oneBlock, First);
+    ASSERT_EQ(alone.Count(), 1u);
+    EXPECT_EQ(alone.Value(0), "ab");
+}
+
+TEST(CompiledPattern, StartPositionsPastTheirAllowanceFindTheSameMatches)
+{
+    // Lazy scans of 3000 bytes take more steps than a start position may take unnoticed: each such
+    // start position runs again, on the call's budget and with more steps than the first time
+    // again, and the search goes on after it.
+    const std::string filler(3000, 'a');
+    const std::string input = "x" + filler + "z-x" + filler + "y-w-x" + filler + "z";
+    const CompiledPattern pattern = MustCompile("x([^y]*?)z|w");
+    const MatchList matches = pattern.Execute(input, Every);
+    ASSERT_FALSE(matches.LimitExceeded());
+    ASSERT_EQ(matches.Count(), 3u);
+    EXPECT_EQ(matches.FirstIndex(0), 0u);
+    EXPECT_EQ(matches.SubMatch(0, 1), filler);
+    // The second x finds a "y" before any "z": no match there, but at the "w" after it.
+    EXPECT_EQ(matches.Value(1), "w");
+    EXPECT_EQ(matches.FirstIndex(1), input.find('w'));
+    EXPECT_EQ(matches.FirstIndex(2), input.rfind('x'));
+    EXPECT_EQ(matches.Length(2), filler.size() + 2);
+    const CompiledPattern::Replacement replaced = pattern.Replace(input, "<$1>", Every);
+    EXPECT_EQ(replaced.matchCount, 3u);
+    EXPECT_EQ(replaced.text, "<" + filler + ">-x" + filler + "y-<>-<" + filler + ">");
 }
 
 TEST(CompiledPattern, RepeatedGroupSpansAWholePage)
@@ -163,7 +248,7 @@ TEST(CompiledPattern, RepeatedGroupSpansAWholePage)
     while (page.size() < (size_t(1) << 20))
         page += "ab";
     page += "c";
-    const MatchList matches = MustCompile("(a|b)*c").Execute(page, false);
+    const MatchList matches = MustCompile("(a|b)*c").Execute(page, MatchScope::FirstMatch);
     ASSERT_FALSE(matches.LimitExceeded());
     ASSERT_EQ(matches.Count(), 1u);
     EXPECT_EQ(matches.Length(0), page.size());
@@ -174,7 +259,8 @@ TEST(CompiledPattern, ReplacementThatWouldOutgrowMemoryFails)
 {
     // Every match brings in all the text before it: the output grows with the square of the input.
     const std::string input(size_t(1) << 16, 'x');
-    const CompiledPattern::Replacement replaced = MustCompile("x").Replace(input, "$`", true);
+    const CompiledPattern::Replacement replaced
+        = MustCompile("x").Replace(input, "$`", MatchScope::EveryMatch);
     EXPECT_TRUE(replaced.limitExceeded);
     EXPECT_EQ(replaced.text, "");
 }
@@ -188,7 +274,7 @@ TEST(CompiledPattern, MovesAndRunsOnSeveralThreads)
         input += std::to_string(i) + "-" + std::to_string(i * 7) + " ";
     const auto run = [&pattern, &input](size_t& sum) {
         for (int round = 0; round < 5; ++round) {
-            const MatchList matches = pattern.Execute(input, true);
+            const MatchList matches = pattern.Execute(input, MatchScope::EveryMatch);
             for (size_t i = 0; i < matches.Count(); ++i)
                 sum += std::stoul(std::string(matches.SubMatch(i, 2)));
         }

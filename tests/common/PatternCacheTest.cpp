@@ -41,7 +41,7 @@ TEST(PatternCache, DropsTheLeastRecentlyUsedWhenFull)
     // A pattern evicted and compiled again still works.
     const CompiledPattern* b = cache.Find("b");
     ASSERT_NE(b, nullptr);
-    EXPECT_EQ(b->Execute("abc", false).FirstIndex(0), 1u);
+    EXPECT_EQ(b->Execute("abc", MatchScope::FirstMatch).FirstIndex(0), 1u);
 }
 
 TEST(PatternCache, PatternsDifferingOnlyInBytesAreDistinct)

@@ -26,7 +26,7 @@ void ExpectFirstMatches(const std::vector<MatchCase>& cases)
         SCOPED_TRACE(c.name);
         const std::optional<CompiledPattern> compiled = CompiledPattern::Compile(c.pattern);
         ASSERT_TRUE(compiled.has_value()) << "pattern refused: " << c.pattern;
-        const MatchList matches = compiled->Execute(c.input, false);
+        const MatchList matches = compiled->Execute(c.input, MatchScope::FirstMatch);
         ASSERT_FALSE(matches.LimitExceeded());
         if (!c.firstMatch) {
             EXPECT_TRUE(matches.Empty()) << "unexpected match: " << matches.Value(0);
@@ -35,6 +35,42 @@ void ExpectFirstMatches(const std::vector<MatchCase>& cases)
         ASSERT_EQ(matches.Count(), 1u) << "no match";
         EXPECT_EQ(matches.Value(0), *c.firstMatch);
     }
+}
+
+// A pattern run once over an input: the first match and its groups, nullopt for a group that did
+// not take part.
+struct GroupCase {
+    const char* name;
+    std::string pattern;
+    std::string input;
+    std::string match;
+    std::vector<std::optional<std::string>> groups;
+};
+
+void ExpectGroups(const std::vector<GroupCase>& cases)
+{
+    for (const GroupCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::optional<CompiledPattern> compiled = CompiledPattern::Compile(c.pattern);
+        ASSERT_TRUE(compiled.has_value()) << "pattern refused: " << c.pattern;
+        const MatchList matches = compiled->Execute(c.input, MatchScope::FirstMatch);
+        ASSERT_EQ(matches.Count(), 1u) << "no match";
+        EXPECT_EQ(matches.Value(0), c.match);
+        ASSERT_EQ(matches.GroupCount(), c.groups.size());
+        for (size_t k = 1; k <= c.groups.size(); ++k) {
+            const std::optional<std::string>& expected = c.groups[k - 1];
+            EXPECT_EQ(matches.Participated(0, k), expected.has_value()) << "group " << k;
+            if (expected) {
+                EXPECT_EQ(matches.SubMatch(0, k), *expected) << "group " << k;
+            }
+        }
+    }
+}
+
+MatchAnchor AnchorOf(std::string_view pattern)
+{
+    const std::optional<TranslatedPattern> translated = PatternTranslator::Translate(pattern);
+    return translated ? translated->anchor : MatchAnchor::Anywhere;
 }
 
 } // namespace
@@ -262,4 +298,131 @@ TEST(PatternTranslator, CountsGroupsAsTheDialectDoes)
     EXPECT_EQ(PatternTranslator::CountGroups("[]((a)"), 2u);
     EXPECT_EQ(PatternTranslator::CountGroups("[^](a)"), 1u);
     EXPECT_EQ(PatternTranslator::CountGroups("[\\]((]((a)"), 2u);
+}
+
+TEST(PatternTranslator, IterationThatMatchesEmptyFailsOnceTheMinimumIsReached)
+{
+    const std::nullopt_t unset = std::nullopt;
+    ExpectGroups({
+        // An empty iteration is not taken: the next branch, or the next shorter match, is tried.
+        {"optional group with an empty branch", "id=(|\\d+)?", "id=12", "id=12", {"12"}},
+        {"plus over a star", "(\\w*)+\\.jpg", "abc.jpg", "abc.jpg", {"abc"}},
+        {"star over a star", "(a*)*b", "aab", "aab", {"aa"}},
+        {"empty branch last", "(a|)*b", "aab", "aab", {"a"}},
+        {"empty branch in the middle", "(a||b)+c", "abc", "abc", {"b"}},
+        {"lazy body", "(\\w*?)+\\.", "ab.", "ab.", {"b"}},
+        {"around other text", "x(y|)*z", "xyyz", "xyyz", {"y"}},
+        // Iterations before the minimum may be empty, and repeating goes on after them.
+        {"empty first iteration of a plus", "(|a)+", "a", "a", {"a"}},
+        {"empty iterations up to the minimum", "(|a){2,3}", "aa", "a", {"a"}},
+        {"exact count allows empty iterations", "(|a){2}", "aa", "", {""}},
+        {"minimum of two, then more", "(a?){2,3}", "aaa", "aaa", {"a"}},
+        {"nested repetitions", "((a|)+)+b", "aab", "aab", {"aa", "a"}},
+        {"nested, empty branch first", "((|a)+)+b", "aab", "aab", {"aa", "a"}},
+        // A group whose only match is empty never takes part in an iteration past the minimum.
+        {"group that only matches empty", "(?:a|())+b", "aab", "aab", {unset}},
+        {"look-ahead repeated from zero", "(?=(a))*a", "a", "a", {unset}},
+        {"look-ahead repeated from one", "(?=(a))+a", "a", "a", {"a"}},
+        // Lazy repetitions take the same iterations as PCRE2 does here; they must not change.
+        {"lazy star", "(a|)*?b", "aab", "aab", {"a"}},
+        {"lazy plus, empty branch first", "(|a)+?b", "ab", "ab", {"a"}},
+    });
+}
+
+TEST(PatternTranslator, RepeatedBackReferenceToAGroupThatTookNoPart)
+{
+    const std::nullopt_t unset = std::nullopt;
+    ExpectGroups({
+        {"plus", "(a)?\\1+b", "b", "b", {unset}},
+        {"lazy plus", "(a)?\\1+?b", "b", "b", {unset}},
+        {"count", "(a)?\\1{2}b", "b", "b", {unset}},
+        {"star", "(a)?\\1*b", "b", "b", {unset}},
+        {"to an empty group", "(a|)\\1+b", "b", "b", {""}},
+        {"to a group that took part", "(a)\\1+", "aaa", "aaa", {"a"}},
+    });
+}
+
+TEST(PatternTranslator, KeepsMicrosoftsRulesWhereEcmaScriptDiffers)
+{
+    const std::nullopt_t unset = std::nullopt;
+    // A group inside a repeated group keeps its last successful value; ECMAScript would clear it
+    // when a later iteration does not set it.
+    ExpectGroups({
+        {"group of an earlier iteration", "(?:(a)|b)+", "ab", "ab", {"a"}},
+        {"two groups of two iterations", "(?:(a)|(b))+", "ab", "ab", {"a", "b"}},
+        {"outer group of the last iteration", "((a)|b)+", "ab", "ab", {"b", "a"}},
+        {"before a following item", "(?:(a)|b)*c", "abc", "abc", {"a"}},
+        {"empty iteration before the minimum", "(?:()|a)+b", "ab", "ab", {""}},
+        {"group that never took part", "(?:(a)|b)+", "bb", "bb", {unset}},
+    });
+    // "\s" is the blank set Microsoft documents: byte 0xA0 is not in it.
+    ExpectFirstMatches({
+        {"\\s skips NBSP", "\\s", "\xa0", std::nullopt},
+        {"[\\s] skips NBSP", "[\\s]", "\xa0", std::nullopt},
+        {"\\S takes NBSP", "\\S", " \xa0", "\xa0"},
+        {"[^\\s] takes NBSP", "[^\\s]+", "\xa0\xa0 ", "\xa0\xa0"},
+        {"the blank set", "\\s+", "\t\n\x0b\x0c\r \xa0", "\t\n\x0b\x0c\r "},
+    });
+}
+
+TEST(PatternTranslator, FindsWhereAMatchCanBegin)
+{
+    EXPECT_EQ(AnchorOf("^a"), MatchAnchor::Start);
+    EXPECT_EQ(AnchorOf("(?!.*\\.gif$)^.*\\.(\\w+)$"), MatchAnchor::Start);
+    EXPECT_EQ(AnchorOf("(?=a)(?!b)\\b^a|^b"), MatchAnchor::Start);
+    EXPECT_EQ(AnchorOf("(?:^a|(^b))c"), MatchAnchor::Start);
+    EXPECT_EQ(AnchorOf("(^a)+"), MatchAnchor::Start);
+    EXPECT_EQ(AnchorOf("(?=^)a"), MatchAnchor::Start);
+    EXPECT_EQ(AnchorOf("$"), MatchAnchor::End);
+    EXPECT_EQ(AnchorOf("(?!a)$|$"), MatchAnchor::End);
+    EXPECT_EQ(AnchorOf("^a|$"), MatchAnchor::StartOrEnd);
+    EXPECT_EQ(AnchorOf("a^"), MatchAnchor::Anywhere);
+    EXPECT_EQ(AnchorOf("^a|b"), MatchAnchor::Anywhere);
+    EXPECT_EQ(AnchorOf("(^a)*b"), MatchAnchor::Anywhere);
+    EXPECT_EQ(AnchorOf("(^a)?b"), MatchAnchor::Anywhere);
+    EXPECT_EQ(AnchorOf("(?=^)?a"), MatchAnchor::Anywhere);
+    EXPECT_EQ(AnchorOf("(?!^)a"), MatchAnchor::Anywhere);
+    EXPECT_EQ(AnchorOf("^a|"), MatchAnchor::Anywhere);
+    // Anchored patterns still find what they should, also past the start.
+    ExpectFirstMatches({
+        {"start", "(?!x)^ab", "abab", "ab"},
+        {"start, not at the start", "(?!x)^b", "ab", std::nullopt},
+        {"end", "(?!x)$", "ab", ""},
+        {"start or end: the end", "^b|$", "ab", ""},
+        {"start or end: the start", "^a|$", "ab", "a"},
+    });
+}
+
+TEST(PatternTranslator, PatternsThatMisleadPcresStartOptimizations)
+{
+    // PCRE2 10.42 missed these matches, its JIT the first ones, JIT and interpreter the last ones.
+    ExpectFirstMatches({
+        {"later empty branch, then a repeat", "(x|)c*x", "x", "x"},
+        {"later empty branch in a non-capturing group", "(?:x|)c*[xy]", "a.x", "x"},
+        {"later branch that is a boundary", "(?:x|\\b)c*x", "a.x", "x"},
+        {"as a second alternative", "ab|(?:x||c)c*x", "a.x", "x"},
+        {"look-ahead on the first character", "(?=b)b*b", "b", "b"},
+        {"look-ahead with a group", "(?=(b))c*b+?", "yb", "b"},
+    });
+}
+
+TEST(PatternTranslator, UnrollingAndNestingStayWithinWhatPcreTakes)
+{
+    // Each level copies the one inside it: 2^40 copies, refused as too large at once.
+    std::string unrolled = "a?";
+    for (int level = 0; level < 40; ++level)
+        unrolled = "(?:" + unrolled + ")+";
+    const std::optional<TranslatedPattern> translated = PatternTranslator::Translate(unrolled);
+    ASSERT_TRUE(translated.has_value());
+    EXPECT_TRUE(translated->tooLarge);
+    int error = 0;
+    EXPECT_FALSE(CompiledPattern::Compile(unrolled, &error).has_value());
+    EXPECT_NE(error, 0);
+    // Nesting deeper than PCRE2 takes is refused the same way, without going deeper itself.
+    const std::string nested = std::string(100000, '(') + "a" + std::string(100000, ')');
+    EXPECT_TRUE(PatternTranslator::Translate(nested)->tooLarge);
+    EXPECT_FALSE(CompiledPattern::Compile(nested, &error).has_value());
+    EXPECT_NE(error, 0);
+    // A few levels are fine.
+    ExpectGroups({{"three levels", "(?:(?:(a?)+)+)+b", "aab", "aab", {"a"}}});
 }

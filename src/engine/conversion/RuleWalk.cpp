@@ -30,16 +30,16 @@ std::vector<std::string> SplitLines(std::string_view text)
 
 bool IdentifiesLink(const Rule& rule, std::string_view link)
 {
-    std::string result = "1";
-    return ApplyPattern(rule.ident, link, result, false, false, "", false) >= 0;
+    return ApplyPattern(rule.ident, link, PatternMode::Find, "1", MatchScope::FirstMatch).value >= 0;
 }
 
 std::string CustomReferer(const Rule& rule, std::string_view address)
 {
-    std::string result = rule.refererTemplate;
-    if (ApplyPattern(rule.refererPattern, address, result, true, true, address, false) < 0)
+    PatternResult referer = ApplyPattern(rule.refererPattern, address, PatternMode::Replace,
+        rule.refererTemplate, MatchScope::FirstMatch, address);
+    if (referer.value < 0)
         return rule.refererTemplate;
-    return result;
+    return std::move(referer.text);
 }
 
 RuleWalk::RuleWalk(const RuleStore& store, PageSource& pages, std::filesystem::path reportDirectory)
@@ -76,15 +76,16 @@ RuleWalkResult RuleWalk::Run(
             watch.Status(" - Converting URL");
             std::string current(link);
             for (const ReplaceStep& step : rule.replaceSteps) {
-                std::string result = step.replaceTemplate;
-                if (ApplyPattern(step.pattern, current, result, true, false, replaceSource, false) != 1) {
+                PatternResult result = ApplyPattern(step.pattern, current, PatternMode::Replace,
+                    step.replaceTemplate, MatchScope::FirstMatch, replaceSource);
+                if (result.value != 1) {
                     watch.Status(" - error!");
                     ReportFailure(link, rule, {});
                     break;
                 }
                 watch.Status(" - ok");
                 watch.StepSucceeded();
-                current = std::move(result);
+                current = std::move(result.text);
             }
             outcome.links.push_back(LinkTo(std::move(current)));
             outcome.finished = true;
@@ -99,15 +100,18 @@ RuleWalkResult RuleWalk::Run(
         const std::string downloadError = m_pages.LastFailure();
         watch.Status(" - Looking for URL");
         for (const SearchStep& step : rule.searchSteps) {
-            std::string result = step.resultTemplate;
-            const int found = ApplyPattern(step.pattern, page, result, false, !step.resultTemplate.empty(),
-                m_pages.FetchedUrl(), step.global == 1);
+            const PatternMode mode
+                = step.resultTemplate.empty() ? PatternMode::Find : PatternMode::FillTemplate;
+            const MatchScope scope = step.global == 1 ? MatchScope::EveryMatch : MatchScope::FirstMatch;
+            const PatternResult result
+                = ApplyPattern(step.pattern, page, mode, step.resultTemplate, scope, m_pages.FetchedUrl());
+            const int found = result.value;
             if (found < 0) {
                 watch.Status(" - error!");
                 ReportFailure(link, rule, downloadError);
                 break;
             }
-            if (result.empty()) {
+            if (result.text.empty()) {
                 // Keep the page from one character before the match on, as rules expect.
                 if (found > 0)
                     page.erase(0, static_cast<size_t>(found) - 1);
@@ -115,7 +119,7 @@ RuleWalkResult RuleWalk::Run(
             }
             watch.Status(" - ok");
             watch.StepSucceeded();
-            for (std::string& line : SplitLines(result))
+            for (std::string& line : SplitLines(result.text))
                 outcome.links.push_back(LinkTo(std::move(line)));
             outcome.finished = true;
             return outcome;
