@@ -24,8 +24,8 @@ void WriteJson(std::ostream& out, const RuleStore& store)
         json.Key("version").String(rule.version);
         json.Key("active").Bool(rule.active);
         json.Key("ident").String(rule.ident);
-        json.Key("type").Number(rule.type);
-        json.Key("referer_mode").Number(rule.refererMode);
+        json.Key("type").Number(FileValue(rule.type));
+        json.Key("referer_mode").Number(FileValue(rule.refererMode));
         json.Key("replace_steps").BeginArray();
         for (const ReplaceStep& step : rule.replaceSteps) {
             json.BeginObject();
@@ -51,7 +51,7 @@ void WriteJson(std::ostream& out, const RuleStore& store)
     json.Finish();
 }
 
-std::string_view TypeName(uint8_t type)
+std::string_view TypeName(RuleType type)
 {
     switch (type) {
     case RuleType::ReplaceInLink:

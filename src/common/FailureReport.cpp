@@ -41,7 +41,7 @@ std::string ReportBytes(std::string_view sourceLink, const Rule& rule, std::stri
     report.Write("Rule", "Name", rule.name);
     report.Write("Rule", "ver", rule.version);
     report.Write("Rule", "Ident", rule.ident);
-    report.Write("Rule", "Type", std::to_string(rule.type));
+    report.Write("Rule", "Type", std::to_string(FileValue(rule.type)));
     report.Write("SR", "nb", std::to_string(rule.replaceSteps.size()));
     for (size_t i = 0; i < rule.replaceSteps.size(); ++i) {
         report.Write("SR", Numbered("sr1.", i + 1), rule.replaceSteps[i].pattern);
@@ -53,7 +53,7 @@ std::string ReportBytes(std::string_view sourceLink, const Rule& rule, std::stri
         report.Write("OS", Numbered("result.", i + 1), rule.searchSteps[i].resultTemplate);
         report.Write("OS", Numbered("global.", i + 1), std::to_string(rule.searchSteps[i].global));
     }
-    report.Write("Rule", "Referer", std::to_string(rule.refererMode));
+    report.Write("Rule", "Referer", std::to_string(FileValue(rule.refererMode)));
     report.Write("Referer", "RegExp", rule.refererPattern);
     report.Write("Referer", "Result", rule.refererTemplate);
     return report.Bytes();

@@ -20,22 +20,28 @@ struct SearchStep {
     int16_t global = 0; // 1: every match, one result line per match and group
 };
 
-// How the referer sent with a converted link is made. Files may hold any number; values other
-// than these leave the incoming referer unchanged.
-namespace RefererMode {
-constexpr uint8_t None = 0; // "No referer"
-constexpr uint8_t OriginPage = 1; // "Use origin page of the links"
-constexpr uint8_t SourceUrl = 2; // "Use the first of the source URLs"
-constexpr uint8_t SourceSite = 3; // "Use the site of the first source URL"
-constexpr uint8_t Custom = 4; // "Custom referer :"
-} // namespace RefererMode
+// How the referer sent with a converted link is made. Files may hold any number from 0 to 255;
+// values other than these leave the incoming referer unchanged.
+enum class RefererMode : uint8_t {
+    None = 0, // "No referer"
+    OriginPage = 1, // "Use origin page of the links"
+    SourceUrl = 2, // "Use the first of the source URLs"
+    SourceSite = 3, // "Use the site of the first source URL"
+    Custom = 4, // "Custom referer :"
+};
 
-namespace RuleType {
-constexpr uint8_t ReplaceInLink = 0; // search and replace in the link
-constexpr uint8_t SearchPage = 1; // open the linked page and search in it
-// What a file's "Type" outside 0..255 reads as: a rule of no known type, loaded but never used.
-constexpr uint8_t Unknown = 255;
-} // namespace RuleType
+// Files may hold any number from 0 to 255 here too; other values make a rule that loads but is
+// never used.
+enum class RuleType : uint8_t {
+    ReplaceInLink = 0, // search and replace in the link
+    SearchPage = 1, // open the linked page and search in it
+    // What a file's "Type" outside 0..255 reads as.
+    Unknown = 255,
+};
+
+// The number a file holds for a mode or type.
+constexpr int FileValue(RefererMode mode) { return static_cast<int>(mode); }
+constexpr int FileValue(RuleType type) { return static_cast<int>(type); }
 
 // A rule as loaded from its file: how to recognise the links of one picture host and turn them
 // into the address of the full-size picture.
@@ -44,10 +50,10 @@ struct Rule {
     bool active = true;
     std::string name;
     std::string ident; // identification pattern
-    uint8_t type = RuleType::ReplaceInLink;
+    RuleType type = RuleType::ReplaceInLink;
     std::vector<ReplaceStep> replaceSteps;
     std::vector<SearchStep> searchSteps;
-    uint8_t refererMode = RefererMode::SourceSite;
+    RefererMode refererMode = RefererMode::SourceSite;
     std::string refererPattern;
     std::string refererTemplate;
 };

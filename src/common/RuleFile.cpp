@@ -50,7 +50,7 @@ std::optional<Rule> RuleFile::Read(const ProfileFile& file, std::string_view nam
     const auto active = ParseProfileNumber(file.Read("Main", "Active", "1"));
     rule.active = active && *active == 1.0;
     rule.ident = file.Read("Main", "Ident", "");
-    rule.type = ReadByte(file, "Main", "Type", "0", RuleType::Unknown);
+    rule.type = static_cast<RuleType>(ReadByte(file, "Main", "Type", "0", FileValue(RuleType::Unknown)));
 
     const int replaceCount = ReadCount(file, "SR");
     rule.replaceSteps.reserve(static_cast<size_t>(replaceCount));
@@ -70,7 +70,7 @@ std::optional<Rule> RuleFile::Read(const ProfileFile& file, std::string_view nam
     }
 
     // Out of range, the mode is one no rule knows, which leaves the incoming referer as it is.
-    rule.refererMode = ReadByte(file, "Main", "Referer", "3", 255);
+    rule.refererMode = static_cast<RefererMode>(ReadByte(file, "Main", "Referer", "3", 255));
     rule.refererPattern = file.Read("Referer", "Regexp", "");
     rule.refererTemplate = file.Read("Referer", "Result", "");
     return rule;
@@ -83,7 +83,7 @@ bool RuleFile::Write(const fs::path& programDirectory, const Rule& rule, Referer
     ProfileFile file = ProfileFile::Load(PathOf(programDirectory, rule.name));
     file.Write("Main", "ver", "0");
     file.Write("Main", "Ident", rule.ident);
-    file.Write("Main", "Type", std::to_string(rule.type));
+    file.Write("Main", "Type", std::to_string(FileValue(rule.type)));
     file.Write("SR", "nb", std::to_string(rule.replaceSteps.size()));
     for (size_t i = 0; i < rule.replaceSteps.size(); ++i) {
         const int index = static_cast<int>(i) + 1;
@@ -98,7 +98,7 @@ bool RuleFile::Write(const fs::path& programDirectory, const Rule& rule, Referer
         file.Write("OS", Numbered("global.", index), rule.searchSteps[i].global == 1 ? "1" : "0");
     }
     if (refererModeKey == RefererModeKey::Write)
-        file.Write("Main", "Referer", std::to_string(rule.refererMode));
+        file.Write("Main", "Referer", std::to_string(FileValue(rule.refererMode)));
     file.Write("Referer", "RegExp", rule.refererPattern);
     file.Write("Referer", "Result", rule.refererTemplate);
     return file.Save();

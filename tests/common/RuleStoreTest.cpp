@@ -108,7 +108,7 @@ TEST_F(RuleStoreTest, BadNumbersNeverStopTheLoad)
     EXPECT_EQ(huge.replaceSteps.size(), static_cast<size_t>(RuleFile::MaxSteps));
     EXPECT_TRUE(huge.searchSteps.empty());
     EXPECT_EQ(huge.type, RuleType::Unknown);
-    EXPECT_EQ(huge.refererMode, 255);
+    EXPECT_EQ(FileValue(huge.refererMode), 255);
     const Rule& words = Load("words");
     EXPECT_EQ(words.type, RuleType::ReplaceInLink);
     EXPECT_TRUE(words.replaceSteps.empty());
