@@ -35,8 +35,8 @@ struct Fixture {
         std::string pattern = (fs::temp_directory_path() / "vortalux-bench-XXXXXX").string();
         home = ::mkdtemp(pattern.data());
         fs::create_directories(home / "Rules");
-        constexpr int rules = 100;
-        for (int i = 0; i < rules; ++i) {
+        constexpr int Rules = 100;
+        for (int i = 0; i < Rules; ++i) {
             std::ofstream(home / "Rules" / ("host" + std::to_string(i) + ".vtl"), std::ios::binary)
                 << "[Main]\r\nver=1\r\nIdent=^https?://(www\\.)?host" << i
                 << "\\.example/(thumbs|t)/\r\nType=0\r\nReferer=3\r\n[SR]\r\nnb=2\r\n"
@@ -44,7 +44,7 @@ struct Fixture {
         }
         store.LoadRules(home);
         for (int i = 0; i < 1000; ++i)
-            links.push_back("http://host" + std::to_string(i % rules) + ".example/thumbs/album"
+            links.push_back("http://host" + std::to_string(i % Rules) + ".example/thumbs/album"
                 + std::to_string(i) + "/picture" + std::to_string(i) + "_t.jpg");
     }
     ~Fixture() { fs::remove_all(home); }

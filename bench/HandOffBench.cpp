@@ -17,7 +17,7 @@
 
 namespace {
 
-const char* const kDefinition = R"(' Builds what the shipped definitions build, and keeps it.
+const char* const Definition = R"(' Builds what the shipped definitions build, and keeps it.
 Option Explicit
 Dim commands, batch, folder
 
@@ -87,7 +87,7 @@ void HandOffOf100Links(benchmark::State& state)
     std::filesystem::create_directories(home / "Managers");
     std::ofstream(home / "Managers" / "bench.vtm", std::ios::binary)
         << "[Main]\r\nver=1\r\nDefault=1\r\n[SCRIPT]\r\n\r\n"
-        << kDefinition;
+        << Definition;
     vortalux::ManagerStore store;
     store.LoadManagers(home);
     std::filesystem::remove_all(home);

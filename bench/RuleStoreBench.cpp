@@ -38,7 +38,7 @@ public:
         }
     }
     ~RuleFolder() { fs::remove_all(m_home); }
-    const fs::path& home() const { return m_home; }
+    const fs::path& Home() const { return m_home; }
 
 private:
     fs::path m_home;
@@ -49,7 +49,7 @@ void BM_LoadRules2000(benchmark::State& state)
     static const RuleFolder folder(2000);
     vortalux::RuleStore store;
     for (auto _ : state) {
-        store.LoadRules(folder.home());
+        store.LoadRules(folder.Home());
         benchmark::DoNotOptimize(store.Rules().data());
     }
     state.counters["rules"] = static_cast<double>(store.Rules().size());

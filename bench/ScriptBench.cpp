@@ -19,7 +19,7 @@ using namespace vortalux::script;
 
 namespace {
 
-const char* const kLoopScript = R"(Dim i, total, s, parts(999)
+const char* const LoopScriptText = R"(Dim i, total, s, parts(999)
 total = 0
 For i = 1 To 1000000
     total = total + (i Mod 7) * 3
@@ -40,7 +40,7 @@ Next
 If total = 0 Then Err.Raise 5
 )";
 
-const char* const kLoopLua = R"(local total = 0
+const char* const LoopLuaText = R"(local total = 0
 local s
 local parts = {}
 for i = 1, 1000000 do
@@ -52,7 +52,7 @@ assert(total == 8999994)
 )";
 
 // A definition script of the usual shape and size: helpers, AddLink and AddList.
-const char* const kDefinitionScript = R"(Option Explicit
+const char* const DefinitionScript = R"(Option Explicit
 Const ManagerTitle = "Example Manager"
 Const FieldSeparator = "|"
 Dim gSent, gLastReferer
@@ -124,8 +124,8 @@ void LoopScript(benchmark::State& state)
 {
     for (auto _ : state) {
         ScriptHost host;
-        if (!host.AddCode(kLoopScript))
-            state.SkipWithError(host.Error().Description.c_str());
+        if (!host.AddCode(LoopScriptText))
+            state.SkipWithError(host.Error().description.c_str());
     }
 }
 BENCHMARK(LoopScript)->Unit(benchmark::kMillisecond);
@@ -135,7 +135,7 @@ void TextScriptRun(benchmark::State& state)
     for (auto _ : state) {
         ScriptHost host;
         if (!host.AddCode(TextScript))
-            state.SkipWithError(host.Error().Description.c_str());
+            state.SkipWithError(host.Error().description.c_str());
     }
 }
 BENCHMARK(TextScriptRun)->Name("TextScript")->Unit(benchmark::kMillisecond);
@@ -143,7 +143,7 @@ BENCHMARK(TextScriptRun)->Name("TextScript")->Unit(benchmark::kMillisecond);
 void LoopLua(benchmark::State& state)
 {
     const std::filesystem::path script = std::filesystem::temp_directory_path() / "vortalux-bench-loop.lua";
-    std::ofstream(script) << kLoopLua;
+    std::ofstream(script) << LoopLuaText;
     const std::string command = "lua5.4 " + script.string() + " >/dev/null 2>&1";
     if (std::system("lua5.4 -v >/dev/null 2>&1") != 0)
         state.SkipWithError("lua5.4 is not installed (scripts/install-deps)");
@@ -174,8 +174,8 @@ void HandOff(benchmark::State& state)
     for (auto _ : state) {
         host.Reset();
         std::vector<Variant> args = {Variant::FromString("http://forum.example.com/thread/1"), links};
-        if (!host.AddCode(kDefinitionScript) || !host.Run("AddList", args))
-            state.SkipWithError(host.Error().Description.c_str());
+        if (!host.AddCode(DefinitionScript) || !host.Run("AddList", args))
+            state.SkipWithError(host.Error().description.c_str());
     }
 }
 BENCHMARK(HandOff)->Unit(benchmark::kMicrosecond);

@@ -11,7 +11,7 @@ int RunAddUrl(CommandContext& context)
     ArgumentParser parser;
     parser.Flag("--batch").Flag("--print");
     if (!parser.Parse(context.args))
-        return UsageError(context, AddUrlCommand, parser.error());
+        return UsageError(context, AddUrlCommand, parser.Error());
     const auto& words = parser.Positionals();
     if (words.empty() || words.size() > 3)
         return UsageError(context, AddUrlCommand, "needs a URL, and at most a description and a referer");

@@ -32,7 +32,7 @@ int RunAddUrlList(CommandContext& context)
     ArgumentParser parser;
     parser.Flag("--batch").Flag("--print").Option("--from");
     if (!parser.Parse(context.args))
-        return UsageError(context, AddUrlListCommand, parser.error());
+        return UsageError(context, AddUrlListCommand, parser.Error());
     const auto& words = parser.Positionals();
     if (words.empty())
         return UsageError(context, AddUrlListCommand, "needs the ORIGIN page");

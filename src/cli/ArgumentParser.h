@@ -25,7 +25,7 @@ public:
     // Every value given for a repeatable option, in order.
     std::vector<std::string> Values(std::string_view option) const;
     const std::vector<std::string>& Positionals() const { return m_positionals; }
-    const std::string& error() const { return m_error; }
+    const std::string& Error() const { return m_error; }
 
 private:
     std::set<std::string, std::less<>> m_flags;

@@ -15,12 +15,12 @@ namespace vortalux::cli {
 
 namespace {
 
-constexpr std::array g_commands = {&AddUrlCommand, &AddUrlListCommand, &HandOffCommand, &ConvertCommand,
+constexpr std::array KnownCommands = {&AddUrlCommand, &AddUrlListCommand, &HandOffCommand, &ConvertCommand,
     &FetchCommand, &RulesCommand, &ManagersCommand, &PatternCommand, &ScriptCommand, &VersionCommand};
 
 const Command* FindCommand(std::string_view name)
 {
-    for (const Command* command : g_commands) {
+    for (const Command* command : KnownCommands) {
         if (command->name == name)
             return command;
     }
@@ -46,7 +46,7 @@ CommandLine::CommandLine(std::istream& in, std::ostream& out, std::ostream& err)
 {
 }
 
-std::span<const Command* const> CommandLine::Commands() { return g_commands; }
+std::span<const Command* const> CommandLine::Commands() { return KnownCommands; }
 
 void CommandLine::PrintHelp() const
 {
@@ -56,7 +56,7 @@ void CommandLine::PrintHelp() const
              "  --home DIR   the folder holding Rules, Managers and the failure reports\n"
              "               (default: $VORTALUX_HOME, else the program's own folder)\n\n"
              "commands:\n";
-    for (const Command* command : g_commands)
+    for (const Command* command : KnownCommands)
         m_out << "  " << std::left << std::setw(14) << command->name << command->summary << '\n';
     m_out << "\n'vortalux COMMAND --help' describes a command.\n";
 }

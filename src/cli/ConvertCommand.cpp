@@ -44,7 +44,7 @@ int RunConvert(CommandContext& context)
     ArgumentParser parser;
     parser.Flag("--json").Flag("--verbose").Option("--referer");
     if (!parser.Parse(context.args))
-        return UsageError(context, ConvertCommand, parser.error());
+        return UsageError(context, ConvertCommand, parser.Error());
     if (parser.Positionals().size() != 1)
         return UsageError(context, ConvertCommand, "needs one URL");
     const std::string& url = parser.Positionals()[0];

@@ -15,7 +15,7 @@ static int RunFetch(CommandContext& context)
     ArgumentParser parser;
     parser.Flag("--verbose");
     if (!parser.Parse(context.args))
-        return UsageError(context, FetchCommand, parser.error());
+        return UsageError(context, FetchCommand, parser.Error());
     if (parser.Positionals().size() != 1)
         return UsageError(context, FetchCommand, "needs one URL");
     const std::string& url = parser.Positionals()[0];

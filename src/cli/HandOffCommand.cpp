@@ -33,7 +33,7 @@ int RunHandOff(CommandContext& context)
     ArgumentParser parser;
     parser.Option("--manager").Option("--referer");
     if (!parser.Parse(context.args))
-        return UsageError(context, HandOffCommand, parser.error());
+        return UsageError(context, HandOffCommand, parser.Error());
     const std::vector<std::string>& urls = parser.Positionals();
     if (urls.empty())
         return UsageError(context, HandOffCommand, "needs at least one URL");

@@ -17,7 +17,7 @@ int RunManagers(CommandContext& context)
     ArgumentParser parser;
     parser.Flag("--json");
     if (!parser.Parse(context.args))
-        return UsageError(context, ManagersCommand, parser.error());
+        return UsageError(context, ManagersCommand, parser.Error());
     if (!parser.Positionals().empty())
         return UsageError(context, ManagersCommand, "takes no arguments");
     ManagerStore store;

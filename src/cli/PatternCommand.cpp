@@ -34,7 +34,7 @@ int RunPattern(CommandContext& context)
     parser.Flag("--replace").Flag("--use-template").Flag("--global").Flag("--json");
     parser.Option("--template").Option("--source");
     if (!parser.Parse(context.args))
-        return UsageError(context, PatternCommand, parser.error());
+        return UsageError(context, PatternCommand, parser.Error());
     const auto& positionals = parser.Positionals();
     if (positionals.empty() || positionals.size() > 2)
         return UsageError(context, PatternCommand, "needs a PATTERN and at most one FILE");

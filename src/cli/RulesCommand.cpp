@@ -81,7 +81,7 @@ int RunRules(CommandContext& context)
     ArgumentParser parser;
     parser.Flag("--json");
     if (!parser.Parse(context.args))
-        return UsageError(context, RulesCommand, parser.error());
+        return UsageError(context, RulesCommand, parser.Error());
     if (!parser.Positionals().empty())
         return UsageError(context, RulesCommand, "takes no arguments");
     RuleStore store;

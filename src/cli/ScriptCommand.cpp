@@ -17,8 +17,8 @@ namespace {
 
 void PrintError(CommandContext& context, const std::string& file, const script::ScriptErrorInfo& error)
 {
-    context.err << TerminalText(file) << '(' << error.Line << ", " << error.Column << ") error "
-                << error.Number << ": " << TerminalText(error.Description) << '\n';
+    context.err << TerminalText(file) << '(' << error.line << ", " << error.column << ") error "
+                << error.number << ": " << TerminalText(error.description) << '\n';
 }
 
 int RunScript(CommandContext& context)
@@ -40,7 +40,7 @@ int RunScript(CommandContext& context)
     const ApplicationScope application(ApplicationScope::Kind::Console);
     script::ScriptHost host;
     RegisterScriptObjects(host);
-    host.SetTimeLimit(ScriptHandOff::kTimeLimit);
+    host.SetTimeLimit(ScriptHandOff::TimeLimit);
     if (!host.AddCode(code)) {
         PrintError(context, file, host.Error());
         return ExitFailure;

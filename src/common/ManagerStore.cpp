@@ -40,14 +40,14 @@ ManagerStore::ManagerStore()
 
 std::string ManagerStore::ScriptPart(std::string_view fileBytes)
 {
-    constexpr std::string_view marker = "[SCRIPT]";
+    constexpr std::string_view Marker = "[SCRIPT]";
     size_t from = 0;
     while (true) {
-        const size_t at = FindNoCase(fileBytes.substr(from), marker);
+        const size_t at = FindNoCase(fileBytes.substr(from), Marker);
         if (at == std::string_view::npos)
             return {};
         const size_t start = from + at;
-        const std::string_view after = fileBytes.substr(start + marker.size());
+        const std::string_view after = fileBytes.substr(start + Marker.size());
         if (after.substr(0, 2) == "\r\n") {
             // The script starts 12 characters after the marker: past its CR LF and the two
             // characters of the empty line writers put after it. Files rely on this offset.
@@ -57,7 +57,7 @@ std::string ManagerStore::ScriptPart(std::string_view fileBytes)
         }
         if (after.substr(0, 1) == "\n") {
             // A file saved with LF line ends: skip the marker line and the empty line after it.
-            size_t scriptStart = start + marker.size() + 1;
+            size_t scriptStart = start + Marker.size() + 1;
             if (fileBytes.substr(scriptStart, 1) == "\n")
                 scriptStart += 1;
             else if (fileBytes.substr(scriptStart, 2) == "\r\n")

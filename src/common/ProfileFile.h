@@ -46,7 +46,7 @@ public:
 
     // The file's bytes as they stand, with the changes made so far.
     std::string Bytes() const;
-    const std::filesystem::path& path() const { return m_path; }
+    const std::filesystem::path& Path() const { return m_path; }
 
     // One-shot forms for a single key.
     static std::string ReadValue(const std::filesystem::path& path, std::string_view section,

@@ -20,9 +20,9 @@ bool SplitUrl(std::string_view address, std::string& host, int& port, std::strin
         std::string_view prefix;
         int defaultPort;
     };
-    static constexpr Scheme schemes[] = {{"http://", 80}, {"https://", 443}, {"ftp://", 21}};
+    static constexpr Scheme Schemes[] = {{"http://", 80}, {"https://", 443}, {"ftp://", 21}};
     const Scheme* scheme = nullptr;
-    for (const Scheme& candidate : schemes) {
+    for (const Scheme& candidate : Schemes) {
         if (StartsWithNoCase(address, candidate.prefix)) {
             scheme = &candidate;
             break;

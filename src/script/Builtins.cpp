@@ -18,12 +18,12 @@ namespace vortalux::script {
 
 namespace {
 
-constexpr int kAny = 1 << 30;
+constexpr int Any = 1 << 30;
 
 // Sorted by name for the binary search in FindBuiltin.
-constexpr std::array kBuiltins = {
+constexpr std::array Builtins = {
     BuiltinFunction {"abs", 1, 1, builtins::Abs},
-    BuiltinFunction {"array", 0, kAny, builtins::Array},
+    BuiltinFunction {"array", 0, Any, builtins::Array},
     BuiltinFunction {"asc", 1, 1, builtins::Asc},
     BuiltinFunction {"ascw", 1, 1, builtins::Asc},
     BuiltinFunction {"cbool", 1, 1, builtins::CBool},
@@ -77,7 +77,7 @@ constexpr std::array kBuiltins = {
     BuiltinFunction {"vartype", 1, 1, builtins::VarType},
 };
 
-static_assert(std::is_sorted(kBuiltins.begin(), kBuiltins.end(),
+static_assert(std::is_sorted(Builtins.begin(), Builtins.end(),
     [](const BuiltinFunction& a, const BuiltinFunction& b) { return a.name < b.name; }));
 
 const std::unordered_map<std::string, Variant>& Constants()
@@ -204,14 +204,14 @@ MessageIcon IconOf(int32_t style)
 
 int FindBuiltin(std::string_view key)
 {
-    const auto it = std::lower_bound(kBuiltins.begin(), kBuiltins.end(), key,
+    const auto it = std::lower_bound(Builtins.begin(), Builtins.end(), key,
         [](const BuiltinFunction& entry, std::string_view k) { return entry.name < k; });
-    if (it != kBuiltins.end() && it->name == key)
-        return static_cast<int>(it - kBuiltins.begin());
+    if (it != Builtins.end() && it->name == key)
+        return static_cast<int>(it - Builtins.begin());
     return -1;
 }
 
-const BuiltinFunction& BuiltinAt(int index) { return kBuiltins[static_cast<size_t>(index)]; }
+const BuiltinFunction& BuiltinAt(int index) { return Builtins[static_cast<size_t>(index)]; }
 
 const Variant* FindBuiltinConstant(std::string_view key)
 {

@@ -192,7 +192,7 @@ int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d)
 }
 
 // 30 December 1899, day zero of OLE dates, counted from 1970-01-01.
-const int64_t kOleEpochDays = DaysFromCivil(1899, 12, 30);
+const int64_t OleEpochDays = DaysFromCivil(1899, 12, 30);
 
 } // namespace
 
@@ -215,7 +215,7 @@ std::string FormatDate(double oleDate)
         int64_t year = 0;
         unsigned month = 0;
         unsigned day = 0;
-        CivilFromDays(days + kOleEpochDays, year, month, day);
+        CivilFromDays(days + OleEpochDays, year, month, day);
         std::snprintf(buffer, sizeof buffer, "%u/%u/%lld", month, day, static_cast<long long>(year));
         text = buffer;
     }
@@ -240,7 +240,7 @@ double NowAsOleDate()
     localtime_r(&now, &local);
     const int64_t days = DaysFromCivil(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
                              static_cast<unsigned>(local.tm_mday))
-        - kOleEpochDays;
+        - OleEpochDays;
     const double seconds = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec;
     return static_cast<double>(days) + seconds / 86400.0;
 }

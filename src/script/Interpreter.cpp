@@ -222,7 +222,7 @@ bool Interpreter::Run(
     const auto it = m_procedures.find(AsciiLowerCopy(name));
     if (it == m_procedures.end()) {
         failure = RuntimeFailure {errc::SubNotDefined,
-            std::string(StandardErrorDescription(errc::SubNotDefined)), std::string(kRuntimeErrorSource), 0};
+            std::string(StandardErrorDescription(errc::SubNotDefined)), std::string(RuntimeErrorSource), 0};
         return false;
     }
     RunScope scope(*this);

@@ -21,7 +21,7 @@ struct ReservedWord {
     TokenKind kind;
 };
 
-constexpr std::array kReservedWords = {
+constexpr std::array ReservedWords = {
     ReservedWord {"and", TokenKind::And},
     ReservedWord {"byref", TokenKind::ByRef},
     ReservedWord {"byval", TokenKind::ByVal},
@@ -74,7 +74,7 @@ constexpr std::array kReservedWords = {
     ReservedWord {"xor", TokenKind::Xor},
 };
 
-static_assert(std::is_sorted(kReservedWords.begin(), kReservedWords.end(),
+static_assert(std::is_sorted(ReservedWords.begin(), ReservedWords.end(),
     [](const ReservedWord& a, const ReservedWord& b) { return a.word < b.word; }));
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -82,7 +82,7 @@ bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 bool IsWordChar(char c) { return IsLetter(c) || IsDigit(c) || c == '_'; }
 
 // VBScript's own limit on the length of a name.
-constexpr size_t kMaxIdentifierLength = 255;
+constexpr size_t MaxIdentifierLength = 255;
 
 } // namespace
 
@@ -262,15 +262,15 @@ void Lexer::LexWord(Token& token)
     const size_t start = m_pos;
     while (IsWordChar(Peek()))
         ++m_pos;
-    if (m_pos - start > kMaxIdentifierLength)
+    if (m_pos - start > MaxIdentifierLength)
         throw CompileError(1030, m_line, ColumnOf(start));
     token.text.assign(m_source.substr(start, m_pos - start));
     token.kind = TokenKind::Identifier;
     if (token.text.size() <= 8) {
         const std::string lower = AsciiLowerCopy(token.text);
-        const auto it = std::lower_bound(kReservedWords.begin(), kReservedWords.end(), lower,
+        const auto it = std::lower_bound(ReservedWords.begin(), ReservedWords.end(), lower,
             [](const ReservedWord& entry, const std::string& word) { return entry.word < word; });
-        if (it != kReservedWords.end() && it->word == lower)
+        if (it != ReservedWords.end() && it->word == lower)
             token.kind = it->kind;
     }
 }

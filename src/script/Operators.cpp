@@ -160,7 +160,7 @@ int CompareReals(double a, double b) { return a < b ? -1 : (a > b ? 1 : 0); }
 
 void CheckStringLength(size_t length)
 {
-    if (length > kMaxStringLength)
+    if (length > MaxStringLength)
         Raise(errc::OutOfStringSpace);
 }
 
@@ -368,11 +368,11 @@ int CompareValues(const Variant& a, bool aLiteral, const Variant& b, bool bLiter
         return CompareValues(a, aLiteral, DefaultValue(b), bLiteral);
     const Kind ka = KindOf(a);
     const Kind kb = KindOf(b);
-    static const std::string kEmptyText;
+    static const std::string emptyText;
     if (ka == Kind::String && kb != Kind::Number)
-        return CompareStrings(a.AsString(), kb == Kind::String ? b.AsString() : kEmptyText);
+        return CompareStrings(a.AsString(), kb == Kind::String ? b.AsString() : emptyText);
     if (kb == Kind::String && ka != Kind::Number)
-        return CompareStrings(kEmptyText, b.AsString());
+        return CompareStrings(emptyText, b.AsString());
     if (ka != Kind::String && kb != Kind::String)
         return CompareReals(ToDouble(a), ToDouble(b));
     // A number meets a string. A literal number reads numeric text as a number; text that is not

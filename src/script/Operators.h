@@ -41,7 +41,7 @@ int CompareValues(const Variant& a, bool aLiteral, const Variant& b, bool bLiter
 bool Is(const Variant& a, const Variant& b);
 
 // Strings longer than this fail with "Out of string space".
-inline constexpr size_t kMaxStringLength = size_t {64} << 20;
+inline constexpr size_t MaxStringLength = size_t {64} << 20;
 void CheckStringLength(size_t length);
 
 } // namespace ops

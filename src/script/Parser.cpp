@@ -13,20 +13,20 @@ namespace {
 
 // Operator precedence, loosest first, as VBScript defines it.
 enum Precedence : int {
-    kImp = 1,
-    kEqv,
-    kXor,
-    kOr,
-    kAnd,
-    kNot,
-    kComparison,
-    kConcat,
-    kAdditive,
-    kModulo,
-    kIntegerDivide,
-    kMultiplicative,
-    kNegate,
-    kPower,
+    Imp = 1,
+    Eqv,
+    Xor,
+    Or,
+    And,
+    Not,
+    Comparison,
+    Concat,
+    Additive,
+    Modulo,
+    IntegerDivide,
+    Multiplicative,
+    Negate,
+    Power,
 };
 
 struct BinaryOperator {
@@ -35,32 +35,32 @@ struct BinaryOperator {
     int precedence;
 };
 
-constexpr BinaryOperator kBinaryOperators[] = {
-    {TokenKind::Imp, BinaryOp::Imp, kImp},
-    {TokenKind::Eqv, BinaryOp::Eqv, kEqv},
-    {TokenKind::Xor, BinaryOp::Xor, kXor},
-    {TokenKind::Or, BinaryOp::Or, kOr},
-    {TokenKind::And, BinaryOp::And, kAnd},
-    {TokenKind::Equal, BinaryOp::Equal, kComparison},
-    {TokenKind::NotEqual, BinaryOp::NotEqual, kComparison},
-    {TokenKind::Less, BinaryOp::Less, kComparison},
-    {TokenKind::Greater, BinaryOp::Greater, kComparison},
-    {TokenKind::LessEqual, BinaryOp::LessEqual, kComparison},
-    {TokenKind::GreaterEqual, BinaryOp::GreaterEqual, kComparison},
-    {TokenKind::Is, BinaryOp::Is, kComparison},
-    {TokenKind::Ampersand, BinaryOp::Concat, kConcat},
-    {TokenKind::Plus, BinaryOp::Add, kAdditive},
-    {TokenKind::Minus, BinaryOp::Subtract, kAdditive},
-    {TokenKind::Mod, BinaryOp::Modulo, kModulo},
-    {TokenKind::Backslash, BinaryOp::IntegerDivide, kIntegerDivide},
-    {TokenKind::Star, BinaryOp::Multiply, kMultiplicative},
-    {TokenKind::Slash, BinaryOp::Divide, kMultiplicative},
-    {TokenKind::Caret, BinaryOp::Power, kPower},
+constexpr BinaryOperator BinaryOperators[] = {
+    {TokenKind::Imp, BinaryOp::Imp, Imp},
+    {TokenKind::Eqv, BinaryOp::Eqv, Eqv},
+    {TokenKind::Xor, BinaryOp::Xor, Xor},
+    {TokenKind::Or, BinaryOp::Or, Or},
+    {TokenKind::And, BinaryOp::And, And},
+    {TokenKind::Equal, BinaryOp::Equal, Comparison},
+    {TokenKind::NotEqual, BinaryOp::NotEqual, Comparison},
+    {TokenKind::Less, BinaryOp::Less, Comparison},
+    {TokenKind::Greater, BinaryOp::Greater, Comparison},
+    {TokenKind::LessEqual, BinaryOp::LessEqual, Comparison},
+    {TokenKind::GreaterEqual, BinaryOp::GreaterEqual, Comparison},
+    {TokenKind::Is, BinaryOp::Is, Comparison},
+    {TokenKind::Ampersand, BinaryOp::Concat, Concat},
+    {TokenKind::Plus, BinaryOp::Add, Additive},
+    {TokenKind::Minus, BinaryOp::Subtract, Additive},
+    {TokenKind::Mod, BinaryOp::Modulo, Modulo},
+    {TokenKind::Backslash, BinaryOp::IntegerDivide, IntegerDivide},
+    {TokenKind::Star, BinaryOp::Multiply, Multiplicative},
+    {TokenKind::Slash, BinaryOp::Divide, Multiplicative},
+    {TokenKind::Caret, BinaryOp::Power, Power},
 };
 
 const BinaryOperator* BinaryOperatorOf(TokenKind kind)
 {
-    for (const BinaryOperator& entry : kBinaryOperators) {
+    for (const BinaryOperator& entry : BinaryOperators) {
         if (entry.token == kind)
             return &entry;
     }
@@ -75,7 +75,7 @@ bool IsWordToken(TokenKind kind) { return kind == TokenKind::Identifier || kind 
 Parser::NestingGuard::NestingGuard(Parser& parser, const Token& at)
     : m_parser(parser)
 {
-    if (++m_parser.m_nesting > kMaxNesting || NativeStack::Below(m_parser.m_stackLimit)) {
+    if (++m_parser.m_nesting > MaxNesting || NativeStack::Below(m_parser.m_stackLimit)) {
         --m_parser.m_nesting;
         m_parser.Fail(errc::OutOfStackSpace, at);
     }
@@ -558,7 +558,7 @@ StmtPtr Parser::ParseNameStatement()
             call->callee = std::move(withArgs->target);
             auto first = std::make_unique<ParenExpr>(line, std::move(withArgs->args[0]));
             first->depth = first->inner->depth + 1;
-            call->args.push_back(ParseBinaryRest(std::move(first), kImp));
+            call->args.push_back(ParseBinaryRest(std::move(first), Imp));
             while (Is(TokenKind::Comma)) {
                 Advance();
                 call->args.push_back(ParseArgument());
@@ -911,12 +911,12 @@ StmtPtr Parser::ParseOnError()
 ExprPtr Parser::Finish(ExprPtr expr, int childDepth)
 {
     expr->depth = childDepth + 1;
-    if (expr->depth > kMaxExpressionDepth)
+    if (expr->depth > MaxExpressionDepth)
         Fail(errc::OutOfStackSpace);
     return expr;
 }
 
-ExprPtr Parser::ParseExpression() { return ParseBinary(kImp); }
+ExprPtr Parser::ParseExpression() { return ParseBinary(Imp); }
 
 ExprPtr Parser::ParseBinary(int minPrecedence)
 {
@@ -943,13 +943,13 @@ ExprPtr Parser::ParseUnary()
     const Token& token = Current();
     if (token.kind == TokenKind::Not) {
         Advance();
-        ExprPtr operand = ParseBinary(kComparison);
+        ExprPtr operand = ParseBinary(Comparison);
         const int depth = operand->depth;
         return Finish(std::make_unique<UnaryExpr>(token.line, UnaryOp::Not, std::move(operand)), depth);
     }
     if (token.kind == TokenKind::Minus || token.kind == TokenKind::Plus) {
         Advance();
-        ExprPtr operand = ParseBinary(kPower);
+        ExprPtr operand = ParseBinary(Power);
         const int depth = operand->depth;
         const UnaryOp op = token.kind == TokenKind::Minus ? UnaryOp::Negate : UnaryOp::Plus;
         return Finish(std::make_unique<UnaryExpr>(token.line, op, std::move(operand)), depth);

@@ -16,8 +16,8 @@ class Parser {
 public:
     // Deeper nesting of parentheses, blocks or operators fails with "Out of stack space"
     // instead of exhausting the native stack.
-    static constexpr int kMaxNesting = 200;
-    static constexpr int kMaxExpressionDepth = 1000;
+    static constexpr int MaxNesting = 200;
+    static constexpr int MaxExpressionDepth = 1000;
 
     explicit Parser(std::vector<Token> tokens);
 

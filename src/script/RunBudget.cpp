@@ -8,11 +8,11 @@
 
 namespace vortalux::script {
 
-constinit thread_local RunBudget::ThreadState RunBudget::m_thread;
+constinit thread_local RunBudget::ThreadState RunBudget::g_thread;
 
 void RunBudget::CheckDeadline()
 {
-    if (m_thread.deadline != Clock::time_point::max() && Clock::now() > m_thread.deadline)
+    if (g_thread.deadline != Clock::time_point::max() && Clock::now() > g_thread.deadline)
         RaiseTimedOut();
 }
 
@@ -21,22 +21,22 @@ void RunBudget::RaiseTimedOut() { throw ScriptError(errc::TimedOut); }
 void RunBudget::RaiseOutOfMemory() { Raise(errc::OutOfMemory); }
 
 RunBudget::Scope::Scope(Clock::time_point deadline, size_t memoryLimit)
-    : m_outerDeadline(m_thread.deadline)
-    , m_outerMemoryLimit(m_thread.memoryLimit)
+    : m_outerDeadline(g_thread.deadline)
+    , m_outerMemoryLimit(g_thread.memoryLimit)
 {
-    m_thread.deadline = std::min(m_thread.deadline, deadline);
-    m_thread.memoryLimit = std::min(m_thread.memoryLimit, memoryLimit);
+    g_thread.deadline = std::min(g_thread.deadline, deadline);
+    g_thread.memoryLimit = std::min(g_thread.memoryLimit, memoryLimit);
 }
 
 RunBudget::Scope::~Scope()
 {
-    m_thread.deadline = m_outerDeadline;
-    m_thread.memoryLimit = m_outerMemoryLimit;
+    g_thread.deadline = m_outerDeadline;
+    g_thread.memoryLimit = m_outerMemoryLimit;
 }
 
 void RunBudget::Scope::Postpone(Clock::duration pause)
 {
-    Clock::time_point& deadline = m_thread.deadline;
+    Clock::time_point& deadline = g_thread.deadline;
     if (deadline != Clock::time_point::max() && pause > Clock::duration::zero())
         deadline = Clock::time_point::max() - deadline > pause ? deadline + pause : Clock::time_point::max();
 }

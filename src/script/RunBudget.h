@@ -23,29 +23,29 @@ public:
     using Clock = std::chrono::steady_clock;
 
     // The moment the running script must stop; Clock::time_point::max() outside a run.
-    [[nodiscard]] static Clock::time_point Deadline() { return m_thread.deadline; }
+    [[nodiscard]] static Clock::time_point Deadline() { return g_thread.deadline; }
     // Raises 9000 "Script timed out" (which On Error Resume Next cannot catch) once the deadline
     // has passed.
     static void CheckDeadline();
     [[noreturn]] static void RaiseTimedOut();
 
     // Bytes held by script values on this thread.
-    [[nodiscard]] static int64_t HeldBytes() { return m_thread.heldBytes; }
+    [[nodiscard]] static int64_t HeldBytes() { return g_thread.heldBytes; }
     // Counts `bytes` more, or raises 7 "Out of memory" when that would take the count past the
     // limit of the running script (nothing is counted then). Inline, as every string a script
     // makes passes here.
     static void Charge(size_t bytes)
     {
         // Values freed on another thread may leave the count below zero: that is room, not debt.
-        const auto held = static_cast<size_t>(std::max<int64_t>(m_thread.heldBytes, 0));
-        if (bytes > m_thread.memoryLimit || held > m_thread.memoryLimit - bytes)
+        const auto held = static_cast<size_t>(std::max<int64_t>(g_thread.heldBytes, 0));
+        if (bytes > g_thread.memoryLimit || held > g_thread.memoryLimit - bytes)
             RaiseOutOfMemory();
-        m_thread.heldBytes += static_cast<int64_t>(bytes);
+        g_thread.heldBytes += static_cast<int64_t>(bytes);
     }
     // Counts `bytes` less.
-    static void Release(size_t bytes) noexcept { m_thread.heldBytes -= static_cast<int64_t>(bytes); }
+    static void Release(size_t bytes) noexcept { g_thread.heldBytes -= static_cast<int64_t>(bytes); }
     // Counts a change that must not fail: a move, which never makes memory.
-    static void Adjust(int64_t delta) noexcept { m_thread.heldBytes += delta; }
+    static void Adjust(int64_t delta) noexcept { g_thread.heldBytes += delta; }
 
     // Publishes one run's deadline and memory limit on this thread until it is destroyed. A run
     // inside a run (a host object that runs another script) gets no more than the outer one has.
@@ -97,7 +97,7 @@ private:
     [[noreturn]] static void RaiseOutOfMemory();
 
     // Constant-initialised, so that the inline functions reach it without a call.
-    static constinit thread_local ThreadState m_thread;
+    static constinit thread_local ThreadState g_thread;
 };
 
 } // namespace vortalux::script

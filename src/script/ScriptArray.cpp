@@ -13,7 +13,7 @@ size_t ScriptArray::CountOf(const std::vector<int32_t>& upperBounds)
         if (upper < -1)
             Raise(errc::SubscriptOutOfRange);
         total *= static_cast<size_t>(upper) + 1;
-        if (total > kMaxElements)
+        if (total > MaxElements)
             Raise(errc::OutOfMemory);
     }
     return total;

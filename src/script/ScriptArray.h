@@ -15,7 +15,7 @@ namespace vortalux::script {
 class ScriptArray {
 public:
     // Arrays larger than this fail with "Out of memory" instead of exhausting the process.
-    static constexpr size_t kMaxElements = size_t {1} << 22;
+    static constexpr size_t MaxElements = size_t {1} << 22;
 
     ScriptArray() = default;
     // One dimension per upper bound; -1 gives an empty dimension. Raises 7 past kMaxElements

@@ -14,7 +14,7 @@ struct ErrorText {
 };
 
 // Sorted by number for the binary search below.
-constexpr std::array kErrorTexts = {
+constexpr std::array ErrorTexts = {
     ErrorText {5, "Invalid procedure call or argument"},
     ErrorText {6, "Overflow"},
     ErrorText {7, "Out of memory"},
@@ -128,16 +128,16 @@ constexpr std::array kErrorTexts = {
     ErrorText {32811, "Element not found"},
 };
 
-static_assert(std::is_sorted(kErrorTexts.begin(), kErrorTexts.end(),
+static_assert(std::is_sorted(ErrorTexts.begin(), ErrorTexts.end(),
     [](const ErrorText& a, const ErrorText& b) { return a.number < b.number; }));
 
 } // namespace
 
 std::string_view StandardErrorDescription(int32_t number)
 {
-    const auto it = std::lower_bound(kErrorTexts.begin(), kErrorTexts.end(), number,
+    const auto it = std::lower_bound(ErrorTexts.begin(), ErrorTexts.end(), number,
         [](const ErrorText& entry, int32_t n) { return entry.number < n; });
-    if (it != kErrorTexts.end() && it->number == number)
+    if (it != ErrorTexts.end() && it->number == number)
         return it->text;
     return "Unknown runtime error";
 }
@@ -147,7 +147,7 @@ ScriptError::ScriptError(int32_t number, std::string description, std::string so
     , m_number(number)
     , m_description(
           description.empty() ? std::string(StandardErrorDescription(number)) : std::move(description))
-    , m_source(source.empty() ? std::string(kRuntimeErrorSource) : std::move(source))
+    , m_source(source.empty() ? std::string(RuntimeErrorSource) : std::move(source))
 {
 }
 

@@ -66,8 +66,8 @@ inline constexpr int32_t ExpectedLiteral = 1045;
 inline constexpr int32_t ExpectedIn = 1046;
 } // namespace errc
 
-inline constexpr std::string_view kRuntimeErrorSource = "Microsoft VBScript runtime error";
-inline constexpr std::string_view kCompileErrorSource = "Microsoft VBScript compilation error";
+inline constexpr std::string_view RuntimeErrorSource = "Microsoft VBScript runtime error";
+inline constexpr std::string_view CompileErrorSource = "Microsoft VBScript compilation error";
 
 // VBScript's text for an error number; "Unknown runtime error" for a number it does not know.
 std::string_view StandardErrorDescription(int32_t number);

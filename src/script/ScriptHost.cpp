@@ -34,16 +34,16 @@ bool ScriptHost::AddCode(std::string_view code)
         Parser parser(lexer.Tokenize());
         module = parser.ParseModule();
     } catch (const CompileError& error) {
-        m_error.Number = error.Number();
-        m_error.Description = std::string(StandardErrorDescription(error.Number()));
-        m_error.Source = std::string(kCompileErrorSource);
-        m_error.Line = error.Line();
-        m_error.Column = error.Column();
+        m_error.number = error.Number();
+        m_error.description = std::string(StandardErrorDescription(error.Number()));
+        m_error.source = std::string(CompileErrorSource);
+        m_error.line = error.Line();
+        m_error.column = error.Column();
         return false;
     } catch (const std::bad_alloc&) {
-        m_error.Number = 7;
-        m_error.Description = std::string(StandardErrorDescription(7));
-        m_error.Source = std::string(kCompileErrorSource);
+        m_error.number = 7;
+        m_error.description = std::string(StandardErrorDescription(7));
+        m_error.source = std::string(CompileErrorSource);
         return false;
     }
     RuntimeFailure failure;
@@ -70,11 +70,11 @@ bool ScriptHost::Run(std::string_view procedureName, std::vector<Variant>& args,
 
 void ScriptHost::SetRuntimeError(const RuntimeFailure& failure)
 {
-    m_error.Number = failure.number;
-    m_error.Description = failure.description;
-    m_error.Source = failure.source;
-    m_error.Line = failure.line;
-    m_error.Column = 0;
+    m_error.number = failure.number;
+    m_error.description = failure.description;
+    m_error.source = failure.source;
+    m_error.line = failure.line;
+    m_error.column = 0;
 }
 
 void ScriptHost::AddObject(std::string_view name, ObjectRef object)

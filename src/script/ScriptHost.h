@@ -17,19 +17,19 @@ namespace vortalux::script {
 // when the failure has no place in the script, such as an unknown procedure); Column is the
 // 0-based position of the offending token for compilation errors and 0 at run time.
 struct ScriptErrorInfo {
-    int32_t Number = 0;
-    std::string Description;
-    std::string Source;
-    int Line = 0;
-    int Column = 0;
+    int32_t number = 0;
+    std::string description;
+    std::string source;
+    int line = 0;
+    int column = 0;
 };
 
 // A VBScript host with the Script Control's interface: Reset, AddCode, Run and Error. Host
 // objects reach scripts through CreateObject (registered factories) and AddObject.
 class ScriptHost {
 public:
-    static constexpr std::chrono::milliseconds kDefaultTimeLimit {10000};
-    static constexpr int kDefaultMaxCallDepth = 1000;
+    static constexpr std::chrono::milliseconds DefaultTimeLimit {10000};
+    static constexpr int DefaultMaxCallDepth = 1000;
     static constexpr size_t DefaultMemoryLimit = size_t {256} << 20;
 
     ScriptHost();
@@ -80,7 +80,7 @@ private:
     void SetRuntimeError(const RuntimeFailure& failure);
 
     ObjectFactoryMap m_factories;
-    RunLimits m_limits {kDefaultTimeLimit, TimeLimitScope::EachRun, kDefaultMaxCallDepth, DefaultMemoryLimit};
+    RunLimits m_limits {DefaultTimeLimit, TimeLimitScope::EachRun, DefaultMaxCallDepth, DefaultMemoryLimit};
     std::unique_ptr<Interpreter> m_interpreter;
     ScriptErrorInfo m_error;
 };

@@ -243,7 +243,7 @@ Variant Split(Interpreter&, Args& args)
         if (found == std::string::npos)
             break;
         parts.push_back(Variant::FromString(text.substr(position, found - position)));
-        if (parts.size() >= ScriptArray::kMaxElements)
+        if (parts.size() >= ScriptArray::MaxElements)
             Raise(errc::OutOfMemory);
         position = found + delimiter.size();
     }
@@ -366,7 +366,7 @@ Variant Escape(Interpreter&, Args& args)
 {
     if (args[0].IsNull())
         return Variant::Null();
-    static const char kHex[] = "0123456789ABCDEF";
+    static const char hex[] = "0123456789ABCDEF";
     std::string result;
     for (const char c : ToString(args[0])) {
         const auto byte = static_cast<unsigned char>(c);
@@ -374,8 +374,8 @@ Variant Escape(Interpreter&, Args& args)
             result += c;
         } else {
             result += '%';
-            result += kHex[byte >> 4];
-            result += kHex[byte & 15];
+            result += hex[byte >> 4];
+            result += hex[byte & 15];
         }
     }
     ops::CheckStringLength(result.size());

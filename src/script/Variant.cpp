@@ -7,49 +7,49 @@ namespace vortalux::script {
 Variant Variant::Null()
 {
     Variant v;
-    v.m_value.emplace<kNull>();
+    v.m_value.emplace<NullIndex>();
     return v;
 }
 
 Variant Variant::Nothing()
 {
     Variant v;
-    v.m_value.emplace<kObject>();
+    v.m_value.emplace<ObjectIndex>();
     return v;
 }
 
 Variant Variant::FromBool(bool value)
 {
     Variant v;
-    v.m_value.emplace<kBool>(value);
+    v.m_value.emplace<BoolIndex>(value);
     return v;
 }
 
 Variant Variant::FromInteger(int16_t value)
 {
     Variant v;
-    v.m_value.emplace<kInteger>(value);
+    v.m_value.emplace<IntegerIndex>(value);
     return v;
 }
 
 Variant Variant::FromLong(int32_t value)
 {
     Variant v;
-    v.m_value.emplace<kLong>(value);
+    v.m_value.emplace<LongIndex>(value);
     return v;
 }
 
 Variant Variant::FromDouble(double value)
 {
     Variant v;
-    v.m_value.emplace<kDouble>(value);
+    v.m_value.emplace<DoubleIndex>(value);
     return v;
 }
 
 Variant Variant::FromDate(double oleDate)
 {
     Variant v;
-    v.m_value.emplace<kDate>(DateTag {oleDate});
+    v.m_value.emplace<DateIndex>(DateTag {oleDate});
     return v;
 }
 
@@ -59,13 +59,13 @@ Variant Variant::FromString(std::string value)
     if (const size_t bytes = StringBytes(value))
         RunBudget::Charge(bytes);
     Variant v;
-    v.m_value.emplace<kString>(std::move(value));
+    v.m_value.emplace<StringIndex>(std::move(value));
     return v;
 }
 
 void Variant::AppendString(std::string_view text)
 {
-    std::string& value = std::get<kString>(m_value);
+    std::string& value = std::get<StringIndex>(m_value);
     const size_t needed = value.size() + text.size();
     if (needed > value.capacity()) {
         // Grow as the string would (doubling), but count the growth before taking it. A
@@ -88,35 +88,35 @@ void Variant::AppendString(std::string_view text)
 Variant Variant::FromObject(ObjectRef object)
 {
     Variant v;
-    v.m_value.emplace<kObject>(std::move(object));
+    v.m_value.emplace<ObjectIndex>(std::move(object));
     return v;
 }
 
 Variant Variant::FromArray(ArrayRef array)
 {
     Variant v;
-    v.m_value.emplace<kArray>(std::move(array));
+    v.m_value.emplace<ArrayIndex>(std::move(array));
     return v;
 }
 
 VarType Variant::Type() const
 {
-    static constexpr VarType kTypes[] = {VarType::Empty, VarType::Null, VarType::Boolean, VarType::Integer,
+    static constexpr VarType Types[] = {VarType::Empty, VarType::Null, VarType::Boolean, VarType::Integer,
         VarType::Long, VarType::Double, VarType::Date, VarType::String, VarType::Object, VarType::Array};
-    return kTypes[m_value.index()];
+    return Types[m_value.index()];
 }
 
 bool Variant::IsNumber() const
 {
     const size_t i = m_value.index();
-    return i == kBool || i == kInteger || i == kLong || i == kDouble || i == kDate;
+    return i == BoolIndex || i == IntegerIndex || i == LongIndex || i == DoubleIndex || i == DateIndex;
 }
 
 double Variant::AsDouble() const
 {
-    if (m_value.index() == kDate)
-        return std::get<kDate>(m_value).value;
-    return std::get<kDouble>(m_value);
+    if (m_value.index() == DateIndex)
+        return std::get<DateIndex>(m_value).value;
+    return std::get<DoubleIndex>(m_value);
 }
 
 } // namespace vortalux::script

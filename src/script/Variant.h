@@ -83,35 +83,35 @@ public:
     static Variant FromArray(ArrayRef array);
 
     VarType Type() const;
-    bool IsEmpty() const { return m_value.index() == kEmpty; }
-    bool IsNull() const { return m_value.index() == kNull; }
-    bool IsString() const { return m_value.index() == kString; }
-    bool IsObject() const { return m_value.index() == kObject; }
-    bool IsArray() const { return m_value.index() == kArray; }
-    bool IsBool() const { return m_value.index() == kBool; }
+    bool IsEmpty() const { return m_value.index() == EmptyIndex; }
+    bool IsNull() const { return m_value.index() == NullIndex; }
+    bool IsString() const { return m_value.index() == StringIndex; }
+    bool IsObject() const { return m_value.index() == ObjectIndex; }
+    bool IsArray() const { return m_value.index() == ArrayIndex; }
+    bool IsBool() const { return m_value.index() == BoolIndex; }
     // Integer, Long, Double, Date or Boolean: the subtypes arithmetic takes as they are.
     bool IsNumber() const;
 
-    bool AsBool() const { return std::get<kBool>(m_value); }
-    int16_t AsInteger() const { return std::get<kInteger>(m_value); }
-    int32_t AsLong() const { return std::get<kLong>(m_value); }
+    bool AsBool() const { return std::get<BoolIndex>(m_value); }
+    int16_t AsInteger() const { return std::get<IntegerIndex>(m_value); }
+    int32_t AsLong() const { return std::get<LongIndex>(m_value); }
     // The number held by a Double or a Date.
     double AsDouble() const;
-    const std::string& AsString() const { return std::get<kString>(m_value); }
+    const std::string& AsString() const { return std::get<StringIndex>(m_value); }
     // Appends to the string this holds (the fast path of `s = s & x`). Raises 7 when the text
     // would grow past the memory limit; the string is then as it was.
     void AppendString(std::string_view text);
-    const ObjectRef& AsObject() const { return std::get<kObject>(m_value); }
-    const ArrayRef& AsArray() const { return std::get<kArray>(m_value); }
-    ArrayRef& AsArray() { return std::get<kArray>(m_value); }
+    const ObjectRef& AsObject() const { return std::get<ObjectIndex>(m_value); }
+    const ArrayRef& AsArray() const { return std::get<ArrayIndex>(m_value); }
+    ArrayRef& AsArray() { return std::get<ArrayIndex>(m_value); }
 
     // Bytes of this value counted against the memory limit: the buffer of a string that does
     // not fit in the string object. Arrays count their storage themselves.
     size_t HeldBytes() const noexcept
     {
-        if (m_value.index() != kString)
+        if (m_value.index() != StringIndex)
             return 0;
-        return StringBytes(std::get<kString>(m_value));
+        return StringBytes(std::get<StringIndex>(m_value));
     }
 
 private:
@@ -129,7 +129,18 @@ private:
         return inside ? 0 : text.capacity() + 1;
     }
 
-    enum Index : size_t { kEmpty, kNull, kBool, kInteger, kLong, kDouble, kDate, kString, kObject, kArray };
+    enum Index : size_t {
+        EmptyIndex,
+        NullIndex,
+        BoolIndex,
+        IntegerIndex,
+        LongIndex,
+        DoubleIndex,
+        DateIndex,
+        StringIndex,
+        ObjectIndex,
+        ArrayIndex
+    };
     struct NullTag {
         bool operator==(const NullTag&) const = default;
     };

@@ -52,7 +52,7 @@ TEST(CommandLine, RulesAsJsonFromTheHomeFolder)
         "[Main]\r\nver=2\r\nType=1\r\nReferer=4\r\n[OS]\r\nnb=1\r\n"
         "regexp.1=x\r\nresult.1=$1\r\nglobal.1=1\r\n"
         "[Referer]\r\nRegExp=r\r\nResult=s\r\n");
-    CliResult result = RunCli({"--home", home.path().string(), "rules", "--json"});
+    CliResult result = RunCli({"--home", home.Path().string(), "rules", "--json"});
     ASSERT_EQ(result.code, ExitOk) << result.err;
     // The Windows-1252 byte E9 comes out as U+00E9, written in UTF-8.
     EXPECT_EQ(result.out, R"([
@@ -93,26 +93,26 @@ TEST(CommandLine, RulesAsJsonFromTheHomeFolder)
   }
 ]
 )");
-    CliResult plain = RunCli({"--home=" + home.path().string(), "rules"});
+    CliResult plain = RunCli({"--home=" + home.Path().string(), "rules"});
     EXPECT_EQ(plain.out, "on  a  [page, 1 step]  \noff b  [replace, 1 step]  caf\xE9\n2 rules, 1 active\n");
 }
 
 TEST(CommandLine, ManagersListTheDefault)
 {
     TempDir home;
-    CliResult none = RunCli({"--home", home.path().string(), "managers", "--json"});
+    CliResult none = RunCli({"--home", home.Path().string(), "managers", "--json"});
     EXPECT_EQ(none.out, "{\n  \"default\": -1,\n  \"managers\": []\n}\n");
 
     WriteFileBytes(home / "Managers" / "wget.vtm",
         "[Main]\r\nver=1\r\nDefault=1\r\n[SCRIPT]\r\n\r\nSub AddLink(r, u, n)\r\n");
     WriteFileBytes(home / "Managers" / "curl.vtm", "[Main]\r\nver=2\r\nDefault=0\r\n");
-    CliResult json = RunCli({"--home", home.path().string(), "managers", "--json"});
+    CliResult json = RunCli({"--home", home.Path().string(), "managers", "--json"});
     EXPECT_EQ(json.out,
         "{\n  \"default\": 1,\n  \"managers\": [\n"
         "    {\n      \"name\": \"curl\",\n      \"version\": \"2\",\n      \"script\": \"\"\n    },\n"
         "    {\n      \"name\": \"wget\",\n      \"version\": \"1\",\n"
         "      \"script\": \"Sub AddLink(r, u, n)\\r\\n\"\n    }\n  ]\n}\n");
-    CliResult plain = RunCli({"--home", home.path().string(), "managers"});
+    CliResult plain = RunCli({"--home", home.Path().string(), "managers"});
     EXPECT_EQ(plain.out, "  curl  (version 2)\n* wget  (version 1)\n");
 }
 
@@ -158,11 +158,11 @@ TEST(Counts, RulesAndDefinitionsPast32767AreCountedWholeAndTheDefaultFoundThere)
     WriteFileBytes(home / "Rules" / "r200000.vtl", Rule(false));
     WriteFileBytes(home / "Managers" / "m200000.vtm", "[Main]\r\nver=1\r\nDefault=1\r\n");
 
-    const CliResult rules = RunCli({"--home", home.path().string(), "rules"});
+    const CliResult rules = RunCli({"--home", home.Path().string(), "rules"});
     ASSERT_EQ(rules.code, 0) << rules.err;
     EXPECT_EQ(
         rules.out.substr(rules.out.rfind('\n', rules.out.size() - 2) + 1), "32770 rules, 32769 active\n");
-    const CliResult managers = RunCli({"--home", home.path().string(), "managers", "--json"});
+    const CliResult managers = RunCli({"--home", home.Path().string(), "managers", "--json"});
     ASSERT_EQ(managers.code, 0) << managers.err;
     EXPECT_EQ(managers.out.rfind("{\n  \"default\": 32769,\n", 0), 0u) << managers.out.substr(0, 40);
 }

@@ -28,7 +28,7 @@ TEST(ConvertCommand, ConvertsAPageLinkOverTlsAndPrintsJson)
         "Type=1\r\nReferer=2\r\n[OS]\r\nnb=1\r\nregexp.1=src=\"/([^\"]+)\"\r\n"
         "result.1=$SRV$1\r\n");
     const std::string base = "https://127.0.0.1:" + std::to_string(server.Port());
-    const auto json = RunCli({"--home", home.path().string(), "convert", "--json", base + "/view/1"});
+    const auto json = RunCli({"--home", home.Path().string(), "convert", "--json", base + "/view/1"});
     ::unsetenv("VORTALUX_CA_CERTIFICATES");
     ASSERT_EQ(json.code, 0) << json.err;
     EXPECT_EQ(json.out,
@@ -42,7 +42,7 @@ TEST(ConvertCommand, ConvertsAPageLinkOverTlsAndPrintsJson)
     // Plain output: the referer, then a link a line; without the trusted authority the page
     // cannot be fetched and the link goes on unconverted.
     const auto plain
-        = RunCli({"--home", home.path().string(), "convert", "--referer", "http://forum/", base + "/view/2"});
+        = RunCli({"--home", home.Path().string(), "convert", "--referer", "http://forum/", base + "/view/2"});
     ASSERT_EQ(plain.code, 0) << plain.err;
     EXPECT_EQ(plain.out, base + "/view/2\n" + base + "/view/2\n");
 }
@@ -59,7 +59,7 @@ TEST(ConvertCommand, VerboseSaysWhyAPageDownloadFailedAndSoDoesTheReport)
         "[Main]\r\nver=1\r\nIdent=^http://127\\.0\\.0\\.1:\\d+/view/\r\nType=1\r\nReferer=2\r\n"
         "[OS]\r\nnb=1\r\nregexp.1=src=\"/([^\"]+)\"\r\nresult.1=$SRV$1\r\n");
     const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/view/1";
-    const auto result = RunCli({"--home", home.path().string(), "convert", "--verbose", url});
+    const auto result = RunCli({"--home", home.Path().string(), "convert", "--verbose", url});
     EXPECT_EQ(result.code, 0);
     EXPECT_EQ(result.out, url + "\n" + url + "\n");
     EXPECT_EQ(result.err, "vortalux convert: page download failed: connection refused\n");

@@ -43,7 +43,7 @@ TEST(HandOffCommand, HandsOneLinkOrAListToTheChosenDefinition)
     const std::string record = (home / "record.txt").string();
     WriteFileBytes(home / "Managers" / "Alpha.vtm", RecordingDefinition("0", record + ".alpha"));
     WriteFileBytes(home / "Managers" / "Beta.vtm", RecordingDefinition("1", record + ".beta"));
-    const std::string homeDir = home.path().string();
+    const std::string homeDir = home.Path().string();
 
     CliResult one = RunCli({"--home", homeDir, "hand-off", "--referer", "http://page/", "http://h/p/a.jpg"});
     EXPECT_EQ(one.code, ExitOk) << one.err;
@@ -68,7 +68,7 @@ TEST(HandOffCommand, HandsOneLinkOrAListToTheChosenDefinition)
     EXPECT_EQ(ReadFileBytes(record + ".alpha"), "AddLink||http://h/x.png|x.png");
 
     TempDir empty;
-    CliResult none = RunCli({"--home", empty.path().string(), "hand-off", "http://h/x.png"});
+    CliResult none = RunCli({"--home", empty.Path().string(), "hand-off", "http://h/x.png"});
     EXPECT_EQ(none.code, ExitFailure);
     EXPECT_NE(none.err.find("no download-manager definitions"), std::string::npos);
 }
@@ -80,12 +80,12 @@ TEST(HandOffCommand, AFailingScriptShowsTheMessageAndFailsTheCommand)
         "[Main]\r\nver=1\r\nDefault=1\r\n[SCRIPT]\r\n\r\nSub AddLink(r, u, n)\r\n    x = 1 / 0\r\nEnd "
         "Sub\r\n");
     RecordingPresenter presenter;
-    CliResult result = RunCli({"--home", home.path().string(), "hand-off", "http://h/x.png"});
+    CliResult result = RunCli({"--home", home.Path().string(), "hand-off", "http://h/x.png"});
     EXPECT_EQ(result.code, ExitFailure);
     EXPECT_EQ(result.out, "");
-    ASSERT_EQ(presenter.shown().size(), 1u);
-    EXPECT_EQ(presenter.shown()[0].caption, "Vortalux");
-    EXPECT_EQ(presenter.shown()[0].text, "Script Syntax Error : 11: Division by zero at line 2 column 0");
+    ASSERT_EQ(presenter.Shown().size(), 1u);
+    EXPECT_EQ(presenter.Shown()[0].caption, "Vortalux");
+    EXPECT_EQ(presenter.Shown()[0].text, "Script Syntax Error : 11: Division by zero at line 2 column 0");
 }
 
 TEST(ScriptCommand, RunsTheFileAndAProcedureAndReportsErrorsWithTheirPlace)

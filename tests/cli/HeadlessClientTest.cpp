@@ -18,7 +18,7 @@ protected:
     void Start(const std::vector<std::string>& arguments)
     {
         CliProcess::Options options;
-        options.home = m_home.path();
+        options.home = m_home.Path();
         m_process.Start(arguments, options);
     }
     void Finish() { m_result = m_process.Finish(); }
@@ -35,7 +35,7 @@ TEST_F(HeadlessClientTest, ListFromAFileIsConvertedAndHandedOverWithMessagesOnSt
 {
     m_home.Manager("Wget", false);
     m_home.ReplaceRule("Thumbs", "_t\\.", {{"_t\\.", "."}}, 1);
-    const std::filesystem::path links = m_home.path() / "links.txt";
+    const std::filesystem::path links = m_home.Path() / "links.txt";
     WriteFileBytes(links, "http://h/2_t.jpg\tTwo\r\nhttp://h/1_t.jpg\n\nhttp://h/plain.jpg\tPlain\n");
     Start({"add-url-list", "--print", "--from", links.string(), "http://forum/t", "http://h/1_t.jpg", "One"});
     Finish();

@@ -43,10 +43,10 @@ TEST(OutputErrors, AFailedWriteIsAFailureWithItsReason)
     };
     for (const auto& [output, reason] : outputs) {
         SCOPED_TRACE(reason);
-        const CliResult rules = RunProgram({"rules"}, Home(home.path(), output));
+        const CliResult rules = RunProgram({"rules"}, Home(home.Path(), output));
         EXPECT_EQ(rules.code, 1);
         EXPECT_EQ(rules.err, "vortalux rules: cannot write the output: " + reason + "\n");
-        const CliResult help = RunProgram({"--help"}, Home(home.path(), output));
+        const CliResult help = RunProgram({"--help"}, Home(home.Path(), output));
         EXPECT_EQ(help.code, 1);
         EXPECT_EQ(help.err, "vortalux: cannot write the output: " + reason + "\n");
     }
@@ -56,17 +56,17 @@ TEST(OutputErrors, AFailedWriteIsAFailureWithItsReason)
         return ServerReply::Whole("HTTP/1.0 200 OK\r\n\r\n" + std::string(1 << 20, 'x'));
     });
     CliProcess fetch;
-    fetch.Start({"fetch", server.Url("/page")}, Home(home.path(), CliProcess::Output::DevFull));
+    fetch.Start({"fetch", server.Url("/page")}, Home(home.Path(), CliProcess::Output::DevFull));
     const CliResult fetched = fetch.Finish();
     EXPECT_EQ(fetched.code, 1);
     EXPECT_EQ(fetched.err, "vortalux fetch: cannot write the output: No space left on device\n");
 
     FailingBuffer failing;
     std::ostream out(&failing);
-    const CliResult convert = RunCli({"--home", home.path().string(), "convert", "http://pics/a.jpg"}, out);
+    const CliResult convert = RunCli({"--home", home.Path().string(), "convert", "http://pics/a.jpg"}, out);
     EXPECT_EQ(convert.code, 1);
     EXPECT_EQ(convert.err, "vortalux convert: cannot write the output\n");
-    const CliResult json = RunCli({"--home", home.path().string(), "rules", "--json"}, out);
+    const CliResult json = RunCli({"--home", home.Path().string(), "rules", "--json"}, out);
     EXPECT_EQ(json.code, 1);
     EXPECT_EQ(json.err, "vortalux rules: cannot write the output\n");
 }

@@ -48,25 +48,25 @@ TEST(TerminalOutput, EscapeSequencesFromOutsideNeverReachTheTerminal)
     EngineHome home;
     const std::string hostile = "\x1b[31mred\rX";
     WriteFileBytes(
-        home.path() / "Rules" / ("evil" + hostile + ".vtl"), Rule(true, "^http://pics/" + hostile));
-    const CliResult rules = RunCli({"--home", home.path().string(), "rules"});
+        home.Path() / "Rules" / ("evil" + hostile + ".vtl"), Rule(true, "^http://pics/" + hostile));
+    const CliResult rules = RunCli({"--home", home.Path().string(), "rules"});
     EXPECT_EQ(rules.out,
         "on  evil\\x1b[31mred\\x0dX  [replace, 0 steps]  ^http://pics/\\x1b[31mred\\x0dX\n"
         "1 rules, 1 active\n");
     // JSON stays exact.
-    const CliResult json = RunCli({"--home", home.path().string(), "rules", "--json"});
+    const CliResult json = RunCli({"--home", home.Path().string(), "rules", "--json"});
     EXPECT_NE(json.out.find("\"name\": \"evil\\u001b[31mred\\rX\""), std::string::npos) << json.out;
 
     // Plain convert output: the incoming referer and the link, which no rule identifies.
-    const CliResult convert = RunCli({"--home", home.path().string(), "convert", "--referer",
+    const CliResult convert = RunCli({"--home", home.Path().string(), "convert", "--referer",
         "http://forum/\x1b[1m", "http://pics/" + hostile + ".jpg"});
     EXPECT_EQ(convert.out, "http://forum/\\x1b[1m\nhttp://pics/\\x1b[31mred\\x0dX.jpg\n");
 
     // Messages: a definition's error text and an unknown option.
-    WriteFileBytes(home.path() / "Managers" / "m.vtm",
+    WriteFileBytes(home.Path() / "Managers" / "m.vtm",
         "[Main]\r\nver=1\r\nDefault=1\r\n[SCRIPT]\r\n\r\nSub AddLink(r, u, n)\r\n"
         "    Err.Raise 5, , \"bad \" & Chr(27) & \"[2J\" & u\r\nEnd Sub\r\n");
-    const CliResult script = RunProgram({"hand-off", "http://h/\x1b]0;x\x07.jpg"}, Home(home.path()));
+    const CliResult script = RunProgram({"hand-off", "http://h/\x1b]0;x\x07.jpg"}, Home(home.Path()));
     EXPECT_EQ(script.code, 1);
     EXPECT_EQ(script.err,
         "[Vortalux] Script Syntax Error : 5: bad \\x1b[2Jhttp://h/\\x1b]0;x\\x07.jpg at line 2 column 0\n");
@@ -81,7 +81,7 @@ TEST(TerminalOutput, HeadlessProgressShowsALinkNameWithEscapesAndCarriageReturns
     home.ReplaceRule("Pics", "^http://pics/", {{"_t", ""}});
     const CliResult run = RunProgram(
         {"add-url-list", "--print", "http://forum/t", "http://pics/a\x1b[2J\rb_t.jpg", "A\x1b[31m"},
-        Home(home.path()));
+        Home(home.Path()));
     EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_NE(run.err.find("\nCurrent: a\\x1b[2J\\x0db_t.jpg - Rule: Pics\n"), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find('\x1b'), std::string::npos) << run.err;

@@ -26,10 +26,10 @@ TEST(FailureReport, HoldsTheLinkAndAFullCopyOfTheRuleInTableOrder)
         "[OS]\r\nnb=2\r\nregexp.1=a\r\nresult.1=\r\nregexp.2=b(c)\r\n"
         "result.2=$1\r\nglobal.2=1\r\n[Referer]\r\nRegExp=r\r\nResult=s\r\n");
     RuleStore store;
-    store.LoadRules(home.path());
+    store.LoadRules(home.Path());
     ASSERT_EQ(store.Rules().size(), 1u);
 
-    const auto path = WriteFailureReport(home.path(), "http://h/pic?id=1", store.Rules()[0]);
+    const auto path = WriteFailureReport(home.Path(), "http://h/pic?id=1", store.Rules()[0]);
     ASSERT_TRUE(path);
     EXPECT_EQ(*path, home / "1.vtr");
     // The referer mode absent from the rule file is written as the loaded default, 3.
@@ -47,12 +47,12 @@ TEST(FailureReport, CarriesTheDownloadErrorRightAfterTheLink)
     TempDir home;
     Rule rule;
     rule.name = "r";
-    const auto path = WriteFailureReport(home.path(), "http://h/p", rule, "connection refused");
+    const auto path = WriteFailureReport(home.Path(), "http://h/p", rule, "connection refused");
     ASSERT_TRUE(path);
     const std::string head = "[Main]\r\nURL=http://h/p\r\nError=connection refused\r\n\r\n[Rule]\r\n";
     EXPECT_EQ(ReadFileBytes(*path).substr(0, head.size()), head);
     // Without a download error the key is left out.
-    const auto plain = WriteFailureReport(home.path(), "http://h/p", rule);
+    const auto plain = WriteFailureReport(home.Path(), "http://h/p", rule);
     ASSERT_TRUE(plain);
     EXPECT_FALSE(ProfileFile::Load(*plain).Contains("Main", "Error"));
 }
@@ -64,8 +64,8 @@ TEST(FailureReport, TakesTheSmallestFreeNumberAndNeverOverwrites)
     WriteFileBytes(home / "3.vtr", "three");
     Rule rule;
     rule.name = "r";
-    EXPECT_EQ(WriteFailureReport(home.path(), "http://a/1", rule), home / "2.vtr");
-    EXPECT_EQ(WriteFailureReport(home.path(), "http://a/1", rule), home / "4.vtr");
+    EXPECT_EQ(WriteFailureReport(home.Path(), "http://a/1", rule), home / "2.vtr");
+    EXPECT_EQ(WriteFailureReport(home.Path(), "http://a/1", rule), home / "4.vtr");
     EXPECT_EQ(ReadFileBytes(home / "1.vtr"), "one");
     EXPECT_EQ(ReadFileBytes(home / "3.vtr"), "three");
     EXPECT_EQ(ProfileFile::ReadValue(home / "4.vtr", "Main", "URL", ""), "http://a/1");
@@ -73,7 +73,7 @@ TEST(FailureReport, TakesTheSmallestFreeNumberAndNeverOverwrites)
     // Whatever holds a number keeps it: a folder, a link leading nowhere.
     fs::create_directory(home / "5.vtr");
     fs::create_symlink(home / "nowhere", home / "6.vtr");
-    EXPECT_EQ(WriteFailureReport(home.path(), "http://a/7", rule), home / "7.vtr");
+    EXPECT_EQ(WriteFailureReport(home.Path(), "http://a/7", rule), home / "7.vtr");
     EXPECT_TRUE(fs::is_directory(home / "5.vtr"));
     EXPECT_TRUE(fs::is_symlink(home / "6.vtr"));
     EXPECT_FALSE(fs::exists(home / "nowhere"));
@@ -96,7 +96,7 @@ TEST(FailureReport, RemovesTheTemporaryFilesOfWritersThatAreGone)
     WriteFileBytes(home / ".1.vtr.Ab12Cd", "");
 
     Rule rule;
-    ASSERT_EQ(WriteFailureReport(home.path(), "http://a/", rule), home / "1.vtr");
+    ASSERT_EQ(WriteFailureReport(home.Path(), "http://a/", rule), home / "1.vtr");
     EXPECT_FALSE(fs::exists(home / stale));
     EXPECT_EQ(ReadFileBytes(home / live), "[Main]\r\n");
     EXPECT_TRUE(fs::exists(home / ".vtr-12x-Ab12Cd"));
@@ -111,7 +111,7 @@ TEST(FailureReport, AKilledWriterLeavesAWholeReportOrNone)
     rule.name = "killed";
     rule.searchSteps.resize(5, SearchStep {"<img src=\"([^\"]+)\"", "$1", 1});
     TempDir sample;
-    ASSERT_TRUE(WriteFailureReport(sample.path(), "http://k/", rule));
+    ASSERT_TRUE(WriteFailureReport(sample.Path(), "http://k/", rule));
     const std::string whole = ReadFileBytes(sample / "1.vtr");
 
     TempDir home;
@@ -121,13 +121,13 @@ TEST(FailureReport, AKilledWriterLeavesAWholeReportOrNone)
         ASSERT_GE(writer, 0);
         if (writer == 0) {
             for (int i = 0; i < 100; ++i)
-                (void)WriteFailureReport(home.path(), "http://k/", rule);
+                (void)WriteFailureReport(home.Path(), "http://k/", rule);
             ::_exit(0);
         }
         ::usleep(static_cast<useconds_t>(200 + 97 * round % 3000));
         ::kill(writer, SIGKILL);
         ::waitpid(writer, nullptr, 0);
-        for (const auto& entry : fs::directory_iterator(home.path())) {
+        for (const auto& entry : fs::directory_iterator(home.Path())) {
             if (entry.path().extension() != ".vtr")
                 continue;
             // Compared whole, reported short: a failure would otherwise print every report.
@@ -136,9 +136,9 @@ TEST(FailureReport, AKilledWriterLeavesAWholeReportOrNone)
             fs::remove(entry.path());
         }
     }
-    ASSERT_TRUE(WriteFailureReport(home.path(), "http://k/", rule));
+    ASSERT_TRUE(WriteFailureReport(home.Path(), "http://k/", rule));
     std::vector<std::string> left;
-    for (const auto& entry : fs::directory_iterator(home.path()))
+    for (const auto& entry : fs::directory_iterator(home.Path()))
         left.push_back(entry.path().filename().string());
     EXPECT_EQ(left, std::vector<std::string> {"1.vtr"});
     // The rounds were long enough to finish reports, not only to start them.
@@ -148,25 +148,25 @@ TEST(FailureReport, AKilledWriterLeavesAWholeReportOrNone)
 TEST(FailureReport, AnUnwritableFolderLeavesNothingBehind)
 {
     TempDir home;
-    fs::permissions(home.path(),
+    fs::permissions(home.Path(),
         fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
     Rule rule;
-    EXPECT_TRUE(test::RunUnprivileged([&] { return !WriteFailureReport(home.path(), "http://a/", rule); }));
+    EXPECT_TRUE(test::RunUnprivileged([&] { return !WriteFailureReport(home.Path(), "http://a/", rule); }));
     EXPECT_FALSE(WriteFailureReport(home / "missing", "http://a/", rule));
-    fs::permissions(home.path(), fs::perms::owner_all);
-    EXPECT_TRUE(fs::is_empty(home.path()));
+    fs::permissions(home.Path(), fs::perms::owner_all);
+    EXPECT_TRUE(fs::is_empty(home.Path()));
 }
 
 TEST(FailureReport, TwoProcessesWritingAtOnceLoseNoReport)
 {
     TempDir home;
-    constexpr int perProcess = 200;
+    constexpr int PerProcess = 200;
     auto writeReports = [&](const char* tag) {
         Rule rule;
         rule.name = tag;
-        for (int i = 0; i < perProcess; ++i) {
+        for (int i = 0; i < PerProcess; ++i) {
             if (!WriteFailureReport(
-                    home.path(), std::string("http://") + tag + "/" + std::to_string(i), rule))
+                    home.Path(), std::string("http://") + tag + "/" + std::to_string(i), rule))
                 return false;
         }
         return true;
@@ -187,12 +187,12 @@ TEST(FailureReport, TwoProcessesWritingAtOnceLoseNoReport)
 
     std::set<std::string> urls;
     int files = 0;
-    for (const auto& entry : fs::directory_iterator(home.path())) {
+    for (const auto& entry : fs::directory_iterator(home.Path())) {
         ++files;
         urls.insert(ProfileFile::ReadValue(entry.path(), "Main", "URL", ""));
     }
-    EXPECT_EQ(files, 2 * perProcess);
-    EXPECT_EQ(urls.size(), static_cast<size_t>(2 * perProcess));
+    EXPECT_EQ(files, 2 * PerProcess);
+    EXPECT_EQ(urls.size(), static_cast<size_t>(2 * PerProcess));
     EXPECT_EQ(urls.count(""), 0u);
     EXPECT_TRUE(fs::exists(home / "400.vtr"));
 }

@@ -43,13 +43,13 @@ protected:
 
 TEST_F(ManagerStoreTest, EmptyOrMissingFolderHoldsOneEmptyRecord)
 {
-    m_store.LoadManagers(m_home.path());
+    m_store.LoadManagers(m_home.Path());
     ASSERT_EQ(m_store.Definitions().size(), 1u);
     EXPECT_TRUE(m_store.IsEmpty());
     EXPECT_EQ(m_store.DefaultManager(), -1);
     Add("noversion.vtm", "[Main]\r\nDefault=1\r\n[SCRIPT]\r\n\r\nSub AddLink(a,b,c)\r\nEnd Sub\r\n");
     fs::create_directories(m_home / "Managers" / "folder.vtm");
-    m_store.LoadManagers(m_home.path());
+    m_store.LoadManagers(m_home.Path());
     EXPECT_TRUE(m_store.IsEmpty());
     EXPECT_EQ(m_store.DefaultManager(), -1);
 }
@@ -59,7 +59,7 @@ TEST_F(ManagerStoreTest, LoadsInFolderOrderWithScripts)
     Add("wget.vtm", Definition("2", "1", "Sub AddLink(r, u, n)\r\n  x = 1\r\nEnd Sub\r\n"));
     Add("Aria2.VTM", Definition("1", "0"));
     Add("notes.txt", Definition("1", "0"));
-    m_store.LoadManagers(m_home.path());
+    m_store.LoadManagers(m_home.Path());
     EXPECT_EQ(Names(), (std::vector<std::string> {"Aria2", "wget"}));
     EXPECT_EQ(m_store.DefaultManager(), 1);
     EXPECT_EQ(m_store.Definitions()[1].Ver, "2");
@@ -72,7 +72,7 @@ TEST_F(ManagerStoreTest, SeveralDefaultMarksAreRepairedOnDisk)
     Add("b.vtm", Definition("1", "1.0"));
     Add("c.vtm", Definition("1", "one"));
     const std::string before = ReadFileBytes(m_home / "Managers" / "a.vtm");
-    m_store.LoadManagers(m_home.path());
+    m_store.LoadManagers(m_home.Path());
     EXPECT_EQ(m_store.DefaultManager(), 1);
     std::string expected = before;
     expected.replace(expected.find("Default=1"), 9, "Default=0");
@@ -85,7 +85,7 @@ TEST_F(ManagerStoreTest, SetDefaultManagerMovesTheMarkAndWritesOnlyWhenItMoves)
 {
     Add("a.vtm", Definition("1", "1"));
     Add("B.VTM", Definition("1", "0"));
-    m_store.LoadManagers(m_home.path());
+    m_store.LoadManagers(m_home.Path());
     ASSERT_EQ(m_store.DefaultManager(), 0);
     const auto stamp = fs::last_write_time(m_home / "Managers" / "a.vtm");
 
@@ -100,7 +100,7 @@ TEST_F(ManagerStoreTest, SetDefaultManagerMovesTheMarkAndWritesOnlyWhenItMoves)
     EXPECT_FALSE(fs::exists(m_home / "Managers" / "B.vtm"));
 
     // The script after the head survives the writes byte for byte.
-    m_store.LoadManagers(m_home.path());
+    m_store.LoadManagers(m_home.Path());
     EXPECT_EQ(m_store.DefaultManager(), 1);
     EXPECT_EQ(m_store.Definitions()[1].ScriptText, "Sub AddLink(a, b, c)\r\nEnd Sub\r\n");
 }
@@ -109,7 +109,7 @@ TEST_F(ManagerStoreTest, NoMarkWritesNothing)
 {
     Add("a.vtm", Definition("1", "0"));
     const auto stamp = fs::last_write_time(m_home / "Managers" / "a.vtm");
-    m_store.LoadManagers(m_home.path());
+    m_store.LoadManagers(m_home.Path());
     EXPECT_EQ(m_store.DefaultManager(), -1);
     EXPECT_EQ(fs::last_write_time(m_home / "Managers" / "a.vtm"), stamp);
 }
@@ -133,7 +133,7 @@ TEST_F(ManagerStoreTest, DataFilesWithOddShapes)
     fs::create_directories(m_home / "Managers");
     for (const char* name : {"MixedCaseMarker.vtm", "LfOnlyLineEnds.vtm", "NoScriptMarker.vtm"})
         fs::copy_file(TestDataPath(std::string("managers/") + name), m_home / "Managers" / name);
-    m_store.LoadManagers(m_home.path());
+    m_store.LoadManagers(m_home.Path());
     ASSERT_EQ(Names(), (std::vector<std::string> {"LfOnlyLineEnds", "MixedCaseMarker", "NoScriptMarker"}));
     EXPECT_EQ(m_store.Definitions()[0].ScriptText, "Sub AddLink(r, u, n)\nEnd Sub\n");
     EXPECT_EQ(m_store.Definitions()[1].ScriptText, "Sub AddLink(r, u, n)\r\nEnd Sub\r\n");

@@ -25,13 +25,13 @@ TEST(MessageBox, PresenterRecordsAndAnswersThenRestoresThePrevious)
             EXPECT_EQ(ShowMessage({"VTL", "Sure?", MessageIcon::Question, MessageButtons::YesNo, 0}),
                 MessageAnswer::No);
             ShowMessage("Vortalux", "done", MessageIcon::Information);
-            ASSERT_EQ(inner.shown().size(), 2u);
-            EXPECT_EQ(inner.shown()[1].caption, "Vortalux");
-            EXPECT_EQ(inner.shown()[1].icon, MessageIcon::Information);
+            ASSERT_EQ(inner.Shown().size(), 2u);
+            EXPECT_EQ(inner.Shown()[1].caption, "Vortalux");
+            EXPECT_EQ(inner.Shown()[1].icon, MessageIcon::Information);
         }
         ShowMessage("Vortalux", "after", MessageIcon::None);
-        ASSERT_EQ(outer.shown().size(), 1u);
-        EXPECT_EQ(outer.shown()[0].text, "after");
+        ASSERT_EQ(outer.Shown().size(), 1u);
+        EXPECT_EQ(outer.Shown()[0].text, "after");
     }
     EXPECT_EQ(SetMessagePresenter(nullptr), nullptr);
 }

@@ -173,7 +173,7 @@ TEST(ProfileFileSave, FailsWithoutHarmOnAReadOnlyFolderOrAFolderPath)
     TempDir dir;
     const fs::path path = dir / "Rules" / "a.vtl";
     WriteFileBytes(path, "[Main]\r\nver=1\r\n");
-    fs::permissions(dir.path(), fs::perms::all);
+    fs::permissions(dir.Path(), fs::perms::all);
     fs::permissions(dir / "Rules",
         fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
     fs::permissions(path, fs::perms::owner_read | fs::perms::others_read);

@@ -17,12 +17,12 @@ TEST(ProgramDirectory, HomeVariableAndExplicitSettingOverrideTheBinaryLocation)
     const fs::path builtIn = ProgramDirectory();
     EXPECT_FALSE(builtIn.empty());
 
-    ::setenv("VORTALUX_HOME", dir.path().c_str(), 1);
-    EXPECT_EQ(ProgramDirectory(), dir.path());
+    ::setenv("VORTALUX_HOME", dir.Path().c_str(), 1);
+    EXPECT_EQ(ProgramDirectory(), dir.Path());
     SetProgramDirectory("/somewhere/else");
     EXPECT_EQ(ProgramDirectory(), fs::path("/somewhere/else"));
     SetProgramDirectory({});
-    EXPECT_EQ(ProgramDirectory(), dir.path());
+    EXPECT_EQ(ProgramDirectory(), dir.Path());
     ::unsetenv("VORTALUX_HOME");
     EXPECT_EQ(ProgramDirectory(), builtIn);
 }
@@ -35,7 +35,7 @@ TEST(ListDirectory, SortsCaseBlindMatchesExtensionCaseBlindAndSkipsFolders)
     fs::create_directory(dir / "x.vtl"); // a folder named like a rule
     fs::create_symlink(dir / "x.vtl", dir / "link.vtl");
 
-    const auto names = ListDirectory(dir.path(), ".vtl");
+    const auto names = ListDirectory(dir.Path(), ".vtl");
     // '_' (0x5F) sorts after the letters, which fold to upper case as NTFS orders names.
     EXPECT_EQ(names, (std::vector<std::string> {"A.vtl", "b.vtl", "c.VTL", "Zed.vtl", "_x.vtl"}));
 }
@@ -45,7 +45,7 @@ TEST(ListDirectory, NamesDifferingOnlyInCaseKeepAStableOrder)
     TempDir dir;
     WriteFileBytes(dir / "rule.vtl", "x");
     WriteFileBytes(dir / "RULE.vtl", "x");
-    EXPECT_EQ(ListDirectory(dir.path(), ".vtl"), (std::vector<std::string> {"RULE.vtl", "rule.vtl"}));
+    EXPECT_EQ(ListDirectory(dir.Path(), ".vtl"), (std::vector<std::string> {"RULE.vtl", "rule.vtl"}));
 }
 
 TEST(ListDirectory, MissingFolderGivesNothing)
@@ -60,8 +60,8 @@ TEST(ResolveCaseBlind, FindsTheFileUnderAnotherCaseOrKeepsTheAskedName)
 {
     TempDir dir;
     WriteFileBytes(dir / "Wget.VTM", "x");
-    EXPECT_EQ(ResolveCaseBlind(dir.path(), "wget.vtm"), dir / "Wget.VTM");
-    EXPECT_EQ(ResolveCaseBlind(dir.path(), "Wget.VTM"), dir / "Wget.VTM");
-    EXPECT_EQ(ResolveCaseBlind(dir.path(), "curl.vtm"), dir / "curl.vtm");
+    EXPECT_EQ(ResolveCaseBlind(dir.Path(), "wget.vtm"), dir / "Wget.VTM");
+    EXPECT_EQ(ResolveCaseBlind(dir.Path(), "Wget.VTM"), dir / "Wget.VTM");
+    EXPECT_EQ(ResolveCaseBlind(dir.Path(), "curl.vtm"), dir / "curl.vtm");
     EXPECT_EQ(ResolveCaseBlind(dir / "missing", "a.vtm"), dir / "missing" / "a.vtm");
 }

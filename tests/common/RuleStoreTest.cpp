@@ -23,7 +23,7 @@ protected:
     }
     const Rule& Load(std::string_view name)
     {
-        m_store.LoadRules(m_home.path());
+        m_store.LoadRules(m_home.Path());
         for (const Rule& rule : m_store.Rules()) {
             if (rule.name == name)
                 return rule;
@@ -71,7 +71,7 @@ TEST_F(RuleStoreTest, DefaultsAndTheActiveFlag)
     AddRule("word.vtl", "[Main]\r\nver=1\r\nActive=yes\r\n");
     AddRule("two.vtl", "[Main]\r\nver=1\r\nActive=2\r\n");
     AddRule("emptytype.vtl", "[Main]\r\nver=1\r\nType=\r\nReferer=\r\n");
-    m_store.LoadRules(m_home.path());
+    m_store.LoadRules(m_home.Path());
     EXPECT_TRUE(Load("absent").active);
     EXPECT_EQ(Load("absent").refererMode, RefererMode::SourceSite);
     EXPECT_EQ(Load("absent").type, RuleType::ReplaceInLink);
@@ -126,7 +126,7 @@ TEST_F(RuleStoreTest, SkipsNonRulesAndKeepsFolderOrder)
     for (const char* name : {"BinaryGarbage.vtl", "TruncatedMidKey.vtl", "LfOnlyLineEnds.vtl"})
         fs::copy_file(TestDataPath(std::string("rules/") + name), m_home / "Rules" / name);
 
-    m_store.LoadRules(m_home.path());
+    m_store.LoadRules(m_home.Path());
     std::vector<std::string> names;
     for (const Rule& rule : m_store.Rules())
         names.push_back(rule.name);
@@ -146,13 +146,13 @@ TEST_F(RuleStoreTest, SkipsNonRulesAndKeepsFolderOrder)
 
 TEST_F(RuleStoreTest, MissingFolderOrReloadGivesAFreshStore)
 {
-    m_store.LoadRules(m_home.path());
+    m_store.LoadRules(m_home.Path());
     EXPECT_TRUE(m_store.Rules().empty());
     AddRule("a.vtl", "[Main]\r\nver=1\r\n");
-    m_store.LoadRules(m_home.path());
+    m_store.LoadRules(m_home.Path());
     EXPECT_EQ(m_store.Rules().size(), 1u);
     fs::remove(m_home / "Rules" / "a.vtl");
-    m_store.LoadRules(m_home.path());
+    m_store.LoadRules(m_home.Path());
     EXPECT_TRUE(m_store.Rules().empty());
     EXPECT_EQ(m_store.ActiveRuleCount(), 0);
 }
@@ -168,7 +168,7 @@ TEST_F(RuleStoreTest, EditorWriteUsesItsKeyOrderAndKeepsOtherKeys)
     rule.refererMode = RefererMode::None;
     rule.refererPattern = "(x)";
     rule.refererTemplate = "$1";
-    ASSERT_TRUE(RuleFile::Write(m_home.path(), rule, RuleFile::RefererModeKey::Write));
+    ASSERT_TRUE(RuleFile::Write(m_home.Path(), rule, RuleFile::RefererModeKey::Write));
     EXPECT_EQ(ReadFileBytes(m_home / "Rules" / "Site.vtl"),
         "[Main]\r\nver=0\r\nIdent=^http://site/\r\nType=1\r\nReferer=0\r\n"
         "\r\n[SR]\r\nnb=1\r\nsr1.1=a\r\nsr2.1=b\r\n"
@@ -178,10 +178,10 @@ TEST_F(RuleStoreTest, EditorWriteUsesItsKeyOrderAndKeepsOtherKeys)
 
     // Disabling writes Active alone; a later editor save keeps it and leaves out the referer mode
     // when no option is chosen.
-    ASSERT_TRUE(RuleFile::WriteActive(m_home.path(), "site", false));
+    ASSERT_TRUE(RuleFile::WriteActive(m_home.Path(), "site", false));
     rule.ident = "^https?://site/";
     rule.refererMode = RefererMode::Custom;
-    ASSERT_TRUE(RuleFile::Write(m_home.path(), rule, RuleFile::RefererModeKey::Omit));
+    ASSERT_TRUE(RuleFile::Write(m_home.Path(), rule, RuleFile::RefererModeKey::Omit));
     const Rule& reloaded = Load("Site");
     EXPECT_FALSE(reloaded.active);
     EXPECT_EQ(reloaded.ident, "^https?://site/");
@@ -193,7 +193,7 @@ TEST_F(RuleStoreTest, EditorWriteUsesItsKeyOrderAndKeepsOtherKeys)
 TEST_F(RuleStoreTest, WritesFindTheFileUnderAnotherCase)
 {
     AddRule("MixedCase.VTL", "[Main]\r\nver=1\r\n");
-    ASSERT_TRUE(RuleFile::WriteActive(m_home.path(), "mixedcase", false));
+    ASSERT_TRUE(RuleFile::WriteActive(m_home.Path(), "mixedcase", false));
     EXPECT_EQ(ReadFileBytes(m_home / "Rules" / "MixedCase.VTL"), "[Main]\r\nver=1\r\nActive=0\r\n");
     EXPECT_FALSE(fs::exists(m_home / "Rules" / "mixedcase.vtl"));
 }
@@ -201,11 +201,11 @@ TEST_F(RuleStoreTest, WritesFindTheFileUnderAnotherCase)
 TEST_F(RuleStoreTest, AReadOnlyRulesFolderRefusesWritesAndKeepsTheRule)
 {
     AddRule("ro.vtl", "[Main]\r\nver=1\r\n");
-    fs::permissions(m_home.path(), fs::perms::all);
+    fs::permissions(m_home.Path(), fs::perms::all);
     fs::permissions(m_home / "Rules",
         fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read | fs::perms::others_exec);
     fs::permissions(m_home / "Rules" / "ro.vtl", fs::perms::owner_read | fs::perms::others_read);
-    const fs::path home = m_home.path();
+    const fs::path home = m_home.Path();
     EXPECT_TRUE(test::RunUnprivileged([&] {
         Rule rule;
         rule.name = "ro";

@@ -51,7 +51,7 @@ private:
     std::vector<std::string>& m_received;
 };
 
-const char* const kDefinition = R"(Sub AddLink(Referer, URL, Name)
+const char* const Definition = R"(Sub AddLink(Referer, URL, Name)
     Dim manager
     Set manager = CreateObject("FakeManager.Automation")
     manager.AddUrl URL, Name, Referer
@@ -71,87 +71,87 @@ class HostObjects : public testing::Test {
 protected:
     HostObjects()
     {
-        host.RegisterObjectFactory("FakeManager.Automation", [this] {
-            auto manager = std::make_shared<FakeManager>(received);
-            lastCreated = manager;
+        m_host.RegisterObjectFactory("FakeManager.Automation", [this] {
+            auto manager = std::make_shared<FakeManager>(m_received);
+            m_lastCreated = manager;
             return manager;
         });
     }
 
-    ScriptHost host;
-    std::vector<std::string> received;
-    std::weak_ptr<FakeManager> lastCreated;
+    ScriptHost m_host;
+    std::vector<std::string> m_received;
+    std::weak_ptr<FakeManager> m_lastCreated;
 };
 
 TEST_F(HostObjects, DefinitionHandsLinksToTheManager)
 {
-    ASSERT_TRUE(host.AddCode(kDefinition));
+    ASSERT_TRUE(m_host.AddCode(Definition));
     std::vector<Variant> one = {Variant::FromString("http://ref/"), Variant::FromString("http://a/1.jpg"),
         Variant::FromString("1.jpg")};
-    ASSERT_TRUE(host.Run("AddLink", one)) << host.Error().Description;
+    ASSERT_TRUE(m_host.Run("AddLink", one)) << m_host.Error().description;
     std::vector<Variant> links;
     for (const char* url : {"http://b/2.jpg", "2.jpg", "http://b/3.jpg", "3.jpg"})
         links.push_back(Variant::FromString(url));
     std::vector<Variant> list
         = {Variant::FromString(""), Variant::FromArray(ScriptArray::FromElements(links))};
-    ASSERT_TRUE(host.Run("AddList", list)) << host.Error().Description;
+    ASSERT_TRUE(m_host.Run("AddList", list)) << m_host.Error().description;
     const std::vector<std::string> expected
         = {"http://a/1.jpg 1.jpg http://ref/", "http://b/2.jpg 2.jpg ", "http://b/3.jpg 3.jpg "};
-    EXPECT_EQ(received, expected);
+    EXPECT_EQ(m_received, expected);
     // The procedure's local was the last reference: the object is gone.
-    EXPECT_TRUE(lastCreated.expired());
+    EXPECT_TRUE(m_lastCreated.expired());
 }
 
 TEST_F(HostObjects, GlobalReferencesLiveUntilResetOrNothing)
 {
-    ASSERT_TRUE(host.AddCode("Set keep = CreateObject(\"FakeManager.Automation\")"));
-    EXPECT_FALSE(lastCreated.expired());
-    ASSERT_TRUE(host.AddCode("Set alias = keep\nSet keep = Nothing"));
-    EXPECT_FALSE(lastCreated.expired());
-    host.Reset();
-    EXPECT_TRUE(lastCreated.expired());
+    ASSERT_TRUE(m_host.AddCode("Set keep = CreateObject(\"FakeManager.Automation\")"));
+    EXPECT_FALSE(m_lastCreated.expired());
+    ASSERT_TRUE(m_host.AddCode("Set alias = keep\nSet keep = Nothing"));
+    EXPECT_FALSE(m_lastCreated.expired());
+    m_host.Reset();
+    EXPECT_TRUE(m_lastCreated.expired());
 }
 
 TEST_F(HostObjects, ObjectErrorsReachTheScriptAndTheHost)
 {
-    EXPECT_FALSE(host.AddCode("Set m = CreateObject(\"FakeManager.Automation\")\n\nm.Busy"));
-    EXPECT_EQ(host.Error().Number, 1001);
-    EXPECT_EQ(host.Error().Description, "The manager is busy");
-    EXPECT_EQ(host.Error().Source, "FakeManager");
-    EXPECT_EQ(host.Error().Line, 3);
+    EXPECT_FALSE(m_host.AddCode("Set m = CreateObject(\"FakeManager.Automation\")\n\nm.Busy"));
+    EXPECT_EQ(m_host.Error().number, 1001);
+    EXPECT_EQ(m_host.Error().description, "The manager is busy");
+    EXPECT_EQ(m_host.Error().source, "FakeManager");
+    EXPECT_EQ(m_host.Error().line, 3);
 
-    EXPECT_FALSE(host.AddCode("m.Crash"));
-    EXPECT_EQ(host.Error().Number, 440);
-    EXPECT_EQ(host.Error().Description, "lost the connection");
+    EXPECT_FALSE(m_host.AddCode("m.Crash"));
+    EXPECT_EQ(m_host.Error().number, 440);
+    EXPECT_EQ(m_host.Error().description, "lost the connection");
 
     ASSERT_TRUE(
-        host.AddCode("On Error Resume Next\nm.Crash\nfirst = Err.Number\nm.Missing\nsecond = Err.Number\n"
-                     "Function Results()\n Results = first & \",\" & second\nEnd Function"));
+        m_host.AddCode("On Error Resume Next\nm.Crash\nfirst = Err.Number\nm.Missing\nsecond = Err.Number\n"
+                       "Function Results()\n Results = first & \",\" & second\nEnd Function"));
     std::vector<Variant> none;
     Variant result;
-    ASSERT_TRUE(host.Run("Results", none, &result));
+    ASSERT_TRUE(m_host.Run("Results", none, &result));
     EXPECT_EQ(result.AsString(), "440,438");
 }
 
 TEST_F(HostObjects, FactoryWithoutObjectIsError429)
 {
-    host.RegisterObjectFactory("Broken.Thing", [] { return ObjectRef(); });
-    EXPECT_FALSE(host.AddCode("Set x = CreateObject(\"broken.thing\")"));
-    EXPECT_EQ(host.Error().Number, 429);
+    m_host.RegisterObjectFactory("Broken.Thing", [] { return ObjectRef(); });
+    EXPECT_FALSE(m_host.AddCode("Set x = CreateObject(\"broken.thing\")"));
+    EXPECT_EQ(m_host.Error().number, 429);
 }
 
 TEST_F(HostObjects, AddObjectNamesAnObjectForTheScript)
 {
-    host.AddObject("Manager", std::make_shared<FakeManager>(received));
-    ASSERT_TRUE(host.AddCode("manager.AddUrl \"u\", \"n\", \"r\"\nv = Manager.Version"));
-    ASSERT_EQ(received.size(), 1u);
-    EXPECT_EQ(received[0], "u n r");
-    EXPECT_FALSE(host.AddCode("Set Manager = Nothing"));
-    EXPECT_EQ(host.Error().Number, 501);
-    EXPECT_FALSE(host.AddCode("Dim manager"));
-    EXPECT_EQ(host.Error().Number, 1041);
-    ASSERT_TRUE(host.AddCode("manager.AddUrl \"still\", \"there\", \"\""));
-    EXPECT_EQ(received.size(), 2u);
+    m_host.AddObject("Manager", std::make_shared<FakeManager>(m_received));
+    ASSERT_TRUE(m_host.AddCode("manager.AddUrl \"u\", \"n\", \"r\"\nv = Manager.Version"));
+    ASSERT_EQ(m_received.size(), 1u);
+    EXPECT_EQ(m_received[0], "u n r");
+    EXPECT_FALSE(m_host.AddCode("Set Manager = Nothing"));
+    EXPECT_EQ(m_host.Error().number, 501);
+    EXPECT_FALSE(m_host.AddCode("Dim manager"));
+    EXPECT_EQ(m_host.Error().number, 1041);
+    ASSERT_TRUE(m_host.AddCode("manager.AddUrl \"still\", \"there\", \"\""));
+    EXPECT_EQ(m_received.size(), 2u);
 }
 
 } // namespace

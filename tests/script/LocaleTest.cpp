@@ -28,7 +28,7 @@ TEST(ScriptLocale, NumbersKeepTheirPointUnderACommaDecimalLocale)
     std::vector<Variant> none;
     Variant result;
     ASSERT_TRUE(host.Run("Texts", none, &result))
-        << host.Error().Description << " at line " << host.Error().Line;
+        << host.Error().description << " at line " << host.Error().line;
     std::vector<std::string> texts;
     for (const Variant& value : result.AsArray()->Elements())
         texts.push_back(ToString(value));
@@ -45,6 +45,6 @@ TEST(ScriptLocale, MessageTextsKeepTheirPoint)
     test::RecordingPresenter presenter;
     ScriptHost host;
     ASSERT_TRUE(host.AddCode("MsgBox 3 / 4"));
-    ASSERT_EQ(presenter.shown().size(), 1u);
-    EXPECT_EQ(presenter.shown()[0].text, "0.75");
+    ASSERT_EQ(presenter.Shown().size(), 1u);
+    EXPECT_EQ(presenter.Shown()[0].text, "0.75");
 }

@@ -27,7 +27,7 @@ TEST(ScriptHost, RunPassesArgumentsByReference)
     std::vector<Variant> links
         = {Text("http://a/1.jpg"), Text("1.jpg"), Text("http://a/2.jpg"), Text("2.jpg")};
     std::vector<Variant> args = {Text("http://ref/"), Variant::FromArray(ScriptArray::FromElements(links))};
-    ASSERT_TRUE(host.Run("addlist", args)) << host.Error().Description;
+    ASSERT_TRUE(host.Run("addlist", args)) << host.Error().description;
     EXPECT_EQ(args[0].AsString(), "http://ref/|4");
     ASSERT_TRUE(args[1].IsArray());
     EXPECT_EQ(args[1].AsArray()->Elements()[1].AsString(), "1.JPG");
@@ -60,7 +60,7 @@ TEST(ScriptHost, AddCodeRunsGlobalStatementsAndResetForgetsThem)
 
     host.Reset();
     EXPECT_FALSE(host.Run("Count", none, &result));
-    EXPECT_EQ(host.Error().Number, 35);
+    EXPECT_EQ(host.Error().number, 35);
     ASSERT_TRUE(host.AddCode(script));
     ASSERT_TRUE(host.Run("Count", none, &result));
     EXPECT_EQ(result.AsInteger(), 1);
@@ -72,40 +72,40 @@ TEST(ScriptHost, MissingProcedureIsError35WithoutPlace)
     ASSERT_TRUE(host.AddCode("Sub AddLink(r, u, n)\nEnd Sub"));
     std::vector<Variant> args = {Text(""), Text("")};
     EXPECT_FALSE(host.Run("AddList", args));
-    EXPECT_EQ(host.Error().Number, 35);
-    EXPECT_EQ(host.Error().Description, "Sub or Function not defined");
-    EXPECT_EQ(host.Error().Line, 0);
-    EXPECT_EQ(host.Error().Column, 0);
+    EXPECT_EQ(host.Error().number, 35);
+    EXPECT_EQ(host.Error().description, "Sub or Function not defined");
+    EXPECT_EQ(host.Error().line, 0);
+    EXPECT_EQ(host.Error().column, 0);
     // The wrong number of arguments is its own error.
     EXPECT_FALSE(host.Run("AddLink", args));
-    EXPECT_EQ(host.Error().Number, 450);
+    EXPECT_EQ(host.Error().number, 450);
 }
 
 TEST(ScriptHost, CompileErrorKeepsNothingOfTheCode)
 {
     ScriptHost host;
     EXPECT_FALSE(host.AddCode("Sub A()\nEnd Sub\nx = (1 + \n"));
-    EXPECT_EQ(host.Error().Number, 1023);
-    EXPECT_EQ(host.Error().Source, "Microsoft VBScript compilation error");
-    EXPECT_EQ(host.Error().Line, 3);
-    EXPECT_EQ(host.Error().Column, 9);
+    EXPECT_EQ(host.Error().number, 1023);
+    EXPECT_EQ(host.Error().source, "Microsoft VBScript compilation error");
+    EXPECT_EQ(host.Error().line, 3);
+    EXPECT_EQ(host.Error().column, 9);
     std::vector<Variant> none;
     EXPECT_FALSE(host.Run("A", none));
-    EXPECT_EQ(host.Error().Number, 35);
+    EXPECT_EQ(host.Error().number, 35);
 }
 
 TEST(ScriptHost, RuntimeErrorInGlobalCodeKeepsProcedures)
 {
     ScriptHost host;
     EXPECT_FALSE(host.AddCode("Sub A()\nEnd Sub\n\nx = 1 / 0\n"));
-    EXPECT_EQ(host.Error().Number, 11);
-    EXPECT_EQ(host.Error().Description, "Division by zero");
-    EXPECT_EQ(host.Error().Source, "Microsoft VBScript runtime error");
-    EXPECT_EQ(host.Error().Line, 4);
-    EXPECT_EQ(host.Error().Column, 0);
+    EXPECT_EQ(host.Error().number, 11);
+    EXPECT_EQ(host.Error().description, "Division by zero");
+    EXPECT_EQ(host.Error().source, "Microsoft VBScript runtime error");
+    EXPECT_EQ(host.Error().line, 4);
+    EXPECT_EQ(host.Error().column, 0);
     std::vector<Variant> none;
     EXPECT_TRUE(host.Run("A", none));
-    EXPECT_EQ(host.Error().Number, 0);
+    EXPECT_EQ(host.Error().number, 0);
 }
 
 TEST(ScriptHost, ErrorLineIsWhereTheErrorHappened)
@@ -114,8 +114,8 @@ TEST(ScriptHost, ErrorLineIsWhereTheErrorHappened)
     ASSERT_TRUE(host.AddCode("Sub Outer()\n  Inner\nEnd Sub\nSub Inner()\n  Err.Raise 5\nEnd Sub\n"));
     std::vector<Variant> none;
     EXPECT_FALSE(host.Run("Outer", none));
-    EXPECT_EQ(host.Error().Number, 5);
-    EXPECT_EQ(host.Error().Line, 5);
+    EXPECT_EQ(host.Error().number, 5);
+    EXPECT_EQ(host.Error().line, 5);
 }
 
 TEST(ScriptHost, TimeLimitStopsEndlessLoops)
@@ -127,9 +127,9 @@ TEST(ScriptHost, TimeLimitStopsEndlessLoops)
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(host.Run("Spin", none));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-    EXPECT_EQ(host.Error().Number, 9000);
-    EXPECT_EQ(host.Error().Description, "Script timed out");
-    EXPECT_EQ(host.Error().Line, 4);
+    EXPECT_EQ(host.Error().number, 9000);
+    EXPECT_EQ(host.Error().description, "Script timed out");
+    EXPECT_EQ(host.Error().line, 4);
     // The next run gets a fresh allowance.
     ASSERT_TRUE(host.AddCode("Function Quick()\n Quick = 1\nEnd Function"));
     EXPECT_TRUE(host.Run("Quick", none));
@@ -143,12 +143,12 @@ TEST(ScriptHost, UntilResetTheRunsShareOneTimeLimit)
     const char* const code
         = "Sub Busy(seconds)\n Dim start\n start = Timer\n Do While Timer < start + seconds\n"
           " Loop\nEnd Sub\nBusy 0.4\n";
-    ASSERT_TRUE(host.AddCode(code)) << host.Error().Description;
+    ASSERT_TRUE(host.AddCode(code)) << host.Error().description;
     // 0.4 s more would be within a fresh allowance, not within what is left of it.
     std::vector<Variant> args = {Variant::FromDouble(0.4)};
     EXPECT_FALSE(host.Run("Busy", args));
-    EXPECT_EQ(host.Error().Number, 9000);
-    EXPECT_EQ(host.Error().Line, 4);
+    EXPECT_EQ(host.Error().number, 9000);
+    EXPECT_EQ(host.Error().line, 4);
     host.Reset();
     EXPECT_TRUE(host.AddCode(code)) << "a Reset gives a fresh allowance";
 }
@@ -179,7 +179,7 @@ TEST(ScriptHost, EveryByteCountedIsGivenBackWhenTheValuesGo)
                                  "Function Big()\n"
                                  "  Big = Space(50000) & keep(3)\n"
                                  "End Function\n"))
-            << host.Error().Description;
+            << host.Error().description;
         EXPECT_GT(RunBudget::HeldBytes(), before + 1000000) << "what the globals hold is counted";
         std::vector<Variant> none;
         Variant result;
@@ -197,12 +197,12 @@ TEST(ScriptHost, CallDepthLimit)
                              "End Function"));
     std::vector<Variant> args = {Variant::FromInteger(19)};
     Variant result;
-    ASSERT_TRUE(host.Run("Depth", args, &result)) << host.Error().Description;
+    ASSERT_TRUE(host.Run("Depth", args, &result)) << host.Error().description;
     EXPECT_EQ(result.AsInteger(), 19);
     args = {Variant::FromInteger(20)};
     EXPECT_FALSE(host.Run("Depth", args, &result));
-    EXPECT_EQ(host.Error().Number, 28);
-    EXPECT_EQ(host.Error().Description, "Out of stack space");
+    EXPECT_EQ(host.Error().number, 28);
+    EXPECT_EQ(host.Error().description, "Out of stack space");
 }
 
 TEST(ScriptHost, DefaultLimitsSurviveRunawayRecursion)
@@ -211,7 +211,7 @@ TEST(ScriptHost, DefaultLimitsSurviveRunawayRecursion)
     ASSERT_TRUE(host.AddCode("Sub Forever(n)\n Forever n + 1\nEnd Sub"));
     std::vector<Variant> args = {Variant::FromInteger(0)};
     EXPECT_FALSE(host.Run("Forever", args));
-    EXPECT_EQ(host.Error().Number, 28);
+    EXPECT_EQ(host.Error().number, 28);
 }
 
 TEST(ScriptHost, ObjectFactoriesAreCaseBlind)
@@ -220,9 +220,9 @@ TEST(ScriptHost, ObjectFactoriesAreCaseBlind)
     script::test::RegisterTestObjects(host);
     ASSERT_TRUE(host.AddCode("Set r = CreateObject(\"TEST.recorder\")\nr.Add 1, , \"x\"\nlog = r.Log"));
     EXPECT_FALSE(host.AddCode("Set s = CreateObject(\"Shell.Unknown\")"));
-    EXPECT_EQ(host.Error().Number, 429);
-    EXPECT_EQ(host.Error().Description, "ActiveX component can't create object");
-    EXPECT_EQ(host.Error().Line, 1);
+    EXPECT_EQ(host.Error().number, 429);
+    EXPECT_EQ(host.Error().description, "ActiveX component can't create object");
+    EXPECT_EQ(host.Error().line, 1);
     // Reset keeps the registered factories.
     host.Reset();
     EXPECT_TRUE(host.AddCode("Set r = CreateObject(\"Test.Recorder\")"));
@@ -240,15 +240,15 @@ TEST(ScriptHost, MsgBoxGoesThroughTheMessageInterface)
     Variant answer;
     ASSERT_TRUE(host.Run("Ask", none, &answer));
     EXPECT_EQ(answer.AsInteger(), 7);
-    ASSERT_EQ(presenter.shown().size(), 2u);
-    EXPECT_EQ(presenter.shown()[0].text, "Send?");
-    EXPECT_EQ(presenter.shown()[0].caption, "Example Manager");
-    EXPECT_EQ(presenter.shown()[0].buttons, MessageButtons::YesNo);
-    EXPECT_EQ(presenter.shown()[0].icon, MessageIcon::Question);
-    EXPECT_EQ(presenter.shown()[0].defaultButton, 1);
-    EXPECT_EQ(presenter.shown()[1].caption, "VBScript");
-    EXPECT_EQ(presenter.shown()[1].buttons, MessageButtons::Ok);
-    EXPECT_EQ(presenter.shown()[1].icon, MessageIcon::None);
+    ASSERT_EQ(presenter.Shown().size(), 2u);
+    EXPECT_EQ(presenter.Shown()[0].text, "Send?");
+    EXPECT_EQ(presenter.Shown()[0].caption, "Example Manager");
+    EXPECT_EQ(presenter.Shown()[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(presenter.Shown()[0].icon, MessageIcon::Question);
+    EXPECT_EQ(presenter.Shown()[0].defaultButton, 1);
+    EXPECT_EQ(presenter.Shown()[1].caption, "VBScript");
+    EXPECT_EQ(presenter.Shown()[1].buttons, MessageButtons::Ok);
+    EXPECT_EQ(presenter.Shown()[1].icon, MessageIcon::None);
 }
 
 } // namespace
@@ -264,7 +264,7 @@ void* RunOnThisThread(void* argument)
 {
     auto* run = static_cast<SmallStackRun*>(argument);
     ScriptHost host;
-    run->errorNumber = host.AddCode(run->code) ? 0 : host.Error().Number;
+    run->errorNumber = host.AddCode(run->code) ? 0 : host.Error().number;
     return nullptr;
 }
 

@@ -119,15 +119,15 @@ void TestObject::Remember(const ScriptHost& sandbox) { m_lastError = sandbox.Err
 Variant TestObject::GetProperty(std::string_view name, std::vector<Variant>& args)
 {
     if (EqualsNoCase(name, "Description"))
-        return Variant::FromString(m_lastError.Description);
+        return Variant::FromString(m_lastError.description);
     if (EqualsNoCase(name, "Source"))
-        return Variant::FromString(m_lastError.Source);
+        return Variant::FromString(m_lastError.source);
     if (EqualsNoCase(name, "Line"))
-        return Variant::FromLong(m_lastError.Line);
+        return Variant::FromLong(m_lastError.line);
     if (EqualsNoCase(name, "Column"))
-        return Variant::FromLong(m_lastError.Column);
+        return Variant::FromLong(m_lastError.column);
     if (EqualsNoCase(name, "Number"))
-        return Variant::FromLong(m_lastError.Number);
+        return Variant::FromLong(m_lastError.number);
     return CallMethod(name, args);
 }
 
@@ -166,7 +166,7 @@ Variant TestObject::CallMethod(std::string_view name, std::vector<Variant>& args
         PrepareSandbox(sandbox);
         const bool ran = sandbox.AddCode(ToString(args[0]));
         Remember(sandbox);
-        return Variant::FromLong(ran ? 0 : m_lastError.Number);
+        return Variant::FromLong(ran ? 0 : m_lastError.number);
     }
     if (EqualsNoCase(name, "Call")) {
         if (args.size() < 2)
@@ -246,8 +246,8 @@ void RunScriptFile(ScriptHost& host, const std::string& fileName)
     // build runs several times slower).
     host.SetTimeLimit(std::chrono::minutes(5));
     const bool ran = host.AddCode(code);
-    EXPECT_TRUE(ran) << fileName << ":" << host.Error().Line << ":" << host.Error().Column << ": error "
-                     << host.Error().Number << " " << host.Error().Description;
+    EXPECT_TRUE(ran) << fileName << ":" << host.Error().line << ":" << host.Error().column << ": error "
+                     << host.Error().number << " " << host.Error().description;
     for (const std::string& failure : testObject->Failures())
         ADD_FAILURE() << fileName << " " << failure;
     EXPECT_GT(testObject->CheckCount(), 0) << "the script checked nothing";

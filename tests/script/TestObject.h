@@ -39,7 +39,7 @@ private:
     int m_checks = 0;
     ScriptErrorInfo m_lastError;
     long m_timeLimitMs = 2000;
-    int m_maxDepth = ScriptHost::kDefaultMaxCallDepth;
+    int m_maxDepth = ScriptHost::DefaultMaxCallDepth;
     size_t m_memoryLimit = ScriptHost::DefaultMemoryLimit;
 };
 

@@ -53,7 +53,7 @@ BuiltLocale BuildLocale(const LocaleSpec& spec)
         return built;
 
     TempDir scratch;
-    const std::string target = (scratch.path() / spec.name).string();
+    const std::string target = (scratch.Path() / spec.name).string();
     // -c writes the locale despite the warnings de_DE's sources give.
     const char* const argv[]
         = {"localedef", "-c", "-i", "de_DE", "-f", spec.charmap, target.c_str(), nullptr};
@@ -71,14 +71,14 @@ BuiltLocale BuildLocale(const LocaleSpec& spec)
     }
     int status = 0;
     waitpid(child, &status, 0);
-    if (!std::filesystem::exists(scratch.path() / spec.name / "LC_NUMERIC", error)) {
+    if (!std::filesystem::exists(scratch.Path() / spec.name / "LC_NUMERIC", error)) {
         built.problem = std::string("localedef could not build ") + spec.name
             + " (the Debian package \"locales\" holds its sources)";
         return built;
     }
     std::filesystem::create_directories(built.folder, error);
     // Another test program may have won the race: its locale is as good as ours.
-    std::filesystem::rename(scratch.path() / spec.name, ready, error);
+    std::filesystem::rename(scratch.Path() / spec.name, ready, error);
     if (!std::filesystem::exists(ready / "LC_NUMERIC", error))
         built.problem = "the built locale could not be moved to " + built.folder.string();
     return built;

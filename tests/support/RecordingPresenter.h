@@ -17,7 +17,7 @@ public:
     RecordingPresenter& operator=(const RecordingPresenter&) = delete;
 
     void QueueAnswer(MessageAnswer answer) { m_answers.push_back(answer); }
-    const std::vector<MessageRequest>& shown() const { return m_shown; }
+    const std::vector<MessageRequest>& Shown() const { return m_shown; }
 
     MessageAnswer Present(const MessageRequest& request) override
     {

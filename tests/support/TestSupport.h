@@ -19,7 +19,7 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    const std::filesystem::path& path() const { return m_path; }
+    const std::filesystem::path& Path() const { return m_path; }
     std::filesystem::path operator/(std::string_view name) const { return m_path / std::string(name); }
 
 private:

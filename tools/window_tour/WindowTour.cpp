@@ -95,7 +95,7 @@ public:
 
     MessageAnswer Present(const MessageRequest& request) override
     {
-        if (m_pictures >= kMaxPictures)
+        if (m_pictures >= MaxPictures)
             return DefaultAnswer(request);
         const QString path = m_output + QStringLiteral("/message-%1.png").arg(++m_pictures);
         QTimer::singleShot(400, [this, path] {
@@ -110,7 +110,7 @@ public:
     }
 
 private:
-    static constexpr int kMaxPictures = 3;
+    static constexpr int MaxPictures = 3;
     QtMessagePresenter m_boxes;
     QString m_output;
     bool& m_ok;

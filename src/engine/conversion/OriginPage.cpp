@@ -4,12 +4,12 @@ namespace vortalux {
 
 namespace {
 
-thread_local std::string t_originPage;
+thread_local std::string g_originPage;
 
 } // namespace
 
-const std::string& OriginPage() { return t_originPage; }
+const std::string& OriginPage() { return g_originPage; }
 
-void SetOriginPage(std::string page) { t_originPage = std::move(page); }
+void SetOriginPage(std::string page) { g_originPage = std::move(page); }
 
 } // namespace vortalux

@@ -23,45 +23,45 @@ using script::Variant;
 
 namespace {
 
-constexpr std::string_view kSource = "WinHttp.WinHttpRequest";
+constexpr std::string_view Source = "WinHttp.WinHttpRequest";
 
 // WinHTTP's own failures, as the COM objects report them: HRESULT_FROM_WIN32(code).
 enum WinHttpError : uint32_t {
-    kTimeout = 12002,
-    kInvalidUrl = 12005,
-    kUnrecognizedScheme = 12006,
-    kNameNotResolved = 12007,
-    kIncorrectHandleState = 12019,
-    kCannotConnect = 12029,
-    kConnectionError = 12030,
-    kInvalidServerResponse = 12152,
-    kRedirectFailed = 12156,
-    kSecureFailure = 12175,
+    Timeout = 12002,
+    InvalidUrl = 12005,
+    UnrecognizedScheme = 12006,
+    NameNotResolved = 12007,
+    IncorrectHandleState = 12019,
+    CannotConnect = 12029,
+    ConnectionError = 12030,
+    InvalidServerResponse = 12152,
+    RedirectFailed = 12156,
+    SecureFailure = 12175,
 };
 
 std::string_view DescriptionOf(WinHttpError error)
 {
     switch (error) {
-    case kTimeout:
+    case Timeout:
         return "The operation timed out";
-    case kInvalidUrl:
+    case InvalidUrl:
         return "The URL is invalid";
-    case kUnrecognizedScheme:
+    case UnrecognizedScheme:
         return "The URL does not use a recognized protocol";
-    case kNameNotResolved:
+    case NameNotResolved:
         return "The server name or address could not be resolved";
-    case kIncorrectHandleState:
+    case IncorrectHandleState:
         return "The requested operation cannot be carried out because the handle supplied is not in "
                "the correct state";
-    case kCannotConnect:
+    case CannotConnect:
         return "A connection with the server could not be established";
-    case kConnectionError:
+    case ConnectionError:
         return "The connection with the server was terminated abnormally";
-    case kInvalidServerResponse:
+    case InvalidServerResponse:
         return "The server returned an invalid or unrecognized response";
-    case kRedirectFailed:
+    case RedirectFailed:
         return "The redirection failed";
-    case kSecureFailure:
+    case SecureFailure:
         return "A security error occurred";
     }
     return "Unknown error";
@@ -70,14 +70,14 @@ std::string_view DescriptionOf(WinHttpError error)
 [[noreturn]] void RaiseWinHttp(WinHttpError error)
 {
     throw script::ScriptError(
-        static_cast<int32_t>(0x80070000u | error), std::string(DescriptionOf(error)), std::string(kSource));
+        static_cast<int32_t>(0x80070000u | error), std::string(DescriptionOf(error)), std::string(Source));
 }
 
 // E_INVALIDARG: a method, header name or header value that could not go on the wire as it is.
 [[noreturn]] void RaiseInvalidArgument()
 {
     throw script::ScriptError(
-        static_cast<int32_t>(0x80070057u), "The parameter is incorrect.", std::string(kSource));
+        static_cast<int32_t>(0x80070057u), "The parameter is incorrect.", std::string(Source));
 }
 
 // An HTTP token (RFC 9110): what a method and a header name consist of.
@@ -103,7 +103,7 @@ bool IsHeaderValue(std::string_view text)
 [[noreturn]] void RaiseNotYetAvailable()
 {
     throw script::ScriptError(static_cast<int32_t>(0x8000000Au),
-        "The data necessary to complete this operation is not yet available", std::string(kSource));
+        "The data necessary to complete this operation is not yet available", std::string(Source));
 }
 
 WinHttpError ErrorOf(QNetworkReply::NetworkError error)
@@ -113,26 +113,26 @@ WinHttpError ErrorOf(QNetworkReply::NetworkError error)
     case QNetworkReply::NetworkSessionFailedError:
     case QNetworkReply::TemporaryNetworkFailureError:
     case QNetworkReply::ProxyConnectionRefusedError:
-        return kCannotConnect;
+        return CannotConnect;
     case QNetworkReply::HostNotFoundError:
     case QNetworkReply::ProxyNotFoundError:
-        return kNameNotResolved;
+        return NameNotResolved;
     case QNetworkReply::TimeoutError:
     case QNetworkReply::OperationCanceledError:
     case QNetworkReply::ProxyTimeoutError:
-        return kTimeout;
+        return Timeout;
     case QNetworkReply::RemoteHostClosedError:
     case QNetworkReply::ProxyConnectionClosedError:
-        return kConnectionError;
+        return ConnectionError;
     case QNetworkReply::SslHandshakeFailedError:
-        return kSecureFailure;
+        return SecureFailure;
     case QNetworkReply::ProtocolUnknownError:
-        return kUnrecognizedScheme;
+        return UnrecognizedScheme;
     case QNetworkReply::TooManyRedirectsError:
     case QNetworkReply::InsecureRedirectError:
-        return kRedirectFailed;
+        return RedirectFailed;
     default:
-        return kInvalidServerResponse;
+        return InvalidServerResponse;
     }
 }
 
@@ -176,7 +176,7 @@ void HttpRequestObject::SetRequestHeader(std::vector<Variant>& args)
 {
     script::RequireArgumentCount(args, 2, 2);
     if (m_state != State::Opened)
-        RaiseWinHttp(kIncorrectHandleState);
+        RaiseWinHttp(IncorrectHandleState);
     std::string name = script::ToString(args[0]);
     std::string value = script::ToString(args[1]);
     if (!IsToken(name) || !IsHeaderValue(value))
@@ -187,14 +187,14 @@ void HttpRequestObject::SetRequestHeader(std::vector<Variant>& args)
 void HttpRequestObject::Send(const std::string& body)
 {
     if (m_state != State::Opened)
-        RaiseWinHttp(kIncorrectHandleState);
+        RaiseWinHttp(IncorrectHandleState);
     const QUrl url = QUrl::fromEncoded(QByteArray::fromStdString(m_url), QUrl::StrictMode);
     if (!url.isValid() || url.host().isEmpty())
-        RaiseWinHttp(kInvalidUrl);
+        RaiseWinHttp(InvalidUrl);
     if (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))
-        RaiseWinHttp(kUnrecognizedScheme);
+        RaiseWinHttp(UnrecognizedScheme);
     if (QCoreApplication::instance() == nullptr)
-        throw script::ScriptError(51, "HTTP requests need a running application", std::string(kSource));
+        throw script::ScriptError(51, "HTTP requests need a running application", std::string(Source));
 
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
@@ -224,13 +224,12 @@ void HttpRequestObject::Send(const std::string& body)
     // Keeps what arrived, up to the size limit and within the memory limit; no exception may
     // leave a Qt slot, so a refused charge aborts the reply and is raised after the loop.
     const auto keep = [&](const QByteArray& chunk) {
-        const size_t room = kMaxResponseBytes - received.size();
+        const size_t room = MaxResponseBytes - received.size();
         const size_t take = std::min(room, static_cast<size_t>(chunk.size()));
         if (take > 0 && !outOfMemory) {
             const size_t needed = received.size() + take;
             if (needed > received.capacity()) {
-                const size_t capacity
-                    = std::min(std::max(needed, 2 * received.capacity()), kMaxResponseBytes);
+                const size_t capacity = std::min(std::max(needed, 2 * received.capacity()), MaxResponseBytes);
                 try {
                     receivedCharge.Reserve(capacity);
                     received.reserve(capacity);

@@ -39,9 +39,9 @@ class HttpRequestObject final : public script::ScriptObject {
 public:
     // A server that sends nothing for this long fails the request: below the 10 s a definition
     // may run, so that the message names the server rather than the time limit.
-    static constexpr std::chrono::milliseconds kDefaultTimeout {8000};
+    static constexpr std::chrono::milliseconds DefaultTimeout {8000};
     // Replies are read up to this size; the rest is dropped.
-    static constexpr size_t kMaxResponseBytes = size_t {64} << 20;
+    static constexpr size_t MaxResponseBytes = size_t {64} << 20;
 
     explicit HttpRequestObject(std::string typeName);
 
@@ -66,7 +66,7 @@ private:
     std::string m_method;
     std::string m_url;
     std::vector<std::pair<std::string, std::string>> m_requestHeaders;
-    std::chrono::milliseconds m_timeout = kDefaultTimeout;
+    std::chrono::milliseconds m_timeout = DefaultTimeout;
     bool m_ignoreCertificateErrors = false;
 
     int32_t m_status = 0;

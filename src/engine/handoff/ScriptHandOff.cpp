@@ -15,7 +15,7 @@ ScriptHandOff::ScriptHandOff()
 {
     script::RegisterHostObjects(m_host);
     // One allowance for the whole hand-off: the global statements and the procedure share it.
-    m_host.SetTimeLimit(kTimeLimit);
+    m_host.SetTimeLimit(TimeLimit);
     m_host.SetTimeLimitScope(script::TimeLimitScope::UntilReset);
 }
 
@@ -79,8 +79,8 @@ bool ScriptHandOff::RunManagerScript(
 
 std::string ScriptHandOff::ErrorText(const script::ScriptErrorInfo& error)
 {
-    return "Script Syntax Error : " + std::to_string(error.Number) + ": " + error.Description + " at line "
-        + std::to_string(error.Line) + " column " + std::to_string(error.Column);
+    return "Script Syntax Error : " + std::to_string(error.number) + ": " + error.description + " at line "
+        + std::to_string(error.line) + " column " + std::to_string(error.column);
 }
 
 } // namespace vortalux

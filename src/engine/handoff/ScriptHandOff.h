@@ -22,7 +22,7 @@ namespace vortalux {
 // RegisterHttpRequestObjects(handOff.Host()), so this class stays free of Qt.
 class ScriptHandOff final : public HandOff {
 public:
-    static constexpr std::chrono::milliseconds kTimeLimit {10000};
+    static constexpr std::chrono::milliseconds TimeLimit {10000};
 
     ScriptHandOff();
 

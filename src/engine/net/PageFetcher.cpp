@@ -172,7 +172,7 @@ bool PageFetcher::StartRequest(const std::string& url)
     const std::optional<RequestTarget> target = RequestTarget::FromUrl(url);
     if (!target)
         return false;
-    m_FetchedUrl = url;
+    m_fetchedUrl = url;
     m_Finished = false;
     m_https = target->https;
     m_certificateRejected = false;
@@ -241,8 +241,8 @@ void PageFetcher::OnConnected()
     if (m_Finished)
         return;
     m_response.emplace(m_maxBodySize);
-    const std::string cookie = m_cookieLookup ? m_cookieLookup(UrlFolder(m_FetchedUrl)) : std::string();
-    for (const std::string& line : RequestLines(m_FetchedUrl, cookie))
+    const std::string cookie = m_cookieLookup ? m_cookieLookup(UrlFolder(m_fetchedUrl)) : std::string();
+    for (const std::string& line : RequestLines(m_fetchedUrl, cookie))
         SendLine(*m_socket, line);
 }
 
@@ -370,7 +370,7 @@ void PageFetcher::FollowRedirect()
         return;
     }
     ++m_redirectCount;
-    const std::string target = RedirectTarget(m_FetchedUrl, m_response->Location());
+    const std::string target = RedirectTarget(m_fetchedUrl, m_response->Location());
     DropSocket();
     if (!StartRequest(target))
         EndFetch({}, FetchError::AddressRefused);

@@ -67,7 +67,7 @@ public:
     bool IsFinished() const { return m_Finished; }
     // The address most recently fetched (after a redirect, its target). Unchanged by an address
     // the fetcher refuses.
-    const std::string& FetchedUrl() const override { return m_FetchedUrl; }
+    const std::string& FetchedUrl() const override { return m_fetchedUrl; }
 
     // Progress texts: the tag followed by " - Downloading page (connected)", "(header)" or
     // "(N Kb)".
@@ -126,7 +126,7 @@ private:
     void ShowStatus(std::string_view suffix) const;
 
     bool m_Finished = true;
-    std::string m_FetchedUrl;
+    std::string m_fetchedUrl;
     std::string m_tag;
     StatusCallback m_statusCallback;
     FailureCallback m_failureCallback;

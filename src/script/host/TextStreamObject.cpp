@@ -18,8 +18,8 @@ namespace vortalux::script {
 
 namespace {
 
-constexpr int32_t kBadFileMode = 54;
-constexpr int32_t kInputPastEnd = 62;
+constexpr int32_t BadFileMode = 54;
+constexpr int32_t InputPastEnd = 62;
 
 int OpenFlags(TextStreamObject::Mode mode, TextStreamObject::Disposition disposition)
 {
@@ -150,13 +150,13 @@ void TextStreamObject::Close()
 void TextStreamObject::RequireReading() const
 {
     if (m_closed || m_mode != Mode::Read)
-        Raise(kBadFileMode);
+        Raise(BadFileMode);
 }
 
 void TextStreamObject::RequireWriting() const
 {
     if (m_closed || m_mode == Mode::Read)
-        Raise(kBadFileMode);
+        Raise(BadFileMode);
 }
 
 void TextStreamObject::WriteBytes(const std::string& bytes)
@@ -180,7 +180,7 @@ void TextStreamObject::WriteBytes(const std::string& bytes)
 std::string TextStreamObject::TakeLine()
 {
     if (m_position >= m_text.size())
-        Raise(kInputPastEnd);
+        Raise(InputPastEnd);
     const size_t end = m_text.find_first_of("\r\n", m_position);
     std::string line;
     if (end == std::string::npos) {
@@ -234,7 +234,7 @@ Variant TextStreamObject::CallMethod(std::string_view name, std::vector<Variant>
         RequireReading();
         // As on Windows, even an empty file has nothing left to read.
         if (m_position >= m_text.size())
-            Raise(kInputPastEnd);
+            Raise(InputPastEnd);
         std::string rest = m_text.substr(m_position);
         for (char c : rest)
             m_line += c == '\n' ? 1 : 0;
@@ -248,7 +248,7 @@ Variant TextStreamObject::CallMethod(std::string_view name, std::vector<Variant>
         if (count < 0)
             Raise(errc::InvalidProcedureCall);
         if (m_position >= m_text.size())
-            Raise(kInputPastEnd);
+            Raise(InputPastEnd);
         std::string part = m_text.substr(m_position, static_cast<size_t>(count));
         for (char c : part)
             m_line += c == '\n' ? 1 : 0;

@@ -22,8 +22,8 @@ protected:
     // lines to calls.txt in the program directory; `extra` goes at the end of its script.
     void WriteRecorder(const std::string& extra = {})
     {
-        const std::string calls = (m_home.path() / "calls.txt").string();
-        WriteFileBytes(m_home.path() / "Managers" / "Recorder.vtm",
+        const std::string calls = (m_home.Path() / "calls.txt").string();
+        WriteFileBytes(m_home.Path() / "Managers" / "Recorder.vtm",
             "[Main]\r\nver=1\r\nDefault=1\r\n[SCRIPT]\r\n\r\n"
             "Sub Record(text)\r\n"
             "    Dim file\r\n"
@@ -41,7 +41,7 @@ protected:
                   "End Sub\r\n"
                 + extra);
     }
-    std::string Calls() const { return ReadFileBytes(m_home.path() / "calls.txt"); }
+    std::string Calls() const { return ReadFileBytes(m_home.Path() / "calls.txt"); }
 
     void ClickOkOnTheListWindow()
     {
@@ -59,7 +59,7 @@ protected:
     {
         VtlOptions options;
         options.interface = VtlOptions::Interface::Windows;
-        options.programDirectory = m_home.path();
+        options.programDirectory = m_home.Path();
         m_engine = std::make_unique<VTL>(options);
         return *m_engine;
     }
@@ -83,10 +83,10 @@ TEST_F(RecordingDefinitionTest, TwoRulesGoOutAsTwoPartsWithTheirOwnReferers)
     EXPECT_EQ(Calls(),
         "AddList|http://forum/thread|http://a/1.jpg|1.jpg|http://a/2.jpg|2.jpg\n"
         "AddList|http://b.example/|http://b.example/big/3.jpg|3.jpg\n");
-    ASSERT_EQ(m_presenter.shown().size(), 2u);
-    EXPECT_EQ(m_presenter.shown()[0].icon, MessageIcon::Information);
-    EXPECT_EQ(m_presenter.shown()[0].text.rfind("More than one rule was found", 0), 0u);
-    EXPECT_EQ(m_presenter.shown()[1].text.rfind("Only one part of the URLs have been sent", 0), 0u);
+    ASSERT_EQ(m_presenter.Shown().size(), 2u);
+    EXPECT_EQ(m_presenter.Shown()[0].icon, MessageIcon::Information);
+    EXPECT_EQ(m_presenter.Shown()[0].text.rfind("More than one rule was found", 0), 0u);
+    EXPECT_EQ(m_presenter.Shown()[1].text.rfind("Only one part of the URLs have been sent", 0), 0u);
 }
 
 TEST_F(RecordingDefinitionTest, OneLinkGoesOutWithAddLink)
@@ -95,7 +95,7 @@ TEST_F(RecordingDefinitionTest, OneLinkGoesOutWithAddLink)
     m_home.ReplaceRule("A", "^http://a/", {{"_t\\.", "."}}, 2);
     Engine().AddUrl("http://a/x/cat_t.jpg", "Cat", "http://forum/thread");
     EXPECT_EQ(Calls(), "AddLink|http://a/x/cat_t.jpg|http://a/x/cat.jpg|cat.jpg\n");
-    EXPECT_TRUE(m_presenter.shown().empty());
+    EXPECT_TRUE(m_presenter.Shown().empty());
 }
 
 TEST_F(RecordingDefinitionTest, AScriptErrorShowsOneMessageAndTheWindowStillCloses)
@@ -103,12 +103,12 @@ TEST_F(RecordingDefinitionTest, AScriptErrorShowsOneMessageAndTheWindowStillClos
     WriteRecorder("Sub Broken(\r\n");
     m_home.ReplaceRule("A", "^http://a/", {{"_t\\.", "."}}, 2);
     Engine().AddUrl("http://a/x/cat_t.jpg", "", "http://forum/thread");
-    ASSERT_EQ(m_presenter.shown().size(), 1u);
-    const MessageRequest& message = m_presenter.shown()[0];
+    ASSERT_EQ(m_presenter.Shown().size(), 1u);
+    const MessageRequest& message = m_presenter.Shown()[0];
     EXPECT_EQ(message.caption, "Vortalux");
     EXPECT_EQ(message.icon, MessageIcon::None);
     EXPECT_EQ(message.text.rfind("Script Syntax Error : ", 0), 0u) << message.text;
     EXPECT_NE(message.text.find(" at line 13 column "), std::string::npos) << message.text;
-    EXPECT_FALSE(std::filesystem::exists(m_home.path() / "calls.txt"));
+    EXPECT_FALSE(std::filesystem::exists(m_home.Path() / "calls.txt"));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }

@@ -28,9 +28,9 @@ protected:
     {
         VtlOptions options;
         options.interface = interface;
-        options.programDirectory = m_home.path();
+        options.programDirectory = m_home.Path();
         options.handOffFactory
-            = RecordingHandOff::Factory(m_calls, [this] { return m_presenter.shown().size(); });
+            = RecordingHandOff::Factory(m_calls, [this] { return m_presenter.Shown().size(); });
         m_engine = std::make_unique<VTL>(options);
         return *m_engine;
     }
@@ -67,8 +67,8 @@ TEST_F(VtlTest, WithoutAnyManagerTheCallEndsAfterOneCriticalMessage)
     m_home.ReplaceRule("A", "a", {});
     Engine(VtlOptions::Interface::Windows).AddUrl("http://a/1.jpg", "", "http://r/");
     Engine(VtlOptions::Interface::Windows).AddUrlList({"http://origin/", "http://a/1.jpg", ""});
-    ASSERT_EQ(m_presenter.shown().size(), 2u);
-    const MessageRequest& message = m_presenter.shown()[0];
+    ASSERT_EQ(m_presenter.Shown().size(), 2u);
+    const MessageRequest& message = m_presenter.Shown()[0];
     EXPECT_EQ(message.caption, "Vortalux");
     EXPECT_EQ(message.text,
         "There are no download managers supported at the moment. Please check your installation of VTL."
@@ -83,25 +83,25 @@ TEST_F(VtlTest, WithoutADefaultManagerTheFirstServesThisCallOnly)
 {
     m_home.Manager("Wget", false);
     m_home.Manager("aria", false);
-    const std::string before = ReadFileBytes(m_home.path() / "Managers" / "aria.vtm");
+    const std::string before = ReadFileBytes(m_home.Path() / "Managers" / "aria.vtm");
     Engine(VtlOptions::Interface::Headless).AddUrl("http://nowhere/x/pic.jpg", "", "http://forum/t");
 
-    ASSERT_EQ(m_presenter.shown().size(), 2u);
-    EXPECT_EQ(m_presenter.shown()[0].text,
+    ASSERT_EQ(m_presenter.Shown().size(), 2u);
+    EXPECT_EQ(m_presenter.Shown()[0].text,
         "There is no download managers set by default. VTL will use aria as default for this time.\r\n"
         "Please run VTL and select a default DM");
-    EXPECT_EQ(m_presenter.shown()[0].icon, MessageIcon::Information);
+    EXPECT_EQ(m_presenter.Shown()[0].icon, MessageIcon::Information);
     // No active rule either: that message comes second and the link still goes out.
-    EXPECT_EQ(m_presenter.shown()[1].text,
+    EXPECT_EQ(m_presenter.Shown()[1].text,
         "There are no active rules !\r\nPlease run VTL and selected the rules (or Image Hosting Service) you "
         "that VTL should look for.");
-    EXPECT_EQ(m_presenter.shown()[1].icon, MessageIcon::Critical);
+    EXPECT_EQ(m_presenter.Shown()[1].icon, MessageIcon::Critical);
     ASSERT_EQ(m_calls->size(), 1u);
     EXPECT_EQ((*m_calls)[0].procedure, "AddLink");
     EXPECT_EQ((*m_calls)[0].position, 0);
     EXPECT_EQ((*m_calls)[0].referer, "http://forum/t");
     EXPECT_EQ((*m_calls)[0].links, (Links {{"http://nowhere/x/pic.jpg", "pic.jpg"}}));
-    EXPECT_EQ(ReadFileBytes(m_home.path() / "Managers" / "aria.vtm"), before);
+    EXPECT_EQ(ReadFileBytes(m_home.Path() / "Managers" / "aria.vtm"), before);
 }
 
 TEST_F(VtlTest, SingleLinkWindowHandsOffAndClosesItself)
@@ -109,7 +109,7 @@ TEST_F(VtlTest, SingleLinkWindowHandsOffAndClosesItself)
     m_home.Manager("Wget", true);
     m_home.ReplaceRule("Thumbs", "_t\\.", {{"_t\\.", "."}}, 2);
     Engine(VtlOptions::Interface::Windows).AddUrl("http://h/a/cat_t.jpg", "Cat", "http://forum/t");
-    EXPECT_TRUE(m_presenter.shown().empty());
+    EXPECT_TRUE(m_presenter.Shown().empty());
     ASSERT_EQ(m_calls->size(), 1u);
     EXPECT_EQ((*m_calls)[0].procedure, "AddLink");
     EXPECT_EQ((*m_calls)[0].referer, "http://h/a/cat_t.jpg");

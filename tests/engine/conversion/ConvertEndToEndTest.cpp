@@ -31,8 +31,8 @@ protected:
     }
     Conversion Convert(const std::string& link)
     {
-        m_store.LoadRules(m_home.path());
-        return ConvertLink(m_store, m_fetcher, m_home.path(), link, "http://forum.example/thread/9");
+        m_store.LoadRules(m_home.Path());
+        return ConvertLink(m_store, m_fetcher, m_home.Path(), link, "http://forum.example/thread/9");
     }
 
     TempDir m_home;

@@ -54,8 +54,8 @@ protected:
 
     Conversion Convert(std::string_view link, std::string_view referer = "http://forum/thread")
     {
-        m_store.LoadRules(m_home.path());
-        return ConvertLink(m_store, m_pages, m_home.path(), link, referer);
+        m_store.LoadRules(m_home.Path());
+        return ConvertLink(m_store, m_pages, m_home.Path(), link, referer);
     }
 
     std::vector<std::string> Reports() const
@@ -251,8 +251,8 @@ TEST_F(ConvertLinkTest, TheBatchWalkUsesTheLinkForUrlAndReportsEachStep)
     AddRule("b",
         "[Main]\r\nver=1\r\nIdent=^http://p/\r\n[SR]\r\nnb=2\r\nsr1.1=p/\r\nsr2.1=q/"
         "\r\nsr1.2=^.*$\r\nsr2.2=$&#$URL\r\n");
-    m_store.LoadRules(m_home.path());
-    RuleWalk walk(m_store, m_pages, m_home.path());
+    m_store.LoadRules(m_home.Path());
+    RuleWalk walk(m_store, m_pages, m_home.Path());
     RecordingObserver observer;
     RuleWalkResult result = walk.Run("http://p/1.jpg", "http://p/1.jpg", &observer);
     ASSERT_TRUE(result.finished);

@@ -18,7 +18,7 @@ FakePrograms::FakePrograms(const std::vector<std::string>& names)
     }
     const char* path = std::getenv("PATH");
     m_path = std::make_unique<ScopedEnvironment>(
-        "PATH", m_folder.path().string() + ":" + (path != nullptr ? path : "/usr/bin:/bin"));
+        "PATH", m_folder.Path().string() + ":" + (path != nullptr ? path : "/usr/bin:/bin"));
 }
 
 std::vector<std::vector<std::string>> FakePrograms::Calls(const std::string& name) const

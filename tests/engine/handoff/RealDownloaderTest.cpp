@@ -61,12 +61,12 @@ protected:
                 return LoopbackHttpServer::Response(200, m_picture, "image/png");
             return LoopbackHttpServer::Response(404, "no");
         })
-        , m_downloadsSetting("VORTALUX_DOWNLOADS", m_downloads.path().string())
+        , m_downloadsSetting("VORTALUX_DOWNLOADS", m_downloads.Path().string())
     {
         const fs::path source = fs::path(VORTALUX_SOURCE_DIR) / "data" / "Managers";
         for (const char* name : {"wget.vtm", "curl.vtm", "aria2.vtm"})
             WriteFileBytes(m_home / "Managers" / name, ReadFileBytes(source / name));
-        m_store.LoadManagers(m_home.path());
+        m_store.LoadManagers(m_home.Path());
         RegisterHttpRequestObjects(m_handOff.Host());
     }
 
@@ -92,7 +92,7 @@ protected:
         std::vector<Variant> args = {Variant::FromString(referer),
             Variant::FromArray(script::ScriptArray::FromElements(std::move(list)))};
         ASSERT_TRUE(m_handOff.RunManagerScript(m_store, Position(manager), "AddList", args))
-            << (m_presenter.shown().empty() ? "" : m_presenter.shown().back().text);
+            << (m_presenter.Shown().empty() ? "" : m_presenter.Shown().back().text);
         for (const char* name : {"one.png", "it's-two.png"}) {
             ASSERT_TRUE(WaitForFile(m_downloads / name, m_picture.size(), 10)) << name;
             EXPECT_EQ(ReadFileBytes(m_downloads / name), m_picture) << name;
@@ -103,7 +103,7 @@ protected:
             EXPECT_EQ(request.Header("Referer"), sent) << request.target;
             EXPECT_EQ(request.Header("X-Evil"), "") << request.raw;
         }
-        EXPECT_TRUE(m_presenter.shown().empty());
+        EXPECT_TRUE(m_presenter.Shown().empty());
     }
 
     // The requests `program` made for `paths` (handed over as one list), by their order.
@@ -162,7 +162,7 @@ TEST_F(RealDownloader, Aria2FetchesThePicturesWithTheReferer)
     const std::string secret = "test secret 'x'";
     const std::string portOption = "--rpc-listen-port=" + port;
     const std::string secretOption = "--rpc-secret=" + secret;
-    const std::string dirOption = "--dir=" + m_downloads.path().string();
+    const std::string dirOption = "--dir=" + m_downloads.Path().string();
     const pid_t aria2 = fork();
     ASSERT_GE(aria2, 0);
     if (aria2 == 0) {
@@ -228,8 +228,8 @@ TEST_F(RealDownloader, WgetAndCurlAskForTheSameAwkwardLinksAndNothingElse)
             EXPECT_EQ(requests[i].Header("X-Evil"), "") << requests[i].raw;
             targets[manager].push_back(requests[i].target);
         }
-        fs::remove_all(m_downloads.path());
-        fs::create_directories(m_downloads.path());
+        fs::remove_all(m_downloads.Path());
+        fs::create_directories(m_downloads.Path());
     }
     EXPECT_EQ(targets["wget"], targets["curl"]);
 }

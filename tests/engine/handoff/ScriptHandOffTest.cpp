@@ -24,7 +24,7 @@ public:
             WriteFileBytes(m_home / "Managers" / (std::to_string(i) + ".vtm"),
                 "[Main]\r\nver=1\r\nDefault=0\r\n[SCRIPT]\r\n\r\n" + scripts[i]);
         }
-        m_store.LoadManagers(m_home.path());
+        m_store.LoadManagers(m_home.Path());
     }
     const ManagerStore& Store() const { return m_store; }
 
@@ -43,7 +43,7 @@ std::vector<Variant> Texts(const std::vector<std::string>& texts)
 
 // Reports what AddLink and AddList received through the one channel the interface leaves: the
 // error message.
-const char* kEchoScript
+constexpr const char* EchoScript
     = "Sub AddLink(referer, url, name)\r\n"
       "    Err.Raise 1000, , \"link[\" & referer & \"|\" & url & \"|\" & name & \"]\"\r\n"
       "End Sub\r\n"
@@ -56,7 +56,7 @@ const char* kEchoScript
 
 TEST(ScriptHandOff, AddLinkAndAddListReceiveTheirArgumentsAsTheContractSays)
 {
-    Definitions definitions({kEchoScript});
+    Definitions definitions({EchoScript});
     RecordingPresenter presenter;
     ScriptHandOff handOff;
     handOff.AddLink(definitions.Store(), 0, "http://page/", {"http://host/a.jpg", "a.jpg"});
@@ -66,20 +66,20 @@ TEST(ScriptHandOff, AddLinkAndAddListReceiveTheirArgumentsAsTheContractSays)
     handOff.AddList(definitions.Store(), 0, "r", {{"http://h/only.jpg", "only.jpg"}});
     handOff.AddList(definitions.Store(), 0, "", {});
 
-    ASSERT_EQ(presenter.shown().size(), 5u);
-    EXPECT_EQ(presenter.shown()[0].text,
+    ASSERT_EQ(presenter.Shown().size(), 5u);
+    EXPECT_EQ(presenter.Shown()[0].text,
         "Script Syntax Error : 1000: link[http://page/|http://host/a.jpg|a.jpg] at line 2 column 0");
-    EXPECT_EQ(presenter.shown()[1].text,
+    EXPECT_EQ(presenter.Shown()[1].text,
         "Script Syntax Error : 1000: link[|http://host/|http://host/] at line 2 column 0");
-    EXPECT_EQ(presenter.shown()[2].text,
+    EXPECT_EQ(presenter.Shown()[2].text,
         "Script Syntax Error : 1001: "
         "list[http://page/|Variant()|0|3|http://h/1.jpg,1.jpg,http://h/2.jpg,2.jpg] at "
         "line 5 column 0");
-    EXPECT_EQ(presenter.shown()[3].text,
+    EXPECT_EQ(presenter.Shown()[3].text,
         "Script Syntax Error : 1001: list[r|Variant()|0|1|http://h/only.jpg,only.jpg] at line 5 column 0");
     EXPECT_EQ(
-        presenter.shown()[4].text, "Script Syntax Error : 1001: list[|Variant()|0|-1|] at line 5 column 0");
-    for (const MessageRequest& shown : presenter.shown()) {
+        presenter.Shown()[4].text, "Script Syntax Error : 1001: list[|Variant()|0|-1|] at line 5 column 0");
+    for (const MessageRequest& shown : presenter.Shown()) {
         EXPECT_EQ(shown.caption, "Vortalux");
         EXPECT_EQ(shown.icon, MessageIcon::None);
         EXPECT_EQ(shown.buttons, MessageButtons::Ok);
@@ -102,7 +102,7 @@ TEST(ScriptHandOff, ArgumentsAreByReferenceAndEveryHandOffStartsAfresh)
         EXPECT_EQ(args[0].AsString(), "seen 11") << "the global counter starts over at every hand-off";
         EXPECT_EQ(args[1].AsString(), "HTTP://H/X");
     }
-    EXPECT_TRUE(presenter.shown().empty());
+    EXPECT_TRUE(presenter.Shown().empty());
 }
 
 TEST(ScriptHandOff, EveryKindOfFailureGivesOneMessageAndTheFlowGoesOn)
@@ -129,7 +129,7 @@ TEST(ScriptHandOff, EveryKindOfFailureGivesOneMessageAndTheFlowGoesOn)
     EXPECT_TRUE(handOff.RunManagerScript(definitions.Store(), 4, "AddList", args));
 
     std::vector<std::string> texts;
-    for (const MessageRequest& shown : presenter.shown())
+    for (const MessageRequest& shown : presenter.Shown())
         texts.push_back(shown.text);
     EXPECT_EQ(texts,
         (std::vector<std::string> {
@@ -150,9 +150,9 @@ TEST(ScriptHandOff, ARunawayScriptIsStoppedByTheTimeLimit)
     EXPECT_EQ(handOff.Host().TimeLimit(), std::chrono::milliseconds(10000));
     handOff.Host().SetTimeLimit(std::chrono::milliseconds(100));
     handOff.AddLink(definitions.Store(), 0, "", {"u", "n"});
-    ASSERT_EQ(presenter.shown().size(), 1u);
-    EXPECT_EQ(presenter.shown()[0].text.rfind("Script Syntax Error : 9000: Script timed out at line ", 0), 0u)
-        << presenter.shown()[0].text;
+    ASSERT_EQ(presenter.Shown().size(), 1u);
+    EXPECT_EQ(presenter.Shown()[0].text.rfind("Script Syntax Error : 9000: Script timed out at line ", 0), 0u)
+        << presenter.Shown()[0].text;
 }
 
 TEST(ScriptHandOff, AHostObjectFailingOutsideTheLanguageIsReportedAndTheNextHandOffWorks)
@@ -172,7 +172,7 @@ TEST(ScriptHandOff, AHostObjectFailingOutsideTheLanguageIsReportedAndTheNextHand
     std::vector<Variant> args = Texts({"", "u", "n"});
     EXPECT_FALSE(handOff.RunManagerScript(definitions.Store(), 0, "AddLink", args));
     EXPECT_TRUE(handOff.RunManagerScript(definitions.Store(), 1, "AddLink", args));
-    ASSERT_EQ(presenter.shown().size(), 1u);
+    ASSERT_EQ(presenter.Shown().size(), 1u);
     // The interpreter turns it into an automation error on the line that called the object.
-    EXPECT_EQ(presenter.shown()[0].text, "Script Syntax Error : 440: disk on fire at line 2 column 0");
+    EXPECT_EQ(presenter.Shown()[0].text, "Script Syntax Error : 440: disk on fire at line 2 column 0");
 }

@@ -30,14 +30,14 @@ using Arguments = std::vector<std::string>;
 class ShippedDefinition : public testing::Test {
 protected:
     ShippedDefinition()
-        : m_downloadsSetting("VORTALUX_DOWNLOADS", (m_downloads.path() / "Pictures" / "new").string())
+        : m_downloadsSetting("VORTALUX_DOWNLOADS", (m_downloads.Path() / "Pictures" / "new").string())
     {
         for (const auto& entry :
             fs::directory_iterator(fs::path(VORTALUX_SOURCE_DIR) / "data" / "Managers")) {
             fs::create_directories(m_home / "Managers");
             fs::copy_file(entry.path(), m_home / "Managers" / entry.path().filename());
         }
-        m_store.LoadManagers(m_home.path());
+        m_store.LoadManagers(m_home.Path());
         RegisterHttpRequestObjects(m_handOff.Host());
     }
 
@@ -71,9 +71,9 @@ protected:
     }
 
     // Where the definitions put downloads: below a folder that does not exist yet.
-    std::string Folder() const { return (m_downloads.path() / "Pictures" / "new").string(); }
+    std::string Folder() const { return (m_downloads.Path() / "Pictures" / "new").string(); }
     // A file that exists only if a hostile link made the shell run something.
-    std::string Marker() const { return (m_downloads.path() / "INJECTED").string(); }
+    std::string Marker() const { return (m_downloads.Path() / "INJECTED").string(); }
 
     // Links that would run a command, add a header, split a link or be read differently by each
     // program; what every program receives instead (SafeUrl), and the file name they get.
@@ -157,7 +157,7 @@ TEST_F(ShippedDefinition, FilesHaveTheDefinitionFormatAndWgetIsTheDefault)
         EXPECT_EQ(definition.ScriptText, bytes.substr(head.size())) << definition.Name;
         script::ScriptHost host;
         EXPECT_TRUE(host.AddCode(definition.ScriptText))
-            << definition.Name << ": line " << host.Error().Line << ": " << host.Error().Description;
+            << definition.Name << ": line " << host.Error().line << ": " << host.Error().description;
     }
 }
 
@@ -233,7 +233,7 @@ TEST_F(ShippedDefinition, ProgramsGetEveryLinkAndRefererAsOneSafeArgument)
         EXPECT_TRUE(fs::is_directory(Folder()));
         fs::remove_all(Folder());
     }
-    EXPECT_TRUE(m_presenter.shown().empty());
+    EXPECT_TRUE(m_presenter.Shown().empty());
 }
 
 TEST_F(ShippedDefinition, WgetAndCurlNeverOverwriteAPicture)
@@ -290,7 +290,7 @@ TEST_F(ShippedDefinition, Aria2GetsOneAddUriOrOneMulticallBatch)
             + R"(","out":"1.jpg"}]},)"
               R"({"methodName":"aria2.addUri","params":[["http://example.test/x/"],{"dir":")"
             + Folder() + R"(","out":"http:__example.test_x_"}]}]]})");
-    EXPECT_TRUE(m_presenter.shown().empty());
+    EXPECT_TRUE(m_presenter.Shown().empty());
 
     // Refusals and a missing aria2 are the hand-off's failure, with a message that says so.
     status = 400;
@@ -302,16 +302,16 @@ TEST_F(ShippedDefinition, Aria2GetsOneAddUriOrOneMulticallBatch)
     const std::string closedPort = std::to_string(FreeLoopbackPort());
     ScopedEnvironment nobody("VORTALUX_ARIA2_PORT", closedPort);
     EXPECT_FALSE(AddLink("aria2", "", "http://example.test/a.jpg"));
-    ASSERT_EQ(m_presenter.shown().size(), 3u);
-    EXPECT_NE(m_presenter.shown()[0].text.find("aria2 refused the links (HTTP 400): {"), std::string::npos)
-        << m_presenter.shown()[0].text;
-    EXPECT_NE(m_presenter.shown()[1].text.find("aria2 refused the links (HTTP 200)"), std::string::npos);
-    EXPECT_NE(m_presenter.shown()[2].text.find(
+    ASSERT_EQ(m_presenter.Shown().size(), 3u);
+    EXPECT_NE(m_presenter.Shown()[0].text.find("aria2 refused the links (HTTP 400): {"), std::string::npos)
+        << m_presenter.Shown()[0].text;
+    EXPECT_NE(m_presenter.Shown()[1].text.find("aria2 refused the links (HTTP 200)"), std::string::npos);
+    EXPECT_NE(m_presenter.Shown()[2].text.find(
                   "-2147012867: aria2 is not reachable at http://127.0.0.1:" + closedPort
                   + "/jsonrpc (is aria2c --enable-rpc running?): A connection with the server could not be "
                     "established"),
         std::string::npos)
-        << m_presenter.shown()[2].text;
+        << m_presenter.Shown()[2].text;
 }
 
 TEST_F(ShippedDefinition, JDownloaderGetsOneFormPostWithTheLinksOneALine)
@@ -334,7 +334,7 @@ TEST_F(ShippedDefinition, JDownloaderGetsOneFormPostWithTheLinksOneALine)
         "http%3A%2F%2Fexample.test%2Fline%250Abreak.jpg"
         "&referer=http%3A%2F%2Fgallery.test%2Fp%3Fa%3D1%26b%3D2&autostart=1");
     EXPECT_EQ(requests[1].body, "urls=http%3A%2F%2Fexample.test%2F~x_y-z.png&referer=&autostart=1");
-    EXPECT_TRUE(m_presenter.shown().empty());
+    EXPECT_TRUE(m_presenter.Shown().empty());
 
     // JDownloader sends the referer with its own request: no line break may reach it.
     ASSERT_TRUE(AddLink("JDownloader", "http://r/\r\nX-Evil: 1", "http://example.test/a\tb.jpg"));
@@ -345,8 +345,8 @@ TEST_F(ShippedDefinition, JDownloaderGetsOneFormPostWithTheLinksOneALine)
 
     ScopedEnvironment nobody("VORTALUX_JDOWNLOADER_PORT", std::to_string(FreeLoopbackPort()));
     EXPECT_FALSE(AddLink("JDownloader", "", "http://example.test/a.jpg"));
-    ASSERT_EQ(m_presenter.shown().size(), 1u);
-    EXPECT_NE(m_presenter.shown()[0].text.find("JDownloader is not reachable"), std::string::npos);
+    ASSERT_EQ(m_presenter.Shown().size(), 1u);
+    EXPECT_NE(m_presenter.Shown()[0].text.find("JDownloader is not reachable"), std::string::npos);
 }
 
 TEST_F(ShippedDefinition, LinksFileAppendsEachLinkWithItsRefererAndName)
@@ -358,7 +358,7 @@ TEST_F(ShippedDefinition, LinksFileAppendsEachLinkWithItsRefererAndName)
         "http://example.test/a.jpg\r\n  referer=http://gallery.test/p\r\n  out=a.jpg\r\n"
         "http://example.test/x%0Ay/\r\n  referer=http://gallery.test/p\r\n  out=http:__example.test_x_y_\r\n"
         "http://example.test/b.png\r\n  out=b.png\r\n");
-    EXPECT_TRUE(m_presenter.shown().empty());
+    EXPECT_TRUE(m_presenter.Shown().empty());
 }
 
 TEST_F(ShippedDefinition, LinksFileLinesCannotBeSplitCommentedOrGivenExtraOptions)
@@ -396,7 +396,7 @@ TEST_F(ShippedDefinition, DownloadsGoToTheHomeFolderWithoutTheSetting)
 {
     TempDir home;
     ScopedEnvironment noSetting("VORTALUX_DOWNLOADS", std::nullopt);
-    ScopedEnvironment homeSetting("HOME", home.path().string());
+    ScopedEnvironment homeSetting("HOME", home.Path().string());
     ASSERT_TRUE(AddLink("Links file", "", "http://example.test/a.jpg"));
     EXPECT_TRUE(fs::exists(home / "Downloads" / "Vortalux" / "links.txt"));
 }

@@ -281,27 +281,27 @@ TEST(FirefoxProfileLocator, FindsTheDefaultProfile)
         profiles
             + "[Install4F96D1932A9F858E]\r\nDefault=abc.default-release\r\nLocked=1\r\n\r\n[General]"
               "\nVersion=2\n");
-    EXPECT_EQ(FirefoxProfileLocator(home.path()).FindCookieDatabase(),
+    EXPECT_EQ(FirefoxProfileLocator(home.Path()).FindCookieDatabase(),
         firefox / "abc.default-release/cookies.sqlite");
 
     WriteFileBytes(firefox / "profiles.ini", profiles);
     EXPECT_EQ(
-        FirefoxProfileLocator(home.path()).FindCookieDatabase(), firefox / "old.default/cookies.sqlite");
+        FirefoxProfileLocator(home.Path()).FindCookieDatabase(), firefox / "old.default/cookies.sqlite");
 
     WriteFileBytes(firefox / "profiles.ini",
         "[Profile0]\nIsRelative=0\nPath=" + (home / "elsewhere/profile").string() + "\nDefault=1\n");
     EXPECT_EQ(
-        FirefoxProfileLocator(home.path()).FindCookieDatabase(), home / "elsewhere/profile/cookies.sqlite");
+        FirefoxProfileLocator(home.Path()).FindCookieDatabase(), home / "elsewhere/profile/cookies.sqlite");
 
     // An installation whose profile has no cookies yet falls back on the marked profile.
     WriteFileBytes(firefox / "profiles.ini", "[InstallX]\nDefault=none\n" + profiles);
     EXPECT_EQ(
-        FirefoxProfileLocator(home.path()).FindCookieDatabase(), firefox / "old.default/cookies.sqlite");
+        FirefoxProfileLocator(home.Path()).FindCookieDatabase(), firefox / "old.default/cookies.sqlite");
 
     WriteFileBytes(firefox / "profiles.ini", "[Profile0]\nPath=abc.default-release\n");
-    EXPECT_EQ(FirefoxProfileLocator(home.path()).FindCookieDatabase(), std::nullopt);
+    EXPECT_EQ(FirefoxProfileLocator(home.Path()).FindCookieDatabase(), std::nullopt);
     TempDir emptyHome;
-    EXPECT_EQ(FirefoxProfileLocator(emptyHome.path()).FindCookieDatabase(), std::nullopt);
+    EXPECT_EQ(FirefoxProfileLocator(emptyHome.Path()).FindCookieDatabase(), std::nullopt);
 }
 
 TEST(CookieStore, TakesItsSourceFromTheEnvironment)
@@ -317,7 +317,7 @@ TEST(CookieStore, TakesItsSourceFromTheEnvironment)
     WriteFileBytes(home / ".mozilla/firefox/profiles.ini", "[Install1]\nDefault=p.default\n");
     WriteFileBytes(home / "cookies.txt", "site.test\tFALSE\t/\tFALSE\t0\tchosen\t1\n");
 
-    const ScopedEnv homeEnv("HOME", home.path().string());
+    const ScopedEnv homeEnv("HOME", home.Path().string());
     {
         const ScopedEnv cookiesEnv("VORTALUX_COOKIES", std::nullopt);
         EXPECT_EQ(CookieStore::FromEnvironment().ReadCookies("http://site.test/"), "browser=browser-value");
@@ -327,7 +327,7 @@ TEST(CookieStore, TakesItsSourceFromTheEnvironment)
         EXPECT_EQ(CookieStore::FromEnvironment().ReadCookies("http://site.test/"), "chosen=1");
     }
     TempDir emptyHome;
-    const ScopedEnv emptyHomeEnv("HOME", emptyHome.path().string());
+    const ScopedEnv emptyHomeEnv("HOME", emptyHome.Path().string());
     const ScopedEnv cookiesEnv("VORTALUX_COOKIES", std::nullopt);
     EXPECT_TRUE(CookieStore::FromEnvironment().Source().empty());
 }

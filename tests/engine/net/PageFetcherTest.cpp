@@ -33,20 +33,20 @@ class PageFetcherTest : public testing::Test {
 protected:
     PageFetcherTest()
     {
-        fetcher.SetTag("T");
-        fetcher.SetStatusCallback([this](const std::string& text) { statuses.push_back(text); });
-        fetcher.SetCookieLookup([this](const std::string& url) {
-            cookieUrls.push_back(url);
-            return cookieText;
+        m_fetcher.SetTag("T");
+        m_fetcher.SetStatusCallback([this](const std::string& text) { m_statuses.push_back(text); });
+        m_fetcher.SetCookieLookup([this](const std::string& url) {
+            m_cookieUrls.push_back(url);
+            return m_cookieText;
         });
         // Long enough for any loaded machine, short enough that a fault does not stall the run.
-        fetcher.SetSilenceLimit(10s);
+        m_fetcher.SetSilenceLimit(10s);
     }
 
-    PageFetcher fetcher;
-    std::vector<std::string> statuses;
-    std::vector<std::string> cookieUrls;
-    std::string cookieText;
+    PageFetcher m_fetcher;
+    std::vector<std::string> m_statuses;
+    std::vector<std::string> m_cookieUrls;
+    std::string m_cookieText;
 };
 
 } // namespace
@@ -133,21 +133,21 @@ TEST_F(PageFetcherTest, SendsTheRequestAndReturnsTheBody)
 {
     ScriptedServer server(
         [](int, const std::string&) { return ServerReply::Whole(Ok + "<html>page</html>"); });
-    cookieText = "a=1; b=2";
-    EXPECT_EQ(fetcher.OpenURL(server.Url("/dir/a.php?c=1&d=/x")), "<html>page</html>");
+    m_cookieText = "a=1; b=2";
+    EXPECT_EQ(m_fetcher.OpenURL(server.Url("/dir/a.php?c=1&d=/x")), "<html>page</html>");
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_EQ(server.Requests()[0],
         "GET /dir/a.php?c=1&d=/x HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(server.Port())
             + "\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)\r\nCookie: a=1; b=2\r\n"
               "Accept: */*, *,*\r\nConnection: close\r\n\r\n");
-    EXPECT_EQ(cookieUrls, std::vector<std::string> {server.Url("/dir/a.php?c=1&d=/")});
-    EXPECT_EQ(fetcher.FetchedUrl(), server.Url("/dir/a.php?c=1&d=/x"));
-    EXPECT_TRUE(fetcher.IsFinished());
-    EXPECT_EQ(fetcher.LastFailure(), "");
+    EXPECT_EQ(m_cookieUrls, std::vector<std::string> {server.Url("/dir/a.php?c=1&d=/")});
+    EXPECT_EQ(m_fetcher.FetchedUrl(), server.Url("/dir/a.php?c=1&d=/x"));
+    EXPECT_TRUE(m_fetcher.IsFinished());
+    EXPECT_EQ(m_fetcher.LastFailure(), "");
 
-    cookieText = " ";
+    m_cookieText = " ";
     const std::string bare = "http://127.0.0.1:" + std::to_string(server.Port());
-    EXPECT_EQ(fetcher.OpenURL(bare), "<html>page</html>");
+    EXPECT_EQ(m_fetcher.OpenURL(bare), "<html>page</html>");
     ASSERT_EQ(server.Requests().size(), 2u);
     EXPECT_EQ(RequestLine(server.Requests()[1]), "GET / HTTP/1.0");
     EXPECT_EQ(server.Requests()[1].find("Cookie"), std::string::npos);
@@ -170,8 +170,8 @@ TEST_F(PageFetcherTest, LinksLocationsAndCookiesCannotAddHeaderLines)
           "Accept: */*, *,*\r\nConnection: close\r\n\r\n";
 
     // A Location with a bare CR is a broken header: the redirect leads nowhere.
-    EXPECT_EQ(fetcher.OpenURL(server.Url("/a\r\nX-Evil: 1")), "");
-    EXPECT_EQ(fetcher.LastFailure(), "HTTP status 302 without a usable Location");
+    EXPECT_EQ(m_fetcher.OpenURL(server.Url("/a\r\nX-Evil: 1")), "");
+    EXPECT_EQ(m_fetcher.LastFailure(), "HTTP status 302 without a usable Location");
     ASSERT_EQ(server.Requests().size(), 2u);
     EXPECT_EQ(server.Requests()[0], "GET /a%0D%0AX-Evil:%201 HTTP/1.0" + expectedTail);
     EXPECT_EQ(server.Requests()[1], "GET /next%20page HTTP/1.0" + expectedTail);
@@ -199,10 +199,10 @@ TEST_F(PageFetcherTest, ReportsProgressForEachBlock)
                                 {150, std::string(12700, 'b')}, {150, std::string(12188, 'c')}},
             true};
     });
-    const std::string page = fetcher.OpenURL(server.Url("/p"));
+    const std::string page = m_fetcher.OpenURL(server.Url("/p"));
     EXPECT_EQ(page.size(), 100u + 12700u + 12188u);
     EXPECT_EQ(page.substr(0, 2), "aa");
-    EXPECT_EQ(statuses,
+    EXPECT_EQ(m_statuses,
         (std::vector<std::string> {"T - Downloading page (connected)", "T - Downloading page (header)",
             "T - Downloading page (header)", "T - Downloading page (0.1 Kb)",
             "T - Downloading page (12.5 Kb)", "T - Downloading page (24.4 Kb)"}));
@@ -215,7 +215,7 @@ TEST_F(PageFetcherTest, KeepsAHeaderSplitAcrossReadsOutOfTheBody)
                                 {150, "Set-Cookie: a=b\r\n\r\nbody"}},
             true};
     });
-    EXPECT_EQ(fetcher.OpenURL(server.Url("/")), "body");
+    EXPECT_EQ(m_fetcher.OpenURL(server.Url("/")), "body");
 }
 
 TEST_F(PageFetcherTest, AcceptsBareLineFeedsAndCapitalHeaderNames)
@@ -225,7 +225,7 @@ TEST_F(PageFetcherTest, AcceptsBareLineFeedsAndCapitalHeaderNames)
             return ServerReply::Whole("HTTP/1.0 302\nLOCATION: next.html\n\nignored");
         return ServerReply::Whole("HTTP/1.0 200\nX: y\n\nfinal");
     });
-    EXPECT_EQ(fetcher.OpenURL(server.Url("/dir/first.html")), "final");
+    EXPECT_EQ(m_fetcher.OpenURL(server.Url("/dir/first.html")), "final");
     ASSERT_EQ(server.Requests().size(), 2u);
     EXPECT_EQ(RequestLine(server.Requests()[1]), "GET /dir/next.html HTTP/1.0");
 }
@@ -248,20 +248,20 @@ TEST_F(PageFetcherTest, FollowsRelativeAndAbsoluteRedirects)
     ScriptedServer chain(
         [&server](int, const std::string&) { return Redirect("308", server.Url("/dir/page.html")); });
 
-    EXPECT_EQ(fetcher.OpenURL(chain.Url("/start")), "elsewhere");
+    EXPECT_EQ(m_fetcher.OpenURL(chain.Url("/start")), "elsewhere");
     ASSERT_EQ(server.Requests().size(), 3u);
     EXPECT_EQ(RequestLine(server.Requests()[0]), "GET /dir/page.html HTTP/1.0");
     EXPECT_EQ(RequestLine(server.Requests()[1]), "GET /dir/x2.html HTTP/1.0");
     EXPECT_EQ(RequestLine(server.Requests()[2]), "GET /top/x3.html?q=1 HTTP/1.0");
     ASSERT_EQ(other.Requests().size(), 1u);
     EXPECT_EQ(RequestLine(other.Requests()[0]), "GET /scheme-relative HTTP/1.0");
-    EXPECT_EQ(fetcher.FetchedUrl(), other.Url("/scheme-relative"));
+    EXPECT_EQ(m_fetcher.FetchedUrl(), other.Url("/scheme-relative"));
     // Each request carries the cookies of its own address.
-    EXPECT_EQ(cookieUrls,
+    EXPECT_EQ(m_cookieUrls,
         (std::vector<std::string> {
             chain.Url("/"), server.Url("/dir/"), server.Url("/dir/"), server.Url("/top/"), other.Url("/")}));
     // The redirect responses show their header only; the page its progress.
-    EXPECT_EQ(statuses.back(), "T - Downloading page (0 Kb)");
+    EXPECT_EQ(m_statuses.back(), "T - Downloading page (0 Kb)");
 }
 
 TEST_F(PageFetcherTest, FollowsTwentyRedirectsAndFailsOnTheTwentyFirst)
@@ -271,13 +271,13 @@ TEST_F(PageFetcherTest, FollowsTwentyRedirectsAndFailsOnTheTwentyFirst)
         return index < loops ? Redirect("302", "loop" + std::to_string(index))
                              : ServerReply::Whole(Ok + "end");
     });
-    EXPECT_EQ(fetcher.OpenURL(server.Url("/loop")), "end");
+    EXPECT_EQ(m_fetcher.OpenURL(server.Url("/loop")), "end");
     EXPECT_EQ(server.Requests().size(), 21u);
 
     loops = 1000;
-    EXPECT_EQ(fetcher.OpenURL(server.Url("/loop")), "");
+    EXPECT_EQ(m_fetcher.OpenURL(server.Url("/loop")), "");
     EXPECT_EQ(server.Requests().size(), 42u);
-    EXPECT_EQ(fetcher.LastFailure(), "too many redirects (more than 20)");
+    EXPECT_EQ(m_fetcher.LastFailure(), "too many redirects (more than 20)");
 }
 
 TEST_F(PageFetcherTest, ReturnsNothingForOtherStatusesAndNonHttpReplies)
@@ -285,9 +285,9 @@ TEST_F(PageFetcherTest, ReturnsNothingForOtherStatusesAndNonHttpReplies)
     ScriptedServer notFound([](int, const std::string&) {
         return ServerReply::Whole("HTTP/1.1 404 Not Found\r\n\r\n<html>not here</html>");
     });
-    EXPECT_EQ(fetcher.OpenURL(notFound.Url("/missing")), "");
-    EXPECT_EQ(fetcher.LastFailure(), "HTTP status 404");
-    EXPECT_EQ(fetcher.LastError(), FetchError::HttpStatus);
+    EXPECT_EQ(m_fetcher.OpenURL(notFound.Url("/missing")), "");
+    EXPECT_EQ(m_fetcher.LastFailure(), "HTTP status 404");
+    EXPECT_EQ(m_fetcher.LastError(), FetchError::HttpStatus);
 
     // Refused at its first bytes, not when the server would close (it never does).
     ScriptedServer chatter([](int, const std::string&) {
@@ -295,27 +295,27 @@ TEST_F(PageFetcherTest, ReturnsNothingForOtherStatusesAndNonHttpReplies)
     });
     QElapsedTimer timer;
     timer.start();
-    EXPECT_EQ(fetcher.OpenURL(chatter.Url("/")), "");
+    EXPECT_EQ(m_fetcher.OpenURL(chatter.Url("/")), "");
     EXPECT_LT(timer.elapsed(), 5000);
-    EXPECT_EQ(fetcher.LastFailure(), "not an HTTP response");
+    EXPECT_EQ(m_fetcher.LastFailure(), "not an HTTP response");
 
     ScriptedServer noLocation(
         [](int, const std::string&) { return ServerReply::Whole("HTTP/1.1 302 Found\r\n\r\n"); });
-    EXPECT_EQ(fetcher.OpenURL(noLocation.Url("/dir/x")), "");
+    EXPECT_EQ(m_fetcher.OpenURL(noLocation.Url("/dir/x")), "");
     EXPECT_EQ(noLocation.Requests().size(), 1u);
-    EXPECT_EQ(fetcher.LastFailure(), "HTTP status 302 without a usable Location");
+    EXPECT_EQ(m_fetcher.LastFailure(), "HTTP status 302 without a usable Location");
 
     // What the server says beyond a plain code is not repeated.
     ScriptedServer odd(
         [](int, const std::string&) { return ServerReply::Whole("HTTP/1.1 2\x1b[2J0 OK\r\n\r\n"); });
-    EXPECT_EQ(fetcher.OpenURL(odd.Url("/")), "");
-    EXPECT_EQ(fetcher.LastFailure(), "malformed HTTP status line");
+    EXPECT_EQ(m_fetcher.OpenURL(odd.Url("/")), "");
+    EXPECT_EQ(m_fetcher.LastFailure(), "malformed HTTP status line");
 
     ScriptedServer bigHeader([](int, const std::string&) {
         return ServerReply::Whole("HTTP/1.1 200 OK\r\nX: " + std::string(300 * 1024, 'h') + "\r\n\r\nbody");
     });
-    EXPECT_EQ(fetcher.OpenURL(bigHeader.Url("/")), "");
-    EXPECT_EQ(fetcher.LastFailure(), "response header too large");
+    EXPECT_EQ(m_fetcher.OpenURL(bigHeader.Url("/")), "");
+    EXPECT_EQ(m_fetcher.LastFailure(), "response header too large");
 }
 
 TEST_F(PageFetcherTest, EndsWhenTheServerClosesWhereverItIs)
@@ -323,28 +323,28 @@ TEST_F(PageFetcherTest, EndsWhenTheServerClosesWhereverItIs)
     ScriptedServer midBody([](int, const std::string&) {
         return ServerReply {{{0, Ok + "first part "}, {100, "second part"}}, true};
     });
-    EXPECT_EQ(fetcher.OpenURL(midBody.Url("/")), "first part second part");
+    EXPECT_EQ(m_fetcher.OpenURL(midBody.Url("/")), "first part second part");
 
     ScriptedServer midHeader([](int, const std::string&) {
         return ServerReply {{{0, "HTTP/1.1 200 OK\r\nX: y\r\n"}}, true};
     });
-    EXPECT_EQ(fetcher.OpenURL(midHeader.Url("/")), "");
-    EXPECT_EQ(fetcher.LastFailure(), "connection lost before the response");
+    EXPECT_EQ(m_fetcher.OpenURL(midHeader.Url("/")), "");
+    EXPECT_EQ(m_fetcher.LastFailure(), "connection lost before the response");
 }
 
 TEST_F(PageFetcherTest, FailsWhenTheServerStaysSilent)
 {
     ScriptedServer silent([](int, const std::string&) { return ServerReply {{}, false}; });
     ScriptedServer stalls([](int, const std::string&) { return ServerReply {{{0, Ok + "partial"}}, false}; });
-    fetcher.SetSilenceLimit(300ms);
+    m_fetcher.SetSilenceLimit(300ms);
     for (ScriptedServer* server : {&silent, &stalls}) {
         QElapsedTimer timer;
         timer.start();
-        EXPECT_EQ(fetcher.OpenURL(server->Url("/")), "");
+        EXPECT_EQ(m_fetcher.OpenURL(server->Url("/")), "");
         // The timer may fire a little early, never much.
         EXPECT_GE(timer.elapsed(), 250);
         EXPECT_LT(timer.elapsed(), 5000);
-        EXPECT_EQ(fetcher.LastFailure(), "timed out: no data for 300 ms");
+        EXPECT_EQ(m_fetcher.LastFailure(), "timed out: no data for 300 ms");
     }
 }
 
@@ -353,10 +353,10 @@ TEST_F(PageFetcherTest, StopsReadingAtTheSizeLimit)
     ScriptedServer huge([](int, const std::string&) {
         return ServerReply {{{0, Ok + std::string(600, 'a')}, {100, std::string(600, 'b')}}, false};
     });
-    fetcher.SetMaxBodySize(1000);
-    const std::string page = fetcher.OpenURL(huge.Url("/"));
+    m_fetcher.SetMaxBodySize(1000);
+    const std::string page = m_fetcher.OpenURL(huge.Url("/"));
     EXPECT_EQ(page, std::string(600, 'a') + std::string(400, 'b'));
-    EXPECT_EQ(fetcher.LastFailure(), "page too large: cut at 1000 bytes");
+    EXPECT_EQ(m_fetcher.LastFailure(), "page too large: cut at 1000 bytes");
 }
 
 TEST_F(PageFetcherTest, FailsSilentlyWhenTheConnectionIsRefused)
@@ -366,24 +366,24 @@ TEST_F(PageFetcherTest, FailsSilentlyWhenTheConnectionIsRefused)
         ScriptedServer closed([](int, const std::string&) { return ServerReply {}; });
         port = closed.Port();
     }
-    EXPECT_EQ(fetcher.OpenURL("http://127.0.0.1:" + std::to_string(port) + "/"), "");
-    EXPECT_TRUE(statuses.empty());
-    EXPECT_TRUE(fetcher.IsFinished());
-    EXPECT_EQ(fetcher.LastFailure(), "connection refused");
+    EXPECT_EQ(m_fetcher.OpenURL("http://127.0.0.1:" + std::to_string(port) + "/"), "");
+    EXPECT_TRUE(m_statuses.empty());
+    EXPECT_TRUE(m_fetcher.IsFinished());
+    EXPECT_EQ(m_fetcher.LastFailure(), "connection refused");
 
     // A name that cannot be a host name fails without asking a name server.
-    EXPECT_EQ(fetcher.OpenURL("http://bad..name/"), "");
-    EXPECT_EQ(fetcher.LastFailure(), "host not found");
+    EXPECT_EQ(m_fetcher.OpenURL("http://bad..name/"), "");
+    EXPECT_EQ(m_fetcher.LastFailure(), "host not found");
 }
 
 TEST_F(PageFetcherTest, RefusesOtherSchemesWithoutTouchingFetchedUrl)
 {
     ScriptedServer server([](int, const std::string&) { return ServerReply::Whole(Ok + "x"); });
-    ASSERT_EQ(fetcher.OpenURL(server.Url("/a")), "x");
-    EXPECT_EQ(fetcher.OpenURL("file:///etc/passwd"), "");
-    EXPECT_EQ(fetcher.LastFailure(), "address refused");
-    EXPECT_EQ(fetcher.OpenURL("http://h:99999/"), "");
-    EXPECT_EQ(fetcher.FetchedUrl(), server.Url("/a"));
+    ASSERT_EQ(m_fetcher.OpenURL(server.Url("/a")), "x");
+    EXPECT_EQ(m_fetcher.OpenURL("file:///etc/passwd"), "");
+    EXPECT_EQ(m_fetcher.LastFailure(), "address refused");
+    EXPECT_EQ(m_fetcher.OpenURL("http://h:99999/"), "");
+    EXPECT_EQ(m_fetcher.FetchedUrl(), server.Url("/a"));
     EXPECT_EQ(server.Requests().size(), 1u);
 }
 
@@ -392,14 +392,14 @@ TEST_F(PageFetcherTest, FinishReturnsWhatHasArrived)
     ScriptedServer slow([](int, const std::string&) {
         return ServerReply {{{0, Ok + "so far"}, {30000, " and the rest"}}, true};
     });
-    fetcher.SetStatusCallback([this](const std::string& text) {
-        statuses.push_back(text);
+    m_fetcher.SetStatusCallback([this](const std::string& text) {
+        m_statuses.push_back(text);
         if (text.ends_with("Kb)"))
-            fetcher.Finish();
+            m_fetcher.Finish();
     });
-    EXPECT_EQ(fetcher.OpenURL(slow.Url("/")), "so far");
-    EXPECT_TRUE(fetcher.IsFinished());
-    EXPECT_EQ(fetcher.LastFailure(), "stopped before the end");
+    EXPECT_EQ(m_fetcher.OpenURL(slow.Url("/")), "so far");
+    EXPECT_TRUE(m_fetcher.IsFinished());
+    EXPECT_EQ(m_fetcher.LastFailure(), "stopped before the end");
 }
 
 TEST_F(PageFetcherTest, CancelReturnsNothing)
@@ -407,14 +407,14 @@ TEST_F(PageFetcherTest, CancelReturnsNothing)
     ScriptedServer slow([](int, const std::string&) {
         return ServerReply {{{0, Ok + "so far"}, {30000, " and the rest"}}, true};
     });
-    QTimer::singleShot(300, &fetcher, [this] { fetcher.Cancel(); });
+    QTimer::singleShot(300, &m_fetcher, [this] { m_fetcher.Cancel(); });
     QElapsedTimer timer;
     timer.start();
-    EXPECT_EQ(fetcher.OpenURL(slow.Url("/")), "");
+    EXPECT_EQ(m_fetcher.OpenURL(slow.Url("/")), "");
     EXPECT_LT(timer.elapsed(), 5000);
-    ASSERT_FALSE(statuses.empty());
-    EXPECT_EQ(statuses.back(), "T - Downloading page (0 Kb)");
-    EXPECT_EQ(fetcher.LastFailure(), "cancelled");
+    ASSERT_FALSE(m_statuses.empty());
+    EXPECT_EQ(m_statuses.back(), "T - Downloading page (0 Kb)");
+    EXPECT_EQ(m_fetcher.LastFailure(), "cancelled");
 }
 
 TEST_F(PageFetcherTest, FetchesOverTlsFromATrustedServerOnly)
@@ -424,17 +424,17 @@ TEST_F(PageFetcherTest, FetchesOverTlsFromATrustedServerOnly)
     ScriptedServer server([](int, const std::string&) { return ServerReply::Whole(Ok + "secret page"); });
     server.UseTls();
 
-    EXPECT_EQ(fetcher.OpenURL(server.Url("/private")), "");
-    EXPECT_EQ(fetcher.LastFailure(), "untrusted certificate");
+    EXPECT_EQ(m_fetcher.OpenURL(server.Url("/private")), "");
+    EXPECT_EQ(m_fetcher.LastFailure(), "untrusted certificate");
 
-    fetcher.AddTrustedCertificates(QSslCertificate::fromPath(
+    m_fetcher.AddTrustedCertificates(QSslCertificate::fromPath(
         QString::fromStdString(vortalux::test::TestDataPath("tls-test-ca.pem").string())));
-    statuses.clear();
-    EXPECT_EQ(fetcher.OpenURL(server.Url("/private")), "secret page");
+    m_statuses.clear();
+    EXPECT_EQ(m_fetcher.OpenURL(server.Url("/private")), "secret page");
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_EQ(RequestLine(server.Requests()[0]), "GET /private HTTP/1.0");
-    ASSERT_FALSE(statuses.empty());
-    EXPECT_EQ(statuses.front(), "T - Downloading page (connected)");
+    ASSERT_FALSE(m_statuses.empty());
+    EXPECT_EQ(m_statuses.front(), "T - Downloading page (connected)");
 }
 
 TEST_F(PageFetcherTest, ATricklingServerIsCutOffAtTheOverallLimit)
@@ -446,17 +446,17 @@ TEST_F(PageFetcherTest, ATricklingServerIsCutOffAtTheOverallLimit)
             reply.steps.push_back({100, "x"});
         return reply;
     });
-    fetcher.SetPageTimeLimit(700ms);
+    m_fetcher.SetPageTimeLimit(700ms);
     QElapsedTimer timer;
     timer.start();
-    const std::string page = fetcher.OpenURL(trickle.Url("/"));
+    const std::string page = m_fetcher.OpenURL(trickle.Url("/"));
     EXPECT_GE(timer.elapsed(), 650);
     EXPECT_LT(timer.elapsed(), 5000);
     // Ended as Esc ends it: what has arrived is the page.
     EXPECT_FALSE(page.empty());
     EXPECT_LT(page.size(), 100u);
     EXPECT_EQ(page, std::string(page.size(), 'x'));
-    EXPECT_EQ(fetcher.LastFailure(), "timed out: the page took longer than 700 ms");
+    EXPECT_EQ(m_fetcher.LastFailure(), "timed out: the page took longer than 700 ms");
 
     // The limit covers the redirects of a page: each hop does not start it again.
     ScriptedServer slowHops([](int index, const std::string&) {
@@ -464,22 +464,22 @@ TEST_F(PageFetcherTest, ATricklingServerIsCutOffAtTheOverallLimit)
             {{300, "HTTP/1.0 302 Found\r\nLocation: hop" + std::to_string(index) + "\r\n\r\n"}}, true};
     });
     timer.restart();
-    EXPECT_EQ(fetcher.OpenURL(slowHops.Url("/start")), "");
+    EXPECT_EQ(m_fetcher.OpenURL(slowHops.Url("/start")), "");
     EXPECT_LT(timer.elapsed(), 5000);
     EXPECT_LT(slowHops.Requests().size(), 6u);
-    EXPECT_EQ(fetcher.LastFailure(), "timed out: the page took longer than 700 ms");
+    EXPECT_EQ(m_fetcher.LastFailure(), "timed out: the page took longer than 700 ms");
 }
 
 TEST_F(PageFetcherTest, FtpAddressesAreFetchedOverHttpFromPort80)
 {
     ScriptedServer server([](int, const std::string&) { return ServerReply::Whole(Ok + "listing"); });
     // An explicit port is used as it is.
-    EXPECT_EQ(fetcher.OpenURL("ftp://127.0.0.1:" + std::to_string(server.Port()) + "/pub/a"), "listing");
+    EXPECT_EQ(m_fetcher.OpenURL("ftp://127.0.0.1:" + std::to_string(server.Port()) + "/pub/a"), "listing");
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_EQ(RequestLine(server.Requests()[0]), "GET /pub/a HTTP/1.0");
     if (!server.Relisten(80))
         GTEST_SKIP() << "port 80 is not free to this test";
-    EXPECT_EQ(fetcher.OpenURL("ftp://127.0.0.1/pub/b"), "listing");
+    EXPECT_EQ(m_fetcher.OpenURL("ftp://127.0.0.1/pub/b"), "listing");
     ASSERT_EQ(server.Requests().size(), 2u);
     EXPECT_EQ(server.Requests()[1].substr(0, server.Requests()[1].find("\r\nUser-Agent")),
         "GET /pub/b HTTP/1.0\r\nHost: 127.0.0.1");
@@ -495,7 +495,7 @@ TEST_F(PageFetcherTest, TellsASchemeFromARelativeLocationByAsciiWhateverTheLocal
     ScriptedServer server([](int index, const std::string&) {
         return index == 0 ? Redirect("302", "\xe9t\xe9://x") : ServerReply::Whole(Ok + "relative");
     });
-    const std::string page = fetcher.OpenURL(server.Url("/dir/a"));
+    const std::string page = m_fetcher.OpenURL(server.Url("/dir/a"));
     EXPECT_EQ(page, "relative");
     ASSERT_EQ(server.Requests().size(), 2u);
     EXPECT_EQ(RequestLine(server.Requests()[1]), "GET /dir/\xe9t\xe9://x HTTP/1.0");
@@ -507,9 +507,9 @@ TEST_F(PageFetcherTest, TellsItsFailuresOnlyWhenTheyHappen)
         return index == 0 ? ServerReply::Whole(Ok + "fine") : ServerReply::Whole("HTTP/1.0 500 Oops\r\n\r\n");
     });
     std::vector<std::string> failures;
-    fetcher.SetFailureCallback([&failures](const std::string& why) { failures.push_back(why); });
-    EXPECT_EQ(fetcher.OpenURL(server.Url("/")), "fine");
-    EXPECT_EQ(fetcher.OpenURL(server.Url("/")), "");
-    EXPECT_EQ(fetcher.OpenURL("gopher://x/"), "");
+    m_fetcher.SetFailureCallback([&failures](const std::string& why) { failures.push_back(why); });
+    EXPECT_EQ(m_fetcher.OpenURL(server.Url("/")), "fine");
+    EXPECT_EQ(m_fetcher.OpenURL(server.Url("/")), "");
+    EXPECT_EQ(m_fetcher.OpenURL("gopher://x/"), "");
     EXPECT_EQ(failures, (std::vector<std::string> {"HTTP status 500", "address refused"}));
 }

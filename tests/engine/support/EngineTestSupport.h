@@ -118,7 +118,7 @@ public:
                 + "\r\n[SCRIPT]\r\n\r\nSub AddLink(r, u, n)\r\nEnd Sub\r\nSub AddList(r, l)\r\nEnd Sub\r\n");
     }
 
-    const std::filesystem::path& path() const { return m_dir.path(); }
+    const std::filesystem::path& Path() const { return m_dir.Path(); }
 
     // Names of the rules of the failure reports written, in number order.
     std::vector<std::string> Reports() const;

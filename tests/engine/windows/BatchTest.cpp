@@ -62,15 +62,15 @@ protected:
     // Runs a batch over `links` (URL, description pairs) from `origin`.
     Batch& Run(const Texts& links, std::string origin = "http://forum/thread")
     {
-        m_rules.LoadRules(m_home.path());
-        m_managers.LoadManagers(m_home.path());
+        m_rules.LoadRules(m_home.Path());
+        m_managers.LoadManagers(m_home.Path());
         Texts urlList {origin};
         urlList.insert(urlList.end(), links.begin(), links.end());
         m_list.Fill(urlList, m_rules);
         if (m_adjustChecks)
             m_adjustChecks(m_list);
         m_batch
-            = std::make_unique<Batch>(m_rules, m_managers, m_pages, m_handOff, m_home.path(), origin, m_view);
+            = std::make_unique<Batch>(m_rules, m_managers, m_pages, m_handOff, m_home.Path(), origin, m_view);
         m_batch->Run(m_list);
         return *m_batch;
     }
@@ -82,7 +82,7 @@ protected:
     FakePages m_pages;
     RecordingPresenter m_presenter;
     std::shared_ptr<RecordingHandOff::Log> m_calls = std::make_shared<RecordingHandOff::Log>();
-    RecordingHandOff m_handOff {m_calls, [this] { return m_presenter.shown().size(); }};
+    RecordingHandOff m_handOff {m_calls, [this] { return m_presenter.Shown().size(); }};
     RecordingView m_view;
     std::function<void(UrlList&)> m_adjustChecks;
     std::unique_ptr<Batch> m_batch;
@@ -94,17 +94,17 @@ TEST_F(BatchTest, SendsOnePartPerRuleWithTwoNoticesAtEachChange)
 {
     Run({"http://b.host/x/3_t.jpg", "", "http://a.host/x/1_t.jpg", "", "http://a.host/x/2_t.jpg", ""});
 
-    ASSERT_EQ(m_presenter.shown().size(), 2u);
-    EXPECT_EQ(m_presenter.shown()[0].text,
+    ASSERT_EQ(m_presenter.Shown().size(), 2u);
+    EXPECT_EQ(m_presenter.Shown()[0].text,
         "More than one rule was found in the list of URLs you've selected. Because different rules "
         "means different referrers, and only one referrer can be sent with a list of URLs, VTL will "
         "now only send a part of the URLs to your download manager.\r\nThe rest will be send right "
         "after don't worry!");
-    EXPECT_EQ(m_presenter.shown()[1].text,
+    EXPECT_EQ(m_presenter.Shown()[1].text,
         "Only one part of the URLs have been sent to your Download Manager (to use one referrer per "
         "rule), the next one will be done once you've clicked Ok.\r\n\r\nThis is made because "
         "different rules means different Referrer, and onle one referrer can be sent with a list of URLs");
-    for (const MessageRequest& message : m_presenter.shown()) {
+    for (const MessageRequest& message : m_presenter.Shown()) {
         EXPECT_EQ(message.caption, "Vortalux");
         EXPECT_EQ(message.icon, MessageIcon::Information);
         EXPECT_EQ(message.buttons, MessageButtons::Ok);
@@ -200,7 +200,7 @@ TEST_F(BatchTest, APartNoLinkOfWhichWasConvertedGetsItsRefererFromTheOriginPage)
     ASSERT_EQ(m_calls->size(), 1u);
     EXPECT_TRUE((*m_calls)[0].links.empty());
     EXPECT_EQ((*m_calls)[0].referer, "http://forum.site/thread/7");
-    EXPECT_TRUE(m_presenter.shown().empty());
+    EXPECT_TRUE(m_presenter.Shown().empty());
     EXPECT_EQ(m_view.counts.back(), "0/0");
 }
 
@@ -219,7 +219,7 @@ TEST_F(BatchTest, ARowWhoseFirstPageRuleFailsStartsANewPartForTheSecondRule)
     EXPECT_EQ((*m_calls)[0].referer, "http://p.host/");
     EXPECT_EQ((*m_calls)[1].links, (Links {{"http://cdn/1.jpg", "1.jpg"}}));
     EXPECT_EQ((*m_calls)[1].referer, "http://p.host/1");
-    EXPECT_EQ(m_presenter.shown().size(), 2u);
+    EXPECT_EQ(m_presenter.Shown().size(), 2u);
     EXPECT_EQ(m_pages.requested, (Texts {"http://p.host/2", "http://p.host/1", "http://p.host/1"}));
     EXPECT_EQ(m_home.Reports(), (Texts {"P1"}));
 }
@@ -270,5 +270,5 @@ TEST_F(BatchTest, RulesWhoseNamesDifferOnlyInCaseMakeOnePartEach)
         (*m_calls)[0].links, (Links {{"http://p1.host/1.jpg", "1.jpg"}, {"http://p1.host/2.jpg", "2.jpg"}}));
     EXPECT_EQ(
         (*m_calls)[1].links, (Links {{"http://p2.host/1.jpg", "1.jpg"}, {"http://p2.host/2.jpg", "2.jpg"}}));
-    EXPECT_EQ(m_presenter.shown().size(), 2u);
+    EXPECT_EQ(m_presenter.Shown().size(), 2u);
 }

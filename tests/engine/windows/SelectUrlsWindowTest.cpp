@@ -37,12 +37,12 @@ protected:
 
     frmSelectURLs& Open(const Texts& urlList)
     {
-        m_rules.LoadRules(m_home.path());
-        m_managers.LoadManagers(m_home.path());
+        m_rules.LoadRules(m_home.Path());
+        m_managers.LoadManagers(m_home.Path());
         SetOriginPage(urlList.front());
         m_window = std::make_unique<frmSelectURLs>(m_rules, m_managers,
-            std::make_unique<RecordingHandOff>(m_calls, [this] { return m_presenter.shown().size(); }),
-            m_home.path());
+            std::make_unique<RecordingHandOff>(m_calls, [this] { return m_presenter.Shown().size(); }),
+            m_home.Path());
         m_window->FillList(urlList);
         m_window->show();
         return *m_window;
@@ -186,7 +186,7 @@ TEST_F(SelectUrlsWindowTest, OkSendsToTheManagerChosenInTheList)
     EXPECT_FALSE(window.isVisible());
     ASSERT_EQ(m_calls->size(), 2u);
     EXPECT_EQ((*m_calls)[0].position, 0);
-    EXPECT_EQ(m_presenter.shown().size(), 2u);
+    EXPECT_EQ(m_presenter.Shown().size(), 2u);
     EXPECT_EQ(Control<QLabel>("lblNb")->text().toStdString(), "2/2");
     EXPECT_EQ(Control<QLabel>("lblStatus")->text().toStdString(), "Terminé");
     EXPECT_EQ(Control<QProgressBar>("pb")->value(), 100);

@@ -53,7 +53,7 @@ TEST(UrlList, DisabledRulesShowGreyAndUncheckedUnlessALaterActiveRuleMatches)
     home.ReplaceRule("2 on", "pics/big", {});
     home.ReplaceRule("3 also on", "pics", {});
     RuleStore rules;
-    rules.LoadRules(home.path());
+    rules.LoadRules(home.Path());
 
     UrlList list;
     list.Fill(
@@ -67,7 +67,7 @@ TEST(UrlList, DisabledRulesShowGreyAndUncheckedUnlessALaterActiveRuleMatches)
     EXPECT_EQ(list.Row(1).rule, "2 on");
 
     home.ReplaceRule("3 also on", "nothing-matches-this", {});
-    rules.LoadRules(home.path());
+    rules.LoadRules(home.Path());
     list.Fill({"origin", "http://pics/small/a.jpg", ""}, rules);
     EXPECT_EQ(list.Row(0).rule, "1 off (disabled)");
     EXPECT_TRUE(list.Row(0).ruleDisabled);
@@ -104,7 +104,7 @@ TEST(UrlList, MarkHighlightChecksExactlyTheHighlightedRows)
     EngineHome home;
     home.ReplaceRule("all", "http", {});
     RuleStore rules;
-    rules.LoadRules(home.path());
+    rules.LoadRules(home.Path());
     UrlList list;
     list.Fill({"o", "http://1", "", "http://2", "", "http://3", "", "http://4", ""}, rules);
     for (const UrlRow& row : list.Rows())

@@ -65,14 +65,14 @@ TEST(BlockingCalls, AWaitedCommandIsKilledWithItsProcessGroupAtTheDeadline)
                      "  shell.Run \"trap '' TERM; sleep 30 & echo $! > '\" & folder & \"/grandchild'; "
                      "echo $$ > '\" & folder & \"/child'; wait\", 0, True\n"
                      "End Sub\n"));
-    std::vector<Variant> args = {Variant::FromString(folder.path().string())};
+    std::vector<Variant> args = {Variant::FromString(folder.Path().string())};
     const auto started = Clock::now();
     EXPECT_FALSE(host.Run("Wait", args));
     // Not a speed target: the command alone would take 30 s.
     EXPECT_LT(Clock::now() - started, std::chrono::seconds(10));
-    EXPECT_EQ(host.Error().Number, 9000);
-    EXPECT_EQ(host.Error().Description, "Script timed out");
-    EXPECT_EQ(host.Error().Line, 4);
+    EXPECT_EQ(host.Error().number, 9000);
+    EXPECT_EQ(host.Error().description, "Script timed out");
+    EXPECT_EQ(host.Error().line, 4);
     EXPECT_TRUE(GoneSoon(PidIn(folder / "child")));
     EXPECT_TRUE(GoneSoon(PidIn(folder / "grandchild")));
     EXPECT_EQ(script::test::CountChildProcesses(), 0) << "the child is reaped";
@@ -88,7 +88,7 @@ TEST(BlockingCalls, ACommandThatEndsInTimeGivesItsExitCode)
                              "End Function\n"));
     std::vector<Variant> none;
     Variant result;
-    ASSERT_TRUE(host.Run("Code", none, &result)) << host.Error().Description;
+    ASSERT_TRUE(host.Run("Code", none, &result)) << host.Error().description;
     EXPECT_EQ(result.AsLong(), 3);
     EXPECT_EQ(script::test::CountChildProcesses(), 0);
 }
@@ -116,8 +116,8 @@ TEST(BlockingCalls, AnHttpRequestEndsAtTheDeadlineWhateverTheServerTrickles)
     const auto started = Clock::now();
     EXPECT_FALSE(host.Run("Fetch", args));
     EXPECT_LT(Clock::now() - started, std::chrono::seconds(5)) << "the server alone takes 6 s";
-    EXPECT_EQ(host.Error().Number, 9000);
-    EXPECT_EQ(host.Error().Line, 5);
+    EXPECT_EQ(host.Error().number, 9000);
+    EXPECT_EQ(host.Error().line, 5);
 }
 
 TEST(BlockingCalls, AResponseCountsAgainstTheMemoryLimitWithEveryCopyTakenOfIt)
@@ -140,8 +140,8 @@ TEST(BlockingCalls, AResponseCountsAgainstTheMemoryLimitWithEveryCopyTakenOfIt)
                              "End Sub\n"));
     std::vector<Variant> args = {Variant::FromString(server.Url("/big"))};
     EXPECT_FALSE(host.Run("Fetch", args));
-    EXPECT_EQ(host.Error().Number, 7);
-    EXPECT_EQ(host.Error().Line, 7) << "the object's copy, the first text and the second pass 8 MiB";
+    EXPECT_EQ(host.Error().number, 7);
+    EXPECT_EQ(host.Error().line, 7) << "the object's copy, the first text and the second pass 8 MiB";
 }
 
 TEST(BlockingCalls, AFifoWhoseWriterNeverWritesEndsAtTheDeadline)
@@ -161,8 +161,8 @@ TEST(BlockingCalls, AFifoWhoseWriterNeverWritesEndsAtTheDeadline)
                              "End Sub\n"));
     std::vector<Variant> args = {Variant::FromString(fifo)};
     EXPECT_FALSE(host.Run("Read", args));
-    EXPECT_EQ(host.Error().Number, 9000);
-    EXPECT_EQ(host.Error().Line, 3);
+    EXPECT_EQ(host.Error().number, 9000);
+    EXPECT_EQ(host.Error().line, 3);
     ::close(writer);
 }
 
@@ -177,7 +177,7 @@ TEST(BlockingCalls, ADeviceWithoutEndFailsWithOutOfMemoryInsteadOfTakingAllMemor
                      "End Sub\n"));
     std::vector<Variant> none;
     EXPECT_FALSE(host.Run("Read", none));
-    EXPECT_EQ(host.Error().Number, 7);
-    EXPECT_EQ(host.Error().Description, "Out of memory");
-    EXPECT_EQ(host.Error().Line, 2);
+    EXPECT_EQ(host.Error().number, 7);
+    EXPECT_EQ(host.Error().description, "Out of memory");
+    EXPECT_EQ(host.Error().line, 2);
 }

@@ -76,7 +76,7 @@ HostFixture::~HostFixture() { ::close(m_silentListener); }
 Variant HostFixture::CallMethod(std::string_view name, std::vector<Variant>& args)
 {
     if (EqualsNoCase(name, "Folder"))
-        return Variant::FromString(m_folder.path().string());
+        return Variant::FromString(m_folder.Path().string());
     if (EqualsNoCase(name, "Url") && args.size() == 1)
         return Variant::FromString(m_server.Url(ToString(args[0])));
     if (EqualsNoCase(name, "SilentUrl"))

@@ -43,13 +43,13 @@ TEST(HostObjects, UnknownProgIdsCannotBeCreatedAndKnownOnesMatchInAnyCase)
     for (const auto& [progId, typeName] : known) {
         std::vector<Variant> args = {Variant::FromString(progId)};
         Variant result;
-        ASSERT_TRUE(host.Run("Make", args, &result)) << progId << ": " << host.Error().Description;
+        ASSERT_TRUE(host.Run("Make", args, &result)) << progId << ": " << host.Error().description;
         EXPECT_EQ(result.AsString(), typeName);
     }
     for (const char* progId : {"Scripting.Dictionary", "WScript.Network", "MSXML2.XMLHTTP.9", ""}) {
         std::vector<Variant> args = {Variant::FromString(progId)};
         EXPECT_FALSE(host.Run("Make", args));
-        EXPECT_EQ(host.Error().Number, 429) << progId;
+        EXPECT_EQ(host.Error().number, 429) << progId;
     }
 }
 

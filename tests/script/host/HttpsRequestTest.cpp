@@ -26,11 +26,11 @@ std::pair<int32_t, std::string> Get(
         + "\nh.open \"GET\", \"" + url
         + "\", False\nh.send\nFetch = h.status & \" \" & h.responseText\nEnd Function";
     if (!host.AddCode(code))
-        return {host.Error().Number, host.Error().Description};
+        return {host.Error().number, host.Error().description};
     std::vector<Variant> args;
     Variant result;
     if (!host.Run("Fetch", args, &result))
-        return {host.Error().Number, host.Error().Description};
+        return {host.Error().number, host.Error().description};
     return {0, result.AsString()};
 }
 
