@@ -4,6 +4,7 @@
 #include "ApplicationScope.h"
 #include "InterruptWatcher.h"
 #include "PageFetcher.h"
+#include "TerminalText.h"
 #include "UrlHelpers.h"
 
 #include <ostream>
@@ -25,7 +26,7 @@ static int RunFetch(CommandContext& context)
     fetcher.SetTag("Current: " + UrlFileName(url));
     if (parser.Has("--verbose"))
         fetcher.SetStatusCallback([&context](const std::string& text) {
-            context.err << text << '\n' << std::flush;
+            context.err << TerminalText(text) << '\n' << std::flush;
         });
     // Ctrl-C ends the wait and keeps what has arrived, as Esc does in the engine's window.
     const InterruptWatcher interrupt([&fetcher] { fetcher.Finish(); });
@@ -35,7 +36,7 @@ static int RunFetch(CommandContext& context)
     context.out.flush();
     const std::string why = fetcher.LastFailure();
     if (page.empty()) {
-        context.err << "vortalux fetch: no page received from " << url << (why.empty() ? "" : ": ") << why
+        context.err << "vortalux fetch: no page received from " << TerminalText(url) << (why.empty() ? "" : ": ") << why
                     << '\n';
         return ExitFailure;
     }

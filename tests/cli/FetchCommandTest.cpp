@@ -87,6 +87,10 @@ TEST(FetchCommand, SaysWhyNoPageOrOnlyPartOfOneArrived)
 
     const CliResult refused = Fetch({"mailto:someone"});
     EXPECT_EQ(refused.err, "vortalux fetch: no page received from mailto:someone: address refused\n");
+    // The address is quoted as a terminal can show it: a line break in it cannot make a line.
+    const CliResult forged = Fetch({"mailto:x\nvortalux fetch: ok\x1b[2J"});
+    EXPECT_EQ(forged.err,
+        "vortalux fetch: no page received from mailto:x\\x0avortalux fetch: ok\\x1b[2J: address refused\n");
 
     ScriptedServer slow([](int, const std::string&) {
         return ServerReply {{{0, "HTTP/1.0 200 OK\r\n\r\nfirst half"}, {30000, "second half"}}, true};
