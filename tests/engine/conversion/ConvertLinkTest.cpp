@@ -1,49 +1,20 @@
 #include "ConvertLink.h"
+#include "EngineTestSupport.h"
 #include "ProfileFile.h"
 #include "RuleWalk.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <map>
 
 using namespace vortalux;
+using vortalux::test::FakePages;
 using vortalux::test::TempDir;
 using vortalux::test::WriteFileBytes;
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// Serves canned pages and records what was asked for. Addresses that are not http(s) are
-// refused without touching FetchedUrl, as the real fetcher does.
-class FakePages final : public PageSource {
-public:
-    std::map<std::string, std::string> pages;
-    std::map<std::string, std::string> redirects;
-    // Why the download of an address fails, for those that do.
-    std::map<std::string, std::string> failures;
-    std::vector<std::string> requested;
-
-    std::string OpenURL(const std::string& url) override
-    {
-        if (url.rfind("http://", 0) != 0 && url.rfind("https://", 0) != 0) {
-            m_failure = "address refused";
-            return {};
-        }
-        requested.push_back(url);
-        m_failure = failures.count(url) ? failures[url] : std::string();
-        m_fetched = redirects.count(url) ? redirects[url] : url;
-        auto it = pages.find(m_fetched);
-        return it == pages.end() ? std::string() : it->second;
-    }
-    const std::string& FetchedUrl() const override { return m_fetched; }
-    std::string LastFailure() const override { return m_failure; }
-
-private:
-    std::string m_fetched;
-    std::string m_failure;
-};
 
 class ConvertLinkTest : public ::testing::Test {
 protected:

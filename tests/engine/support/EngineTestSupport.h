@@ -54,10 +54,13 @@ private:
     std::function<size_t()> m_messageCount;
 };
 
-// Serves canned pages; addresses that are not http(s) are refused as the real fetcher does.
+// Serves canned pages and records what was asked for. Addresses that are not http(s) are
+// refused without touching FetchedUrl, as the real fetcher does.
 class FakePages final : public PageSource {
 public:
     std::map<std::string, std::string> pages;
+    // Addresses that lead elsewhere: FetchedUrl becomes the target.
+    std::map<std::string, std::string> redirects;
     // Why the download of an address fails, for those that do.
     std::map<std::string, std::string> failures;
     std::vector<std::string> requested;
@@ -70,8 +73,8 @@ public:
         }
         requested.push_back(url);
         m_failure = failures.count(url) ? failures[url] : std::string();
-        m_fetched = url;
-        auto it = pages.find(url);
+        m_fetched = redirects.count(url) ? redirects[url] : url;
+        auto it = pages.find(m_fetched);
         return it == pages.end() ? std::string() : it->second;
     }
     const std::string& FetchedUrl() const override { return m_fetched; }
