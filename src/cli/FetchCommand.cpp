@@ -36,8 +36,8 @@ static int RunFetch(CommandContext& context)
     context.out.flush();
     const std::string why = fetcher.LastFailure();
     if (page.empty()) {
-        context.err << "vortalux fetch: no page received from " << TerminalText(url) << (why.empty() ? "" : ": ") << why
-                    << '\n';
+        context.err << "vortalux fetch: no page received from " << TerminalText(url)
+                    << (why.empty() ? "" : ": ") << why << '\n';
         return ExitFailure;
     }
     if (!why.empty())

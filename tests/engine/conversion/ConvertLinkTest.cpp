@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-
 using namespace vortalux;
 using vortalux::test::FakePages;
 using vortalux::test::TempDir;
