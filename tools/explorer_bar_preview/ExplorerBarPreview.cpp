@@ -61,7 +61,7 @@ int main(int argc, char** argv)
 
     ExplorerBarControl bar;
     bar.setObjectName(QStringLiteral("eBar"));
-    bar.resize(220, 300);
+    bar.resize(220, 280);
     bar.SetImageList(&images);
     bar.AddSpecialGroup(QStringLiteral("Vortalux"), PaneIcons::Logo());
     bar.AddItem("Special Group", QStringLiteral("about"), QStringLiteral("About VTL"), "about");
@@ -70,8 +70,6 @@ int main(int argc, char** argv)
     bar.AddGroup(QStringLiteral("settings"), QStringLiteral("Settings"));
     bar.AddItem("settings", QStringLiteral("managers"), QStringLiteral("Download Managers"), "managers");
     bar.AddItem("settings", QStringLiteral("rules"), QStringLiteral("Rules"), "rules");
-    bar.AddDetailsGroup(QStringLiteral("Details"), QStringLiteral("Rules"),
-        QStringLiteral("Rules turn the links of a page into the addresses of full-size pictures."));
     bar.show();
     bar.activateWindow();
     QApplication::processEvents();

@@ -610,7 +610,7 @@ void ExplorerBarControl::NotifyAccessibility()
 {
     if (!QAccessible::isActive())
         return;
-    QAccessibleEvent structure(this, QAccessible::NameChanged);
+    QAccessibleEvent structure(this, QAccessible::ObjectReorder);
     QAccessible::updateAccessibility(&structure);
     if (hasFocus() && m_focused)
         if (QAccessibleInterface* element = ExplorerBarAccessible::ElementInterface(this, *m_focused)) {

@@ -208,6 +208,30 @@ TEST_F(ExplorerBarTest, ItemClickComesOnRelease)
     EXPECT_EQ(clicks.size(), 1);
 }
 
+TEST_F(ExplorerBarTest, PointerOverAnItemShowsAHandAndRaisesHoverEvents)
+{
+    QSignalSpy hovers(m_bar, &ExplorerBarControl::ItemHover);
+    QSignalSpy outs(m_bar, &ExplorerBarControl::ItemOut);
+    QSignalSpy groupHovers(m_bar, &ExplorerBarControl::GroupHover);
+    QTest::mouseMove(m_bar, m_bar->ItemRect("settings", "rules").center());
+    EXPECT_EQ(m_bar->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseMove(m_bar, m_bar->HeaderRect("Special Group").center());
+    EXPECT_EQ(m_bar->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseMove(m_bar, QPoint(m_bar->width() - 4, 4));
+    EXPECT_EQ(m_bar->cursor().shape(), Qt::ArrowCursor);
+    const QList<QVariant> rules {Q("settings"), Q("rules")};
+    EXPECT_EQ(QList<QList<QVariant>>(hovers), QList<QList<QVariant>>({rules}));
+    EXPECT_EQ(QList<QList<QVariant>>(outs), QList<QList<QVariant>>({rules}));
+    EXPECT_EQ(QList<QList<QVariant>>(groupHovers), QList<QList<QVariant>>({{Q("Special Group")}}));
+
+    // Every caption has the room it needs: none is drawn shortened with an ellipsis.
+    const QFontMetrics metrics(m_bar->font());
+    for (const ExplorerBarItem& item : m_bar->Model().Special().items) {
+        const int textWidth = m_bar->ItemRect("Special Group", item.key).width() - 16 - 6;
+        EXPECT_EQ(metrics.elidedText(item.caption, Qt::ElideRight, textWidth), item.caption);
+    }
+}
+
 TEST_F(ExplorerBarTest, DisabledUpdatesDrawNothingUntilEnabled)
 {
     QSignalSpy painted(m_bar, &ExplorerBarControl::Painted);
