@@ -246,6 +246,17 @@ TEST_F(ExplorerBarTest, DisabledUpdatesDrawNothingUntilEnabled)
     EXPECT_FALSE(m_bar->ItemRect("settings", "2").isNull());
 }
 
+TEST_F(ExplorerBarTest, DrawingWithoutTheImageListReportsOnce)
+{
+    m_bar->SetImageList(nullptr);
+    m_bar->repaint();
+    m_bar->repaint();
+    QTest::qWait(20);
+    EXPECT_EQ(Messages(),
+        std::vector<std::string> {"ExplorerBarControl|No Defined Imagelist or invalid Image "
+                                  "Index\nAn Error has ocurred!"});
+}
+
 TEST_F(ExplorerBarTest, OneWheelNotchScrolls32AndNothingElseScrolls)
 {
     for (int item = 0; item < 30; ++item)
