@@ -11,6 +11,8 @@ namespace vortalux {
 
 namespace {
 
+constexpr std::array<const char*, PatternTest::ColumnCount> ColumnTitles = {"#", "Valeur", "Pos.", "Long."};
+
 // A value cut short, at a character boundary when it is UTF-8, so the rest still shows as it would.
 QString ShownValue(std::string_view value)
 {
@@ -55,11 +57,10 @@ QVariant PatternMatchModel::data(const QModelIndex& index, int role) const
 
 QVariant PatternMatchModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    static const std::array<const char*, PatternTest::ColumnCount> Titles = {"#", "Valeur", "Pos.", "Long."};
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0
         || section >= PatternTest::ColumnCount)
         return {};
-    return QString::fromLatin1(Titles[static_cast<size_t>(section)]);
+    return QString::fromLatin1(ColumnTitles[static_cast<size_t>(section)]);
 }
 
 } // namespace vortalux
