@@ -35,6 +35,7 @@ struct Command {
 // The commands, each defined in its own file.
 extern const Command VersionCommand;
 extern const Command RulesCommand;
+extern const Command RuleCommand;
 extern const Command ManagersCommand;
 extern const Command PatternCommand;
 extern const Command FetchCommand;

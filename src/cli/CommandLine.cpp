@@ -15,8 +15,9 @@ namespace vortalux::cli {
 
 namespace {
 
-constexpr std::array KnownCommands = {&AddUrlCommand, &AddUrlListCommand, &HandOffCommand, &ConvertCommand,
-    &FetchCommand, &RulesCommand, &ManagersCommand, &PatternCommand, &ScriptCommand, &VersionCommand};
+constexpr std::array KnownCommands
+    = {&AddUrlCommand, &AddUrlListCommand, &HandOffCommand, &ConvertCommand, &FetchCommand, &RulesCommand,
+        &RuleCommand, &ManagersCommand, &PatternCommand, &ScriptCommand, &VersionCommand};
 
 const Command* FindCommand(std::string_view name)
 {

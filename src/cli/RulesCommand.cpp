@@ -2,10 +2,20 @@
 #include "Command.h"
 #include "JsonWriter.h"
 
+#include "CommandMessages.h"
+#include "NameLookup.h"
+
+#include "AsciiText.h"
 #include "ProgramDirectory.h"
+#include "RuleListActions.h"
 #include "RuleStore.h"
 #include "TerminalText.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <iostream>
+#include <optional>
 #include <ostream>
 
 namespace vortalux::cli {
@@ -76,14 +86,128 @@ void WritePlain(std::ostream& out, const RuleStore& store)
     out << store.Rules().size() << " rules, " << store.ActiveRuleCount() << " active\n";
 }
 
+std::vector<std::string> RuleNames(const RuleStore& store)
+{
+    std::vector<std::string> names;
+    names.reserve(store.Rules().size());
+    for (const Rule& rule : store.Rules())
+        names.push_back(rule.name);
+    return names;
+}
+
+// The rules `wanted` names, each once, in the order given; nothing when a name is unknown or
+// ambiguous (every such name is reported), so that a call writes all or nothing.
+std::optional<std::vector<std::string>> ResolveRules(
+    CommandContext& context, const RuleStore& store, const std::vector<std::string>& wanted)
+{
+    const std::vector<std::string> names = RuleNames(store);
+    std::vector<std::string> found;
+    bool failed = false;
+    for (const std::string& name : wanted) {
+        std::string error;
+        const std::optional<size_t> index = LookUpName(names, name, "rule", error);
+        if (!index) {
+            context.err << "vortalux rules: " << error << '\n';
+            failed = true;
+        } else if (std::find(found.begin(), found.end(), names[*index]) == found.end()) {
+            found.push_back(names[*index]);
+        }
+    }
+    if (failed) {
+        context.err << "vortalux rules: nothing was changed\n";
+        return std::nullopt;
+    }
+    return found;
+}
+
+int SetActive(CommandContext& context, const std::vector<std::string>& wanted, bool active)
+{
+    RuleStore store;
+    store.LoadRules(ProgramDirectory());
+    const auto rules = ResolveRules(context, store, wanted);
+    if (!rules)
+        return ExitFailure;
+    int code = ExitOk;
+    for (const std::string& name : *rules) {
+        const RuleActiveChange change = SetRuleActive(ProgramDirectory(), name, active);
+        if (change.error) {
+            context.err << "vortalux rules: " << name << " was not " << (active ? "enabled" : "disabled")
+                        << ": " << change.error.message() << '\n';
+            code = ExitFailure;
+        } else {
+            context.out << (change.written ? "" : "already ") << (active ? "enabled: " : "disabled: ")
+                        << TerminalText(name) << '\n';
+        }
+    }
+    return code;
+}
+
+bool IsInteractive(const CommandContext& context)
+{
+    return &context.in == &std::cin && ::isatty(STDIN_FILENO) == 1;
+}
+
+int Delete(CommandContext& context, const std::string& wanted, bool confirmed)
+{
+    RuleStore store;
+    store.LoadRules(ProgramDirectory());
+    const auto rules = ResolveRules(context, store, {wanted});
+    if (!rules)
+        return ExitFailure;
+    const std::string& name = rules->front();
+    if (!confirmed) {
+        if (!IsInteractive(context)) {
+            context.err << "vortalux rules: deleting " << name
+                        << " needs a confirmation; give --yes when no one is at a terminal\n";
+            return ExitFailure;
+        }
+        context.err << "Are you sure yout want to delete the rule " << name << " ?? [y/N] " << std::flush;
+        std::string answer;
+        std::getline(context.in, answer);
+        const std::string_view trimmed = TrimAsciiBlanks(answer);
+        if (!EqualsNoCase(trimmed, "y") && !EqualsNoCase(trimmed, "yes")) {
+            context.err << "vortalux rules: " << name << " was not deleted\n";
+            return ExitFailure;
+        }
+    }
+    const RuleDeletion deletion = DeleteRule(ProgramDirectory(), name);
+    if (deletion.error) {
+        CommandMessages messages(context.err, MessageAnswer::No);
+        ShowMessage(DeleteFailureMessage(name, deletion));
+        return ExitFailure;
+    }
+    context.out << "Rule deleted\n";
+    return ExitOk;
+}
+
 int RunRules(CommandContext& context)
 {
     ArgumentParser parser;
-    parser.Flag("--json");
+    parser.Flag("--json").Flag("--yes");
     if (!parser.Parse(context.args))
         return UsageError(context, RulesCommand, parser.Error());
-    if (!parser.Positionals().empty())
-        return UsageError(context, RulesCommand, "takes no arguments");
+    const auto& positionals = parser.Positionals();
+    if (!positionals.empty()) {
+        const std::string& action = positionals[0];
+        const std::vector<std::string> names(positionals.begin() + 1, positionals.end());
+        if (parser.Has("--json"))
+            return UsageError(context, RulesCommand, "--json lists the rules; it takes no action");
+        if (action == "enable" || action == "disable") {
+            if (names.empty())
+                return UsageError(context, RulesCommand, action + " needs at least one NAME");
+            if (parser.Has("--yes"))
+                return UsageError(context, RulesCommand, "--yes goes with delete");
+            return SetActive(context, names, action == "enable");
+        }
+        if (action == "delete") {
+            if (names.size() != 1)
+                return UsageError(context, RulesCommand, "delete needs one NAME");
+            return Delete(context, names[0], parser.Has("--yes"));
+        }
+        return UsageError(context, RulesCommand, "unknown action '" + action + "'");
+    }
+    if (parser.Has("--yes"))
+        return UsageError(context, RulesCommand, "--yes goes with delete");
     RuleStore store;
     store.LoadRules(ProgramDirectory());
     if (parser.Has("--json"))
@@ -95,12 +219,21 @@ int RunRules(CommandContext& context)
 
 } // namespace
 
-const Command RulesCommand {"rules", "list the rules in the order links are matched against them",
-    "usage: vortalux rules [--json]\n\n"
+const Command RulesCommand {"rules", "list, enable, disable or delete the rules",
+    "usage: vortalux rules [--json]\n"
+    "       vortalux rules enable NAME... | disable NAME...\n"
+    "       vortalux rules delete NAME [--yes]\n\n"
     "Lists the rules of the Rules folder in the order links are identified with them (the first\n"
-    "matching active rule converts a link).\n\n"
-    "  --json   an array of {name, version, active, ident, type, referer_mode, replace_steps,\n"
-    "           search_steps, referer_pattern, referer_template}\n",
+    "matching active rule converts a link), or changes them as the rules panel of vtl does.\n"
+    "A NAME is taken exactly, else without regard to letter case when one rule matches; when a\n"
+    "name is unknown or ambiguous nothing is changed. Changes go to the file the rule was\n"
+    "loaded from.\n\n"
+    "  --json            an array of {name, version, active, ident, type, referer_mode,\n"
+    "                    replace_steps, search_steps, referer_pattern, referer_template}\n"
+    "  enable NAME...    marks the rules active (a rule already so is left as it is)\n"
+    "  disable NAME...   marks the rules inactive\n"
+    "  delete NAME       removes the rule's file; asks first on a terminal\n"
+    "  --yes             deletes without asking (needed when the input is not a terminal)\n",
     RunRules, HomeFolder::Needed};
 
 } // namespace vortalux::cli

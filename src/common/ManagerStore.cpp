@@ -101,20 +101,33 @@ void ManagerStore::LoadManagers(const fs::path& programDirectory)
     }
 }
 
-void ManagerStore::SetDefaultManager(int index, MarkChosenFile markChosenFile)
+std::error_code ManagerStore::SetDefaultManager(int index, MarkChosenFile markChosenFile)
 {
+    std::error_code failure;
     if (m_defaultManager == index)
-        return;
-    // A mark that cannot be written (a read-only file) leaves the file as it was; the choice
-    // holds for this store all the same.
+        return failure;
+    // A mark that cannot be written (a read-only folder, a file that is gone) leaves the file as
+    // it was; the choice holds for this store all the same.
+    const auto mark = [&failure](const fs::path& path, std::string_view value) {
+        std::error_code error;
+        if (!FileExists(path)) {
+            error = std::make_error_code(std::errc::no_such_file_or_directory);
+        } else {
+            ProfileFile file = ProfileFile::Load(path);
+            file.Write("Main", "Default", value);
+            if (!file.Save(error) && !error)
+                error = std::make_error_code(std::errc::io_error);
+        }
+        if (!failure)
+            failure = error;
+    };
     const auto count = static_cast<int>(m_definitions.size());
     if (m_defaultManager >= 0 && m_defaultManager < count)
-        static_cast<void>(ProfileFile::WriteValue(
-            PathOf(m_definitions[static_cast<size_t>(m_defaultManager)]), "Main", "Default", "0"));
+        mark(PathOf(m_definitions[static_cast<size_t>(m_defaultManager)]), "0");
     if (markChosenFile == MarkChosenFile::Yes && index >= 0 && index < count)
-        static_cast<void>(ProfileFile::WriteValue(
-            PathOf(m_definitions[static_cast<size_t>(index)]), "Main", "Default", "1"));
+        mark(PathOf(m_definitions[static_cast<size_t>(index)]), "1");
     m_defaultManager = index;
+    return failure;
 }
 
 } // namespace vortalux

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace vortalux {
@@ -29,9 +30,11 @@ public:
 
     // Moves the default mark to `index`: the previous default's file gets "Default" = "0", and,
     // with MarkChosenFile::Yes, the file at `index` gets "Default" = "1". Nothing is written when
-    // `index` already is the default. Failed writes are ignored.
+    // `index` already is the default. The mark moves in the store whatever the files say; the
+    // result is the first write that failed (a file that is gone is not made anew), empty when
+    // every write went through. Loading ignores it; the managers panel tells the user.
     enum class MarkChosenFile { No, Yes };
-    void SetDefaultManager(int index, MarkChosenFile markChosenFile);
+    std::error_code SetDefaultManager(int index, MarkChosenFile markChosenFile);
 
     // Position of the default definition, -1 when none is marked.
     int DefaultManager() const { return m_defaultManager; }

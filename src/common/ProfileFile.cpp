@@ -248,6 +248,8 @@ std::string ProfileFile::Bytes() const
 
 bool ProfileFile::Save() const { return WriteFileAtomically(m_path, Bytes()); }
 
+bool ProfileFile::Save(std::error_code& error) const { return WriteFileAtomically(m_path, Bytes(), error); }
+
 std::string ProfileFile::ReadValue(
     const fs::path& path, std::string_view section, std::string_view key, std::string_view defaultValue)
 {
@@ -270,21 +272,45 @@ bool FileExists(const fs::path& path)
 
 bool WriteFileAtomically(const fs::path& path, std::string_view bytes)
 {
-    std::error_code ec;
-    if (fs::is_directory(path, ec))
-        return false;
-    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
-        return false;
+    std::error_code error;
+    return WriteFileAtomically(path, bytes, error);
+}
 
+bool WriteFileAtomically(const fs::path& path, std::string_view bytes, std::error_code& error)
+{
+    error.clear();
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        error = std::make_error_code(std::errc::is_a_directory);
+        return false;
+    }
+    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    // The temporary name must fit where the file's own name fits (255 bytes on the usual file
+    // systems): a long name is shortened in it.
+    constexpr size_t KeptNameBytes = 200;
+    std::string temporary
+        = (folder / ("." + path.filename().string().substr(0, KeptNameBytes) + ".XXXXXX")).string();
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        error.assign(errno, std::generic_category());
+        return false;
+    }
+
+    // The first failing call says why; later calls and the clean-up must not overwrite it.
+    int failure = 0;
+    const auto check = [&failure](bool ok) {
+        if (!ok && failure == 0)
+            failure = errno != 0 ? errno : EIO;
+        return ok;
+    };
     bool ok = true;
     for (size_t written = 0; ok && written < bytes.size();) {
         const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
         if (n < 0 && errno == EINTR)
             continue;
-        ok = n > 0;
+        if (n == 0)
+            errno = ENOSPC;
+        ok = check(n > 0);
         if (ok)
             written += static_cast<size_t>(n);
     }
@@ -298,12 +324,14 @@ bool WriteFileAtomically(const fs::path& path, std::string_view bytes)
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    ok = ok && ::fchmod(fd, mode) == 0;
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
-    if (!ok)
+    ok = ok && check(::fchmod(fd, mode) == 0);
+    ok = ok && check(::fsync(fd) == 0);
+    ok = check(::close(fd) == 0) && ok;
+    ok = ok && check(::rename(temporary.c_str(), path.c_str()) == 0);
+    if (!ok) {
         ::unlink(temporary.c_str());
+        error.assign(failure, std::generic_category());
+    }
     return ok;
 }
 

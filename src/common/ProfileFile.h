@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace vortalux {
@@ -43,6 +44,8 @@ public:
     // old one, so a reader or a crash sees either the old or the new file, never half of one.
     // False when the file could not be written (read-only folder, the path is a folder, ...).
     [[nodiscard]] bool Save() const;
+    // The same, saying in `error` why the file could not be written.
+    [[nodiscard]] bool Save(std::error_code& error) const;
 
     // The file's bytes as they stand, with the changes made so far.
     std::string Bytes() const;
@@ -83,5 +86,8 @@ bool FileExists(const std::filesystem::path& path);
 // Replaces `path` atomically with `bytes` (temporary file in the same folder, then rename); the
 // permissions of a file it replaces are kept. False when it could not be written.
 [[nodiscard]] bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// The same, with the system's reason in `error` (errno in the generic category) on failure.
+[[nodiscard]] bool WriteFileAtomically(
+    const std::filesystem::path& path, std::string_view bytes, std::error_code& error);
 
 } // namespace vortalux

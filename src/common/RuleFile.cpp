@@ -76,14 +76,13 @@ std::optional<Rule> RuleFile::Read(const ProfileFile& file, std::string_view nam
     return rule;
 }
 
-bool RuleFile::Write(const fs::path& programDirectory, const Rule& rule, RefererModeKey refererModeKey)
+bool RuleFile::Write(
+    const fs::path& path, const Rule& rule, RefererModeKey refererModeKey, std::error_code& error)
 {
-    std::error_code ec;
-    fs::create_directories(programDirectory / "Rules", ec);
-    ProfileFile file = ProfileFile::Load(PathOf(programDirectory, rule.name));
+    ProfileFile file(path);
     file.Write("Main", "ver", "0");
     file.Write("Main", "Ident", rule.ident);
-    file.Write("Main", "Type", std::to_string(FileValue(rule.type)));
+    file.Write("Main", "Type", rule.type == RuleType::SearchPage ? "1" : "0");
     file.Write("SR", "nb", std::to_string(rule.replaceSteps.size()));
     for (size_t i = 0; i < rule.replaceSteps.size(); ++i) {
         const int index = static_cast<int>(i) + 1;
@@ -101,7 +100,7 @@ bool RuleFile::Write(const fs::path& programDirectory, const Rule& rule, Referer
         file.Write("Main", "Referer", std::to_string(FileValue(rule.refererMode)));
     file.Write("Referer", "RegExp", rule.refererPattern);
     file.Write("Referer", "Result", rule.refererTemplate);
-    return file.Save();
+    return file.Save(error);
 }
 
 bool RuleFile::WriteActive(const fs::path& programDirectory, std::string_view name, bool active)

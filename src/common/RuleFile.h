@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string_view>
+#include <system_error>
 
 namespace vortalux {
 
@@ -23,12 +24,14 @@ public:
     // The rule held by `file`, named `name`; nothing when the file has no "ver" (not a rule).
     static std::optional<Rule> Read(const ProfileFile& file, std::string_view name);
 
-    // The editor's save: every key of the rule in the editor's order, in one atomic write that
-    // keeps the file's other keys ("Active" among them). The referer mode is written only with
-    // RefererModeKey::Write (an option was chosen). The "Rules" folder is created when missing.
+    // The editor's whole-file write: a fresh file at `file` holding the editor's keys alone, in
+    // the editor's order, written atomically; a file already there is replaced whole (its other
+    // keys, "Active" among them, are gone, so the rule loads as active). The referer mode is
+    // written only with RefererModeKey::Write (an option was chosen). "Type" is "1" for a page
+    // rule and "0" for any other type. On failure `error` holds the system's reason.
     enum class RefererModeKey { Write, Omit };
-    [[nodiscard]] static bool Write(
-        const std::filesystem::path& programDirectory, const Rule& rule, RefererModeKey refererModeKey);
+    [[nodiscard]] static bool Write(const std::filesystem::path& file, const Rule& rule,
+        RefererModeKey refererModeKey, std::error_code& error);
 
     // The rules panel's check box: only Main/"Active", "1" or "0".
     [[nodiscard]] static bool WriteActive(

@@ -103,6 +103,13 @@ TEST_F(ManagerStoreTest, SetDefaultManagerMovesTheMarkAndWritesOnlyWhenItMoves)
     m_store.LoadManagers(m_home.Path());
     EXPECT_EQ(m_store.DefaultManager(), 1);
     EXPECT_EQ(m_store.Definitions()[1].ScriptText, "Sub AddLink(a, b, c)\r\nEnd Sub\r\n");
+
+    // A definition that vanished since the load is not made anew: the move says it failed.
+    fs::remove(m_home / "Managers" / "a.vtm");
+    EXPECT_EQ(m_store.SetDefaultManager(0, ManagerStore::MarkChosenFile::Yes),
+        std::errc::no_such_file_or_directory);
+    EXPECT_FALSE(fs::exists(m_home / "Managers" / "a.vtm"));
+    EXPECT_EQ(ProfileFile::ReadValue(m_home / "Managers" / "B.VTM", "Main", "Default", ""), "0");
 }
 
 TEST_F(ManagerStoreTest, NoMarkWritesNothing)

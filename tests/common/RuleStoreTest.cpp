@@ -157,7 +157,7 @@ TEST_F(RuleStoreTest, MissingFolderOrReloadGivesAFreshStore)
     EXPECT_EQ(m_store.ActiveRuleCount(), 0);
 }
 
-TEST_F(RuleStoreTest, EditorWriteUsesItsKeyOrderAndKeepsOtherKeys)
+TEST_F(RuleStoreTest, EditorWriteReplacesTheWholeFileInItsKeyOrder)
 {
     Rule rule;
     rule.name = "Site";
@@ -168,26 +168,34 @@ TEST_F(RuleStoreTest, EditorWriteUsesItsKeyOrderAndKeepsOtherKeys)
     rule.refererMode = RefererMode::None;
     rule.refererPattern = "(x)";
     rule.refererTemplate = "$1";
-    ASSERT_TRUE(RuleFile::Write(m_home.Path(), rule, RuleFile::RefererModeKey::Write));
-    EXPECT_EQ(ReadFileBytes(m_home / "Rules" / "Site.vtl"),
+    const fs::path file = m_home / "Rules" / "Site.vtl";
+    std::error_code error;
+    EXPECT_FALSE(RuleFile::Write(file, rule, RuleFile::RefererModeKey::Write, error));
+    EXPECT_EQ(error, std::errc::no_such_file_or_directory);
+    fs::create_directories(m_home / "Rules");
+    ASSERT_TRUE(RuleFile::Write(file, rule, RuleFile::RefererModeKey::Write, error)) << error.message();
+    EXPECT_EQ(ReadFileBytes(file),
         "[Main]\r\nver=0\r\nIdent=^http://site/\r\nType=1\r\nReferer=0\r\n"
         "\r\n[SR]\r\nnb=1\r\nsr1.1=a\r\nsr2.1=b\r\n"
         "\r\n[OS]\r\nnb=2\r\nregexp.1=p1\r\nresult.1=\r\nglobal.1=0\r\nregexp.2=p2\r\nresult.2=$1\r\nglobal."
         "2=1\r\n"
         "\r\n[Referer]\r\nRegExp=(x)\r\nResult=$1\r\n");
 
-    // Disabling writes Active alone; a later editor save keeps it and leaves out the referer mode
-    // when no option is chosen.
+    // The editor writes the file whole: a disabled rule saved again is active, keys of older
+    // steps are gone, and the referer mode is left out when no option is chosen.
     ASSERT_TRUE(RuleFile::WriteActive(m_home.Path(), "site", false));
+    ASSERT_TRUE(ProfileFile::WriteValue(file, "OS", "regexp.3", "old"));
     rule.ident = "^https?://site/";
+    rule.type = RuleType::Unknown;
     rule.refererMode = RefererMode::Custom;
-    ASSERT_TRUE(RuleFile::Write(m_home.Path(), rule, RuleFile::RefererModeKey::Omit));
-    const Rule& reloaded = Load("Site");
-    EXPECT_FALSE(reloaded.active);
-    EXPECT_EQ(reloaded.ident, "^https?://site/");
-    EXPECT_EQ(reloaded.refererMode, RefererMode::None);
-    EXPECT_EQ(reloaded.searchSteps.size(), 2u);
-    EXPECT_EQ(reloaded.version, "0");
+    rule.searchSteps.clear();
+    ASSERT_TRUE(RuleFile::Write(file, rule, RuleFile::RefererModeKey::Omit, error)) << error.message();
+    EXPECT_EQ(ReadFileBytes(file),
+        "[Main]\r\nver=0\r\nIdent=^https?://site/\r\nType=0\r\n"
+        "\r\n[SR]\r\nnb=1\r\nsr1.1=a\r\nsr2.1=b\r\n"
+        "\r\n[OS]\r\nnb=0\r\n"
+        "\r\n[Referer]\r\nRegExp=(x)\r\nResult=$1\r\n");
+    EXPECT_TRUE(Load("Site").active);
 }
 
 TEST_F(RuleStoreTest, WritesFindTheFileUnderAnotherCase)
@@ -211,9 +219,10 @@ TEST_F(RuleStoreTest, AReadOnlyRulesFolderRefusesWritesAndKeepsTheRule)
         rule.name = "ro";
         RuleStore store;
         store.LoadRules(home);
+        std::error_code error;
         return !RuleFile::WriteActive(home, "ro", false)
-            && !RuleFile::Write(home, rule, RuleFile::RefererModeKey::Write) && store.Rules().size() == 1
-            && store.Rules()[0].active;
+            && !RuleFile::Write(home / "Rules" / "ro.vtl", rule, RuleFile::RefererModeKey::Write, error)
+            && error == std::errc::permission_denied && store.Rules().size() == 1 && store.Rules()[0].active;
     }));
     EXPECT_EQ(ReadFileBytes(m_home / "Rules" / "ro.vtl"), "[Main]\r\nver=1\r\n");
 }

@@ -2,6 +2,7 @@
 
 #include "ApplyPattern.h"
 #include "FailureReport.h"
+#include "RuleSteps.h"
 #include "UrlHelpers.h"
 
 namespace vortalux {
@@ -9,22 +10,6 @@ namespace vortalux {
 namespace {
 
 RuleWalkObserver g_silentObserver;
-
-// Splits at each CR LF, keeping empty lines, as the template produced them.
-std::vector<std::string> SplitLines(std::string_view text)
-{
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (true) {
-        const size_t end = text.find("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.emplace_back(text.substr(start));
-            return lines;
-        }
-        lines.emplace_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-}
 
 } // namespace
 
@@ -74,20 +59,15 @@ RuleWalkResult RuleWalk::Run(
 
         if (rule.type == RuleType::ReplaceInLink) {
             watch.Status(" - Converting URL");
-            std::string current(link);
-            for (const ReplaceStep& step : rule.replaceSteps) {
-                PatternResult result = ApplyPattern(step.pattern, current, PatternMode::Replace,
-                    step.replaceTemplate, MatchScope::FirstMatch, replaceSource);
-                if (result.value != 1) {
-                    watch.Status(" - error!");
-                    ReportFailure(link, rule, {});
-                    break;
-                }
-                watch.Status(" - ok");
-                watch.StepSucceeded();
-                current = std::move(result.text);
-            }
-            outcome.links.push_back(LinkTo(std::move(current)));
+            ReplaceStepsResult replaced
+                = RunReplaceSteps(rule, link, replaceSource, [&watch](const StepRun& step) {
+                      watch.Status(step.ok ? " - ok" : " - error!");
+                      if (step.ok)
+                          watch.StepSucceeded();
+                  });
+            if (replaced.failed)
+                ReportFailure(link, rule, {});
+            outcome.links.push_back(LinkTo(std::move(replaced.link)));
             outcome.finished = true;
             return outcome;
         }
@@ -99,28 +79,19 @@ RuleWalkResult RuleWalk::Run(
         // A rule that fails on a page that did not arrive whole says why in its report.
         const std::string downloadError = m_pages.LastFailure();
         watch.Status(" - Looking for URL");
-        for (const SearchStep& step : rule.searchSteps) {
-            const PatternMode mode
-                = step.resultTemplate.empty() ? PatternMode::Find : PatternMode::FillTemplate;
-            const MatchScope scope = step.global == 1 ? MatchScope::EveryMatch : MatchScope::FirstMatch;
-            const PatternResult result
-                = ApplyPattern(step.pattern, page, mode, step.resultTemplate, scope, m_pages.FetchedUrl());
-            const int found = result.value;
-            if (found < 0) {
-                watch.Status(" - error!");
-                ReportFailure(link, rule, downloadError);
-                break;
-            }
-            if (result.text.empty()) {
-                // Keep the page from one character before the match on, as rules expect.
-                if (found > 0)
-                    page.erase(0, static_cast<size_t>(found) - 1);
-                continue;
-            }
-            watch.Status(" - ok");
-            watch.StepSucceeded();
-            for (std::string& line : SplitLines(result.text))
-                outcome.links.push_back(LinkTo(std::move(line)));
+        SearchStepsResult searched
+            = RunSearchSteps(rule, std::move(page), m_pages.FetchedUrl(), [&watch](const StepRun& step) {
+                  if (!step.ok) {
+                      watch.Status(" - error!");
+                  } else if (step.kind == StepKind::Search) {
+                      watch.Status(" - ok");
+                      watch.StepSucceeded();
+                  }
+              });
+        if (searched.failed)
+            ReportFailure(link, rule, downloadError);
+        if (searched.finished) {
+            outcome.links = std::move(searched.links);
             outcome.finished = true;
             return outcome;
         }

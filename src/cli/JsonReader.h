@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace vortalux::cli {
+
+// One value of a JSON document.
+struct JsonValue {
+    enum class Kind { Null, Bool, Number, String, Array, Object };
+    Kind kind = Kind::Null;
+    bool boolean = false;
+    // A string's bytes (UTF-8, escapes decoded), or a number's literal as written.
+    std::string text;
+    std::vector<JsonValue> items;
+    // In document order; keys are unique.
+    std::vector<std::pair<std::string, JsonValue>> members;
+
+    // The member `key` of an object, nullptr when absent.
+    const JsonValue* Find(std::string_view key) const;
+    // A number written as an integer (no fraction, no exponent) that fits, read without regard
+    // to the process locale; nothing otherwise.
+    std::optional<int64_t> Integer() const;
+};
+
+// A strict reader of one JSON document (RFC 8259): no comments, no trailing commas, no
+// duplicate keys, nothing after the value but blanks. Input from users and files is bounded:
+// at most MaxBytes of text and MaxDepth nested arrays and objects. Bytes of strings pass as
+// they are; "\u" escapes become UTF-8 (a lone surrogate is an error).
+class JsonReader {
+public:
+    static constexpr size_t MaxBytes = 4 * 1024 * 1024;
+    static constexpr int MaxDepth = 32;
+
+    // Nothing on error, with a message (and the byte offset) in `error`.
+    static std::optional<JsonValue> Parse(std::string_view text, std::string& error);
+
+private:
+    explicit JsonReader(std::string_view text)
+        : m_text(text)
+    {
+    }
+
+    bool ParseValue(JsonValue& value, int depth);
+    bool ParseString(std::string& out);
+    bool ParseNumber(std::string& out);
+    bool ParseHex4(uint32_t& code);
+    bool Literal(std::string_view word);
+    void SkipBlanks();
+    bool Fail(std::string message);
+
+    std::string_view m_text;
+    size_t m_at = 0;
+    std::string m_error;
+};
+
+} // namespace vortalux::cli
