@@ -23,4 +23,12 @@ void RuleStore::LoadRules(const std::filesystem::path& programDirectory)
     }
 }
 
+void RuleStore::SetActive(size_t index, bool active)
+{
+    Rule& rule = m_rules.at(index);
+    if (rule.active != active)
+        m_activeRuleCount += active ? 1 : -1;
+    rule.active = active;
+}
+
 } // namespace vortalux

@@ -18,6 +18,9 @@ public:
     const std::vector<Rule>& Rules() const { return m_rules; }
     int ActiveRuleCount() const { return m_activeRuleCount; }
 
+    // The rules panel's check mark, once written: the store follows the file without a reload.
+    void SetActive(size_t index, bool active);
+
 private:
     std::vector<Rule> m_rules;
     int m_activeRuleCount = 0;

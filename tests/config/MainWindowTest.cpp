@@ -1,0 +1,254 @@
+#include "EngineTestSupport.h"
+#include "frmMain.h"
+#include "RecordingPresenter.h"
+#include "TestSupport.h"
+#include "Version.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace vortalux;
+using namespace vortalux::test;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    frmMain& Open(const std::string& commandLine = {})
+    {
+        m_window = std::make_unique<frmMain>(MainWindowSetup {
+            m_home.Path(), "1.2", commandLine, "help@vortalux.invalid", "https://vortalux.invalid/donate"});
+        m_window->show();
+        return *m_window;
+    }
+
+    template<typename T> T* Control(const char* name) const
+    {
+        T* control = m_window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(control, nullptr) << name;
+        return control;
+    }
+
+    // The panels the navigation shows, by name.
+    std::vector<std::string> VisiblePanels() const
+    {
+        std::vector<std::string> visible;
+        for (const char* name : {"picAbout", "picUpdate", "picSupport", "picManagers", "picRules"})
+            if (Control<QWidget>(name)->isVisible())
+                visible.emplace_back(name);
+        return visible;
+    }
+
+    // Each entry of a list as shown, with "[x] " or "[ ] " before it in a check-box list.
+    std::vector<std::string> Entries(const char* list) const
+    {
+        std::vector<std::string> entries;
+        const auto* widget = Control<QListWidget>(list);
+        for (int i = 0; i < widget->count(); ++i) {
+            const QListWidgetItem* entry = widget->item(i);
+            std::string text = entry->text().toStdString();
+            if (entry->data(Qt::CheckStateRole).isValid())
+                text = (entry->checkState() == Qt::Checked ? "[x] " : "[ ] ") + text;
+            entries.push_back(text);
+        }
+        return entries;
+    }
+
+    void Select(const char* list, int row) const { Control<QListWidget>(list)->setCurrentRow(row); }
+    void Click(const char* button) const { Control<QPushButton>(button)->click(); }
+    fs::path RuleFile(const std::string& name) const { return m_home.Path() / "Rules" / (name + ".vtl"); }
+
+    EngineHome m_home;
+    RecordingPresenter m_presenter;
+    std::unique_ptr<frmMain> m_window;
+};
+
+TEST_F(MainWindowTest, StartsOnTheAboutPanelWithBothVersions)
+{
+    frmMain& window = Open();
+    EXPECT_EQ(window.windowTitle().toStdString(), "Vortalux");
+    EXPECT_EQ(VisiblePanels(), std::vector<std::string> {"picAbout"});
+    EXPECT_FALSE(Control<QWidget>("picWait")->isVisible());
+    EXPECT_EQ(Control<QLabel>("lblVersions")->text().toStdString(),
+        "Engine (DLL) v1.2 -- GUI (EXE) v" + VersionText());
+    EXPECT_EQ(VersionLine("1.2", "0.1.11"), "Engine (DLL) v1.2 -- GUI (EXE) v0.1.11");
+    EXPECT_TRUE(m_presenter.Shown().empty());
+}
+
+TEST_F(MainWindowTest, UpdateDoneOnlyForTheExactSwitch)
+{
+    for (const auto& [commandLine, shown] :
+        std::vector<std::pair<std::string, bool>> {{"/UpdDone", true}, {"  /UpdDone  ", true},
+            {"/upddone", false}, {"/UpdDone x", false}, {"", false}, {"\t/UpdDone", false}})
+        EXPECT_EQ(IsUpdateDoneSwitch(commandLine), shown) << '"' << commandLine << '"';
+
+    Open("  /UpdDone ");
+    ASSERT_EQ(m_presenter.Shown().size(), 1u);
+    EXPECT_EQ(m_presenter.Shown()[0].caption, "VTL");
+    EXPECT_EQ(m_presenter.Shown()[0].text, "Update done");
+    EXPECT_EQ(m_presenter.Shown()[0].icon, MessageIcon::Information);
+}
+
+TEST_F(MainWindowTest, NavigationShowsOnePanelAndNoneForAnUnknownCombination)
+{
+    frmMain& window = Open();
+    const std::vector<std::tuple<const char*, const char*, std::vector<std::string>>> cases {
+        {"Special Group", "update", {"picUpdate"}},
+        {"Special Group", "support", {"picSupport"}},
+        {"settings", "managers", {"picManagers"}},
+        {"settings", "rules", {"picRules"}},
+        {"Special Group", "about", {"picAbout"}},
+        {"settings", "about", {}},
+        {"Settings", "rules", {}},
+        {"Details Group", "rules", {}},
+    };
+    for (const auto& [group, item, visible] : cases) {
+        window.Navigate(QString::fromLatin1(group), QString::fromLatin1(item));
+        EXPECT_EQ(VisiblePanels(), visible) << group << " / " << item;
+    }
+}
+
+TEST_F(MainWindowTest, ListsShowRulesWithTheirStateAndTheDefaultManager)
+{
+    m_home.ReplaceRule("Beta", "b", {{"x", "y"}}, 3, false);
+    m_home.ReplaceRule("alpha", "a", {{"x", "y"}});
+    WriteFileBytes(RuleFile("NotARule"), "[Main]\r\nIdent=x\r\n");
+    m_home.Manager("Wget", true);
+    m_home.Manager("Aria", false);
+    const std::string before = ReadFileBytes(RuleFile("alpha"));
+    Open();
+    EXPECT_EQ(Entries("lstRules"), (std::vector<std::string> {"[x] alpha", "[ ] Beta"}));
+    EXPECT_EQ(Entries("lstManagers"), (std::vector<std::string> {"Aria", "Wget (Default)"}));
+    // Filling the list checks entries; that writes nothing.
+    EXPECT_EQ(ReadFileBytes(RuleFile("alpha")), before);
+    EXPECT_FALSE(fs::exists(RuleFile("alpha.vtl.tmp")));
+}
+
+TEST_F(MainWindowTest, ACheckMarkWritesOnlyTheActiveKeyAndOnlyWhenItChanges)
+{
+    m_home.ReplaceRule("A", "a", {{"x", "y"}});
+    WriteFileBytes(RuleFile("A"), ReadFileBytes(RuleFile("A")) + "; a comment\r\n[Extra]\r\nkey=v\r\n");
+    Open();
+    auto* list = Control<QListWidget>("lstRules");
+    const std::string before = ReadFileBytes(RuleFile("A"));
+    list->item(0)->setCheckState(Qt::Checked); // already active
+    EXPECT_EQ(ReadFileBytes(RuleFile("A")), before);
+
+    list->item(0)->setCheckState(Qt::Unchecked);
+    std::string expected = before;
+    expected.replace(expected.find("Active=1"), 8, "Active=0");
+    EXPECT_EQ(ReadFileBytes(RuleFile("A")), expected);
+    EXPECT_FALSE(m_window->Rules().Rules()[0].active);
+    EXPECT_TRUE(m_presenter.Shown().empty());
+}
+
+TEST_F(MainWindowTest, AChangeThatCannotBeWrittenIsToldOnceAndTheListShowsTheFiles)
+{
+    m_home.ReplaceRule("A", "a", {{"x", "y"}});
+    m_home.ReplaceRule("Gone", "g", {{"x", "y"}});
+    Open();
+    // A rule file that vanished since the list was filled is not created again by a check mark.
+    fs::remove(RuleFile("Gone"));
+    Control<QListWidget>("lstRules")->item(1)->setCheckState(Qt::Unchecked);
+    EXPECT_FALSE(fs::exists(RuleFile("Gone")));
+    ASSERT_EQ(m_presenter.Shown().size(), 1u);
+    EXPECT_EQ(m_presenter.Shown()[0].icon, MessageIcon::Critical);
+    EXPECT_NE(m_presenter.Shown()[0].text.find("Gone"), std::string::npos);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Entries("lstRules"), std::vector<std::string> {"[x] A"});
+
+    // A rule file the system will not replace (here: a folder took its place after the load).
+    fs::remove(RuleFile("A"));
+    fs::create_directories(RuleFile("A") / "inside");
+    Control<QListWidget>("lstRules")->item(0)->setCheckState(Qt::Unchecked);
+    EXPECT_EQ(m_presenter.Shown().size(), 2u);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(Entries("lstRules").empty());
+}
+
+TEST_F(MainWindowTest, DeleteAsksAndRemovesOnlyOnYes)
+{
+    m_home.ReplaceRule("A", "a", {{"x", "y"}}, 3, false);
+    m_home.ReplaceRule("B", "b", {{"x", "y"}});
+    Open();
+    Click("btnDel"); // nothing selected
+    EXPECT_TRUE(m_presenter.Shown().empty());
+
+    Select("lstRules", 1);
+    m_presenter.QueueAnswer(MessageAnswer::No);
+    Click("btnDel");
+    ASSERT_EQ(m_presenter.Shown().size(), 1u);
+    EXPECT_EQ(m_presenter.Shown()[0].caption, "DELETE A RULE");
+    EXPECT_EQ(m_presenter.Shown()[0].text, "Are you sure yout want to delete the rule B ??");
+    EXPECT_EQ(m_presenter.Shown()[0].buttons, MessageButtons::YesNo);
+    EXPECT_TRUE(fs::exists(RuleFile("B")));
+
+    Select("lstRules", 1);
+    m_presenter.QueueAnswer(MessageAnswer::Yes);
+    Click("btnDel");
+    EXPECT_FALSE(fs::exists(RuleFile("B")));
+    EXPECT_EQ(Entries("lstRules"), std::vector<std::string> {"[ ] A"});
+    ASSERT_EQ(m_presenter.Shown().size(), 3u);
+    EXPECT_EQ(m_presenter.Shown()[2].caption, "VTL");
+    EXPECT_EQ(m_presenter.Shown()[2].text, "Rule deleted");
+    EXPECT_EQ(m_presenter.Shown()[2].icon, MessageIcon::None);
+}
+
+TEST_F(MainWindowTest, ADeletionTheSystemRefusesShowsThePathAndTheSystemError)
+{
+    m_home.ReplaceRule("A", "a", {{"x", "y"}});
+    Open();
+    fs::remove(RuleFile("A"));
+    fs::create_directories(RuleFile("A") / "inside");
+    Select("lstRules", 0);
+    m_presenter.QueueAnswer(MessageAnswer::Yes);
+    Click("btnDel");
+    ASSERT_EQ(m_presenter.Shown().size(), 2u);
+    EXPECT_EQ(m_presenter.Shown()[1].caption, "Unable to delete the rule");
+    EXPECT_EQ(m_presenter.Shown()[1].text,
+        "An error occured while trying to delete rule A :\r\nFichier: " + RuleFile("A").string()
+            + "\r\nErreur 21: Is a directory");
+    EXPECT_EQ(m_presenter.Shown()[1].icon, MessageIcon::Critical);
+    EXPECT_EQ(Entries("lstRules"), std::vector<std::string> {"[x] A"}); // not refreshed
+}
+
+TEST_F(MainWindowTest, SetAsDefaultMovesTheMarkAndWritesNothingForTheCurrentDefault)
+{
+    m_home.Manager("Aria", false);
+    m_home.Manager("Wget", true);
+    const fs::path aria = m_home.Path() / "Managers" / "Aria.vtm";
+    const fs::path wget = m_home.Path() / "Managers" / "Wget.vtm";
+    Open();
+    const std::string wgetBefore = ReadFileBytes(wget);
+    Select("lstManagers", 1);
+    Click("btnDefManager");
+    EXPECT_EQ(ReadFileBytes(wget), wgetBefore);
+
+    Select("lstManagers", 0);
+    Click("btnDefManager");
+    EXPECT_EQ(Entries("lstManagers"), (std::vector<std::string> {"Aria (Default)", "Wget"}));
+    EXPECT_NE(ReadFileBytes(aria).find("Default=1"), std::string::npos);
+    EXPECT_NE(ReadFileBytes(wget).find("Default=0"), std::string::npos);
+    EXPECT_TRUE(m_presenter.Shown().empty());
+}
+
+TEST_F(MainWindowTest, PanelTextsAreTheProgramsOwn)
+{
+    Open();
+    EXPECT_EQ(Control<QPushButton>("btnOk")->text().toStdString(), "Ok");
+    EXPECT_EQ(
+        Control<QLabel>("Label6")->text().toStdString(), "Connecting to VTL website...      Please Wait...");
+    const std::string donate = Control<QLabel>("lblDonate")->text().toStdString();
+    EXPECT_NE(donate.find("help VTL getting better & better.\n\nPlease click"), std::string::npos);
+    EXPECT_NE(
+        Control<QLabel>("lblEmail")->text().toStdString().find("help@vortalux.invalid"), std::string::npos);
+    EXPECT_FALSE(Control<QPushButton>("btnDoUpdates")->isVisibleTo(m_window.get()));
+}
+
+} // namespace
