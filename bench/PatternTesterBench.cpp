@@ -1,6 +1,7 @@
 // The pattern tester at the size the rule author meets: a 1 MiB page as the sample and a global
 // pattern with 3,000 matches. The logic alone, and the window from a change of the pattern until
-// the match list is filled and the sample repainted with its highlights (off screen).
+// the match list is filled and the sample repainted with its highlights (off screen); then a
+// 20 MiB sample, loaded and typed at.
 #include "frmRegExp.h"
 #include "PatternTest.h"
 
@@ -77,6 +78,53 @@ void BM_PatternTesterWindowFill(benchmark::State& state)
         state.SkipWithError("the window was not filled");
 }
 BENCHMARK(BM_PatternTesterWindowFill)->Unit(benchmark::kMillisecond);
+
+// A sample of 20 MiB (the page above twenty times): loading it into the window, and a keystroke in
+// the pattern box once it is there.
+const std::string& LargeSample()
+{
+    static const std::string sample = [] {
+        std::string text;
+        for (int i = 0; i < 20; ++i)
+            text += Page();
+        return text;
+    }();
+    return sample;
+}
+
+void BM_PatternTesterLoad20MiBSample(benchmark::State& state)
+{
+    for (auto _ : state) {
+        frmRegExp window(frmRegExp::Use::SearchStep);
+        window.SetGlobal(true);
+        window.SetPattern(Pattern);
+        window.show();
+        window.SetSample(LargeSample());
+        QCoreApplication::processEvents();
+        window.repaint();
+        if (window.Test().MatchCount() != 20 * Matches)
+            state.SkipWithError("wrong number of matches");
+    }
+}
+BENCHMARK(BM_PatternTesterLoad20MiBSample)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_PatternTesterKeystroke20MiBSample(benchmark::State& state)
+{
+    frmRegExp window(frmRegExp::Use::SearchStep);
+    window.SetGlobal(true);
+    window.SetSample(LargeSample());
+    window.show();
+    window.SetPattern(Pattern);
+    QCoreApplication::processEvents();
+    bool other = true;
+    for (auto _ : state) {
+        window.SetPattern(other ? OtherPattern : Pattern);
+        other = !other;
+        QCoreApplication::processEvents();
+        window.repaint();
+    }
+}
+BENCHMARK(BM_PatternTesterKeystroke20MiBSample)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
