@@ -2,6 +2,7 @@
 
 #include "DisplayText.h"
 #include "MessageBox.h"
+#include "NamedControls.h"
 #include "RuleFile.h"
 #include "RuleListActions.h"
 #include "RuleStore.h"
@@ -20,13 +21,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int StoreIndexRole = Qt::UserRole;
-
-QPushButton* Button(const char* name, const char* caption, QWidget* parent)
-{
-    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    return button;
-}
 
 } // namespace
 
@@ -52,9 +46,9 @@ RulesPanel::RulesPanel(fs::path programDirectory, RuleStore& store, QWidget* par
     m_lstRules->setObjectName(QStringLiteral("lstRules"));
     m_lstRules->setUniformItemSizes(true); // thousands of rules fill at once
 
-    QPushButton* add = Button("btnAdd", "Create", frame);
-    QPushButton* change = Button("btnChange", "Change", frame);
-    QPushButton* remove = Button("btnDel", "Delete", frame);
+    QPushButton* add = NamedButton("btnAdd", QStringLiteral("Create"), frame);
+    QPushButton* change = NamedButton("btnChange", QStringLiteral("Change"), frame);
+    QPushButton* remove = NamedButton("btnDel", QStringLiteral("Delete"), frame);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(add);

@@ -1,5 +1,7 @@
 #include "SupportPanel.h"
 
+#include "NamedControls.h"
+
 #include <QDesktopServices>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -13,21 +15,6 @@
 namespace vortalux {
 
 namespace {
-
-QLabel* Label(const char* name, const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setWordWrap(true);
-    return label;
-}
-
-QGroupBox* Frame(const char* name, const char* caption, QWidget* parent)
-{
-    auto* frame = new QGroupBox(QString::fromLatin1(caption), parent);
-    frame->setObjectName(QString::fromLatin1(name));
-    return frame;
-}
 
 QString DonationText()
 {
@@ -49,14 +36,14 @@ SupportPanel::SupportPanel(QString supportAddress, QString donationPage, QWidget
 {
     setObjectName(QStringLiteral("picSupport"));
 
-    QGroupBox* contact
-        = Frame("Frame6", "Ideas, Suggestions, Bugs, Unsupported Hostings and/or DM.....", this);
-    QLabel* lblContact = Label("lblContact",
+    QGroupBox* contact = NamedFrame(
+        "Frame6", QStringLiteral("Ideas, Suggestions, Bugs, Unsupported Hostings and/or DM....."), this);
+    QLabel* lblContact = NamedLabel("lblContact",
         QStringLiteral("If you have any ideas, suggestions, found a bug, know about pictures hosting "
                        "and/or download managers not (yet) supported, feel free to contact me :"),
         contact);
     // The address opens the desktop's mail program, as any link would.
-    QLabel* lblEmail = Label("lblEmail",
+    QLabel* lblEmail = NamedLabel("lblEmail",
         QStringLiteral("<a href=\"mailto:%1\">%1</a>").arg(supportAddress.toHtmlEscaped()), contact);
     lblEmail->setTextFormat(Qt::RichText);
     lblEmail->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
@@ -66,8 +53,9 @@ SupportPanel::SupportPanel(QString supportAddress, QString donationPage, QWidget
     contactLayout->addWidget(lblContact);
     contactLayout->addWidget(lblEmail);
 
-    QGroupBox* reports = Frame("Frame4", "Help improve VTL - Sent reports of failure", this);
-    QLabel* label4 = Label("Label4",
+    QGroupBox* reports
+        = NamedFrame("Frame4", QStringLiteral("Help improve VTL - Sent reports of failure"), this);
+    QLabel* label4 = NamedLabel("Label4",
         QStringLiteral("You can help improve VTL by sending in reports of conversion failure. Thoose "
                        "reports are send anonymously and only contains the URL & the rule. That way, "
                        "the rule may be fixed and updated."),
@@ -91,8 +79,8 @@ SupportPanel::SupportPanel(QString supportAddress, QString donationPage, QWidget
     reportsLayout->addWidget(m_lstReports, 1);
     reportsLayout->addLayout(reportButtons);
 
-    QGroupBox* donate = Frame("Frame3", "Support VTL - Donate", this);
-    QLabel* lblDonate = Label("lblDonate", DonationText(), donate);
+    QGroupBox* donate = NamedFrame("Frame3", QStringLiteral("Support VTL - Donate"), this);
+    QLabel* lblDonate = NamedLabel("lblDonate", DonationText(), donate);
     auto* command1 = new QPushButton(donate);
     command1->setObjectName(QStringLiteral("Command1"));
     command1->setIcon(QIcon(QStringLiteral(":/vtl/donate.svg")));

@@ -5,6 +5,7 @@
 #include "frmRule.h"
 #include "ManagersPanel.h"
 #include "MessageBox.h"
+#include "NamedControls.h"
 #include "PaneIcons.h"
 #include "RulesPanel.h"
 #include "SupportPanel.h"
@@ -23,14 +24,6 @@ namespace vortalux {
 
 namespace {
 
-QLabel* Label(const char* name, const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setWordWrap(true);
-    return label;
-}
-
 QWidget* AboutPanel(QLabel*& lblVersions, QWidget* parent)
 {
     auto* panel = new QWidget(parent);
@@ -38,17 +31,17 @@ QWidget* AboutPanel(QLabel*& lblVersions, QWidget* parent)
     auto* picture = new QLabel(panel);
     picture->setObjectName(QStringLiteral("Image1"));
     picture->setPixmap(QIcon(QStringLiteral(":/vtl/vortalux.svg")).pixmap(QSize(96, 96)));
-    QLabel* title = Label("Label1", QStringLiteral("Vortalux"), panel);
+    QLabel* title = NamedLabel("Label1", QStringLiteral("Vortalux"), panel);
     QFont titleFont = title->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 2);
     titleFont.setBold(true);
     title->setFont(titleFont);
-    QLabel* text = Label("Label5",
+    QLabel* text = NamedLabel("Label5",
         QStringLiteral("Vortalux (VTL) is an add-on that will allow you to easilly download pictures "
                        "posted on forums and such using image hosting services without direct links "
                        "through your favorite download manager."),
         panel);
-    lblVersions = Label("lblVersions", QStringLiteral("(version informations)"), panel);
+    lblVersions = NamedLabel("lblVersions", QStringLiteral("(version informations)"), panel);
     lblVersions->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* head = new QHBoxLayout;
@@ -81,7 +74,7 @@ QWidget* UpdatePanel(QWidget* parent)
     buttons->addWidget(install);
     buttons->addStretch();
     // Said plainly rather than left as an empty frame.
-    QLabel* note = Label("lblUpdateNote",
+    QLabel* note = NamedLabel("lblUpdateNote",
         QStringLiteral("This version of VTL cannot reach an update server yet: rules and download "
                        "managers are updated by installing a newer Vortalux."),
         frame);
@@ -103,7 +96,7 @@ QWidget* WaitPanel(QWidget* parent)
     progress->setObjectName(QStringLiteral("pbWait"));
     progress->setRange(0, 100);
     QLabel* label
-        = Label("Label6", QStringLiteral("Connecting to VTL website...      Please Wait..."), panel);
+        = NamedLabel("Label6", QStringLiteral("Connecting to VTL website...      Please Wait..."), panel);
     label->setAlignment(Qt::AlignCenter);
     auto* layout = new QVBoxLayout(panel);
     layout->addStretch();

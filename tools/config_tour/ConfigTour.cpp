@@ -1,6 +1,7 @@
 // Shows the configuration program's windows with the shipped rules and definitions and saves a
 // picture of each: config_tour OUTPUT_FOLDER (scripts/screenshots). Runs on a real or virtual
 // display, or offscreen.
+#include "DemoPalette.h"
 #include "EngineLibrary.h"
 #include "frmMain.h"
 #include "frmRegExp.h"
@@ -35,25 +36,6 @@ bool Save(QWidget& window, const QDir& out, const char* name)
     return true;
 }
 
-QPalette DarkPalette()
-{
-    QPalette dark;
-    dark.setColor(QPalette::Window, QColor(0x2b, 0x2d, 0x31));
-    dark.setColor(QPalette::WindowText, QColor(0xe6, 0xe6, 0xe6));
-    dark.setColor(QPalette::Base, QColor(0x1f, 0x20, 0x23));
-    dark.setColor(QPalette::AlternateBase, QColor(0x2b, 0x2d, 0x31));
-    dark.setColor(QPalette::Text, QColor(0xe6, 0xe6, 0xe6));
-    dark.setColor(QPalette::Button, QColor(0x35, 0x37, 0x3c));
-    dark.setColor(QPalette::ButtonText, QColor(0xe6, 0xe6, 0xe6));
-    dark.setColor(QPalette::Highlight, QColor(0x3d, 0x7e, 0xd6));
-    dark.setColor(QPalette::HighlightedText, Qt::white);
-    dark.setColor(QPalette::Link, QColor(0x7a, 0xb4, 0xff));
-    dark.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
-    dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
-    dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
-    return dark;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -86,7 +68,7 @@ int main(int argc, char** argv)
             rules->setCurrentRow(0);
         ok = Save(window, out, ("vtl-" + std::string(item) + ".png").c_str()) && ok;
     }
-    QApplication::setPalette(DarkPalette());
+    QApplication::setPalette(tools::DarkPalette());
     ok = Save(window, out, "vtl-rules-dark.png") && ok;
     QApplication::setPalette(QApplication::style()->standardPalette());
 

@@ -12,29 +12,14 @@
 #include <QStyle>
 #include <QStyleFactory>
 
+#include "DemoPalette.h"
+
 #include <cstdio>
 #include <cstring>
 
 using namespace vortalux;
 
 namespace {
-
-QPalette DarkPalette()
-{
-    QPalette palette;
-    palette.setColor(QPalette::Window, QColor(0x2d, 0x2d, 0x30));
-    palette.setColor(QPalette::WindowText, QColor(0xe6, 0xe6, 0xe6));
-    palette.setColor(QPalette::Base, QColor(0x1f, 0x1f, 0x22));
-    palette.setColor(QPalette::AlternateBase, QColor(0x2a, 0x2a, 0x2e));
-    palette.setColor(QPalette::Text, QColor(0xe6, 0xe6, 0xe6));
-    palette.setColor(QPalette::Button, QColor(0x35, 0x35, 0x38));
-    palette.setColor(QPalette::ButtonText, QColor(0xe6, 0xe6, 0xe6));
-    palette.setColor(QPalette::Highlight, QColor(0x3a, 0x7b, 0xd5));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::Link, QColor(0x7c, 0xb7, 0xff));
-    palette.setColor(QPalette::Mid, QColor(0x4a, 0x4a, 0x4e));
-    return palette;
-}
 
 } // namespace
 
@@ -49,7 +34,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     const bool dark = std::strcmp(argv[2], "dark") == 0;
-    QApplication::setPalette(dark ? DarkPalette() : QApplication::style()->standardPalette());
+    QApplication::setPalette(dark ? tools::DarkPalette() : QApplication::style()->standardPalette());
     const qreal scale = argc > 3 ? QString::fromLocal8Bit(argv[3]).toDouble() : 1.0;
 
     ImageList images;
