@@ -1,5 +1,6 @@
 #include "EngineTestSupport.h"
 #include "frmMain.h"
+#include "NamedChild.h"
 #include "RecordingPresenter.h"
 #include "TestSupport.h"
 #include "Version.h"
@@ -28,12 +29,7 @@ protected:
         return *m_window;
     }
 
-    template<typename T> T* Control(const char* name) const
-    {
-        T* control = m_window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(control, nullptr) << name;
-        return control;
-    }
+    template<typename T> T* Control(const char* name) const { return NamedChild<T>(*m_window, name); }
 
     // The panels the navigation shows, by name.
     std::vector<std::string> VisiblePanels() const

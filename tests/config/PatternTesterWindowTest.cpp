@@ -1,5 +1,6 @@
 #include "frmRegExp.h"
 
+#include "NamedChild.h"
 #include "RecordingPresenter.h"
 #include "ScopedEnvironment.h"
 #include "ScriptedServer.h"
@@ -25,6 +26,7 @@
 #include <vector>
 
 using namespace vortalux;
+using vortalux::test::NamedChild;
 using vortalux::test::ServerReply;
 
 namespace {
@@ -32,21 +34,14 @@ namespace {
 using Use = frmRegExp::Use;
 using Row = std::vector<std::string>;
 
-template<typename T> T* Child(const QWidget& window, const char* name)
-{
-    T* child = window.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-}
-
 std::string Status(const frmRegExp& window)
 {
-    return Child<QLabel>(window, "lblStatus")->text().toStdString();
+    return NamedChild<QLabel>(window, "lblStatus")->text().toStdString();
 }
 
 std::vector<Row> Rows(const frmRegExp& window)
 {
-    const QAbstractItemModel* model = Child<QTreeView>(window, "lv")->model();
+    const QAbstractItemModel* model = NamedChild<QTreeView>(window, "lv")->model();
     std::vector<Row> rows;
     for (int r = 0; r < model->rowCount(); ++r) {
         Row row;
@@ -63,7 +58,7 @@ void Type(frmRegExp& window, const char* box, const QString& text)
     if (auto* line = window.findChild<QLineEdit*>(QString::fromLatin1(box))) {
         line->setText(text);
     } else {
-        auto* edit = Child<QPlainTextEdit>(window, box);
+        auto* edit = NamedChild<QPlainTextEdit>(window, box);
         edit->selectAll();
         edit->insertPlainText(text); // as typed: the document counts as edited
     }
@@ -93,28 +88,28 @@ TEST(PatternTesterWindow, ControlsOfEachUse)
         window.show();
         const int use = static_cast<int>(e.use);
         EXPECT_EQ(window.ReplaceMode(), e.replaceMode) << use;
-        EXPECT_EQ(Child<QCheckBox>(window, "chkGlobal")->isVisible(), e.global) << use;
-        EXPECT_EQ(Child<QCheckBox>(window, "chkResult")->isVisible(), e.result) << use;
-        EXPECT_EQ(Child<QCheckBox>(window, "chkResult")->isChecked(), e.resultTicked) << use;
-        EXPECT_EQ(Child<QLabel>(window, "lblResult")->isVisible(), e.resultLabel) << use;
-        EXPECT_EQ(Child<QLineEdit>(window, "txtResult")->isVisible(), e.resultBox) << use;
-        EXPECT_EQ(Child<QPlainTextEdit>(window, "txt")->isVisible(), e.replaceMode) << use;
-        EXPECT_EQ(Child<QTreeView>(window, "lv")->isVisible(), !e.replaceMode) << use;
+        EXPECT_EQ(NamedChild<QCheckBox>(window, "chkGlobal")->isVisible(), e.global) << use;
+        EXPECT_EQ(NamedChild<QCheckBox>(window, "chkResult")->isVisible(), e.result) << use;
+        EXPECT_EQ(NamedChild<QCheckBox>(window, "chkResult")->isChecked(), e.resultTicked) << use;
+        EXPECT_EQ(NamedChild<QLabel>(window, "lblResult")->isVisible(), e.resultLabel) << use;
+        EXPECT_EQ(NamedChild<QLineEdit>(window, "txtResult")->isVisible(), e.resultBox) << use;
+        EXPECT_EQ(NamedChild<QPlainTextEdit>(window, "txt")->isVisible(), e.replaceMode) << use;
+        EXPECT_EQ(NamedChild<QTreeView>(window, "lv")->isVisible(), !e.replaceMode) << use;
     }
 
     frmRegExp window(Use::SearchStep);
     EXPECT_EQ(window.windowTitle(), QStringLiteral(" Define a regexp"));
-    EXPECT_EQ(Child<QLabel>(window, "Label3")->text(), QStringLiteral("Search pattern :"));
-    EXPECT_EQ(Child<QCheckBox>(window, "chkResult")->text(),
+    EXPECT_EQ(NamedChild<QLabel>(window, "Label3")->text(), QStringLiteral("Search pattern :"));
+    EXPECT_EQ(NamedChild<QCheckBox>(window, "chkResult")->text(),
         QStringLiteral("If the picture's URL can be found, replacement pattern :"));
-    EXPECT_EQ(Child<QLabel>(window, "lblResult")->text(), QStringLiteral("Replacement pattern :"));
-    EXPECT_EQ(Child<QCheckBox>(window, "chkGlobal")->text(), QStringLiteral("Global search"));
-    EXPECT_EQ(Child<QGroupBox>(window, "Frame1")->title(), QStringLiteral("Test your regexp now !"));
-    EXPECT_EQ(Child<QLabel>(window, "Label1")->text(), QStringLiteral("Text to search in :"));
-    EXPECT_EQ(Child<QLabel>(window, "Label2")->text(), QStringLiteral("Results :"));
-    EXPECT_EQ(Child<QPushButton>(window, "btnOk")->text(), QStringLiteral("Ok"));
-    EXPECT_EQ(Child<QPushButton>(window, "btnCancel")->text(), QStringLiteral("Cancel"));
-    const QAbstractItemModel* model = Child<QTreeView>(window, "lv")->model();
+    EXPECT_EQ(NamedChild<QLabel>(window, "lblResult")->text(), QStringLiteral("Replacement pattern :"));
+    EXPECT_EQ(NamedChild<QCheckBox>(window, "chkGlobal")->text(), QStringLiteral("Global search"));
+    EXPECT_EQ(NamedChild<QGroupBox>(window, "Frame1")->title(), QStringLiteral("Test your regexp now !"));
+    EXPECT_EQ(NamedChild<QLabel>(window, "Label1")->text(), QStringLiteral("Text to search in :"));
+    EXPECT_EQ(NamedChild<QLabel>(window, "Label2")->text(), QStringLiteral("Results :"));
+    EXPECT_EQ(NamedChild<QPushButton>(window, "btnOk")->text(), QStringLiteral("Ok"));
+    EXPECT_EQ(NamedChild<QPushButton>(window, "btnCancel")->text(), QStringLiteral("Cancel"));
+    const QAbstractItemModel* model = NamedChild<QTreeView>(window, "lv")->model();
     std::vector<std::string> titles;
     for (int c = 0; c < model->columnCount(); ++c)
         titles.push_back(model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString().toStdString());
@@ -134,7 +129,7 @@ TEST(PatternTesterWindow, SearchModeRunsOnEveryChange)
         (std::vector<Row> {{"1", "ab", "1", "2"}, {"  $1", "a", "", "1"}, {"  $2", "b", "", "1"}}));
     EXPECT_EQ(window.Highlights(), (std::vector<std::pair<int, int>> {{1, 3}}));
 
-    Child<QCheckBox>(window, "chkGlobal")->click();
+    NamedChild<QCheckBox>(window, "chkGlobal")->click();
     Settle();
     EXPECT_EQ(Status(window), "2 occurrences found");
     EXPECT_EQ(Rows(window).size(), 6u);
@@ -143,7 +138,7 @@ TEST(PatternTesterWindow, SearchModeRunsOnEveryChange)
     // Ticking chkResult alone does not run the test; the next change shows the preview.
     Type(window, "txtResult", QStringLiteral("$1$URL"));
     Settle();
-    Child<QCheckBox>(window, "chkResult")->click();
+    NamedChild<QCheckBox>(window, "chkResult")->click();
     Settle();
     EXPECT_EQ(Status(window), "2 occurrences found");
     Type(window, "txtResult", QStringLiteral("$2$1$URL"));
@@ -171,7 +166,7 @@ TEST(PatternTesterWindow, ReplacePreview)
     Type(window, "txtExemple", QStringLiteral("http://h/a/thumb_1.jpg"));
     Settle();
     EXPECT_EQ(Status(window), "1 occurrence found");
-    EXPECT_EQ(Child<QPlainTextEdit>(window, "txt")->toPlainText(),
+    EXPECT_EQ(NamedChild<QPlainTextEdit>(window, "txt")->toPlainText(),
         QStringLiteral("http://www.example.com/http://h/a/big_1.jpg"));
     EXPECT_TRUE(Rows(window).empty());
 }
@@ -185,12 +180,13 @@ TEST(PatternTesterWindow, SampleBytesAndHighlightPositions)
     window.SetSample("\xe9\r\nab\xe9");
     window.SetPattern("\\r\\nab\\xe9");
     Settle();
-    EXPECT_EQ(Child<QPlainTextEdit>(window, "txtExemple")->toPlainText(), QStringLiteral("\u00e9\nab\u00e9"));
+    EXPECT_EQ(
+        NamedChild<QPlainTextEdit>(window, "txtExemple")->toPlainText(), QStringLiteral("\u00e9\nab\u00e9"));
     EXPECT_EQ(Status(window), "1 occurrence found");
     EXPECT_EQ(Rows(window), (std::vector<Row> {{"1", "\r\nab\u00e9", "1", "5"}}));
     EXPECT_EQ(window.Highlights(), (std::vector<std::pair<int, int>> {{1, 5}}));
 
-    auto* sample = Child<QPlainTextEdit>(window, "txtExemple");
+    auto* sample = NamedChild<QPlainTextEdit>(window, "txtExemple");
     sample->moveCursor(QTextCursor::End);
     sample->insertPlainText(QStringLiteral("ab\u00e9"));
     window.SetPattern("ab\xc3\xa9");
@@ -208,7 +204,7 @@ TEST(PatternTesterWindow, HandBackValues)
         window.SetResult("r$1");
         window.SetGlobal(true);
         window.show();
-        QTest::mouseClick(Child<QPushButton>(window, "btnOk"), Qt::LeftButton);
+        QTest::mouseClick(NamedChild<QPushButton>(window, "btnOk"), Qt::LeftButton);
         EXPECT_EQ(window.result(), QDialog::Accepted);
         EXPECT_EQ(window.TestedPattern(), "p(\\d)");
         EXPECT_EQ(window.TestedResult(), "r$1");
@@ -218,7 +214,7 @@ TEST(PatternTesterWindow, HandBackValues)
         frmRegExp window(Use::SearchStep);
         window.SetPattern("(invalid");
         window.show();
-        QTest::mouseClick(Child<QPushButton>(window, "btnOk"), Qt::LeftButton);
+        QTest::mouseClick(NamedChild<QPushButton>(window, "btnOk"), Qt::LeftButton);
         EXPECT_EQ(window.TestedPattern(), "(invalid") << "Ok hands an invalid pattern back too";
         EXPECT_EQ(window.TestedGlobal(), 0);
     }
@@ -230,7 +226,7 @@ TEST(PatternTesterWindow, HandBackValues)
         if (closeBox)
             window.close();
         else
-            QTest::mouseClick(Child<QPushButton>(window, "btnCancel"), Qt::LeftButton);
+            QTest::mouseClick(NamedChild<QPushButton>(window, "btnCancel"), Qt::LeftButton);
         EXPECT_FALSE(window.isVisible());
         EXPECT_EQ(window.result(), QDialog::Rejected);
         EXPECT_EQ(window.TestedPattern(), "") << closeBox;
@@ -261,11 +257,11 @@ TEST(PatternTesterWindow, LoadPage)
         dialog->setTextValue(QString::fromStdString(" " + server.Url("/page")));
         dialog->accept();
     });
-    QTest::mouseClick(Child<QPushButton>(window, "btnLoadPage"), Qt::LeftButton);
+    QTest::mouseClick(NamedChild<QPushButton>(window, "btnLoadPage"), Qt::LeftButton);
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_NE(server.Requests()[0].find("\r\nCookie: session=abc\r\n"), std::string::npos)
         << server.Requests()[0];
-    EXPECT_EQ(Child<QPlainTextEdit>(window, "txtExemple")->toPlainText(),
+    EXPECT_EQ(NamedChild<QPlainTextEdit>(window, "txtExemple")->toPlainText(),
         QStringLiteral("<img src=\"a.jpg\">\n<img src=\"b.jpg\">"));
     EXPECT_EQ(Status(window), "2 occurrences found");
     EXPECT_EQ(Rows(window)[2], (Row {"2", "src=\"b.jpg\"", "24", "11"})) << "the page's CR LF counts";
@@ -294,7 +290,7 @@ TEST(PatternTesterWindow, EndingTheWaitForAPage)
     window.show();
     window.SetSample("old sample");
     window.SetPattern("part|sample");
-    auto* loadButton = Child<QPushButton>(window, "btnLoadPage");
+    auto* loadButton = NamedChild<QPushButton>(window, "btnLoadPage");
 
     QTimer::singleShot(300, [&] {
         EXPECT_TRUE(window.IsLoadingPage());
@@ -303,13 +299,13 @@ TEST(PatternTesterWindow, EndingTheWaitForAPage)
     });
     window.LoadPage(server.Url("/slow"));
     EXPECT_TRUE(window.isVisible()) << "Esc ends the wait, not the window";
-    EXPECT_EQ(Child<QPlainTextEdit>(window, "txtExemple")->toPlainText(), QStringLiteral("first part "));
+    EXPECT_EQ(NamedChild<QPlainTextEdit>(window, "txtExemple")->toPlainText(), QStringLiteral("first part "));
     EXPECT_EQ(Status(window), "1 occurrence found");
     EXPECT_EQ(loadButton->text(), QStringLiteral("Load page..."));
 
     QTimer::singleShot(300, [&] { QTest::mouseClick(loadButton, Qt::LeftButton); });
     window.LoadPage(server.Url("/slow"));
-    EXPECT_EQ(Child<QPlainTextEdit>(window, "txtExemple")->toPlainText(), QStringLiteral("first part "));
+    EXPECT_EQ(NamedChild<QPlainTextEdit>(window, "txtExemple")->toPlainText(), QStringLiteral("first part "));
 
     window.SetPattern("kept");
     QTimer::singleShot(300, [&] { window.close(); });

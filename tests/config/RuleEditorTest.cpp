@@ -1,5 +1,6 @@
 #include "EngineTestSupport.h"
 #include "frmRule.h"
+#include "NamedChild.h"
 #include "ProfileFile.h"
 #include "RecordingPresenter.h"
 #include "RuleFile.h"
@@ -42,12 +43,7 @@ protected:
         return *m_editor;
     }
 
-    template<typename T> T* Control(const char* name) const
-    {
-        T* control = m_editor->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(control, nullptr) << name;
-        return control;
-    }
+    template<typename T> T* Control(const char* name) const { return NamedChild<T>(*m_editor, name); }
 
     void Click(const char* button) const { Control<QPushButton>(button)->click(); }
     void Answer(std::string pattern, std::string result = {}, int16_t global = 0)

@@ -1,5 +1,6 @@
 #include "EngineTestSupport.h"
 #include "frmSelectURLs.h"
+#include "NamedChild.h"
 #include "OriginPage.h"
 #include "RecordingPresenter.h"
 #include "ScriptedServer.h"
@@ -48,12 +49,7 @@ protected:
         return *m_window;
     }
 
-    template<typename T> T* Control(const char* name) const
-    {
-        T* control = m_window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(control, nullptr) << name;
-        return control;
-    }
+    template<typename T> T* Control(const char* name) const { return NamedChild<T>(*m_window, name); }
 
     std::vector<std::string> UrlColumn() const
     {
