@@ -1,6 +1,9 @@
 #include "SupportPanel.h"
 
+#include "DisplayText.h"
+#include "MessageBox.h"
 #include "NamedControls.h"
+#include "ReportList.h"
 
 #include <QDesktopServices>
 #include <QGroupBox>
@@ -30,8 +33,11 @@ QString DonationText()
 
 } // namespace
 
-SupportPanel::SupportPanel(QString supportAddress, QString donationPage, QWidget* parent)
+SupportPanel::SupportPanel(std::filesystem::path programDirectory, const ReportList& reports,
+    QString supportAddress, QString donationPage, QWidget* parent)
     : QWidget(parent)
+    , m_programDirectory(std::move(programDirectory))
+    , m_reports(reports)
     , m_donationPage(std::move(donationPage))
 {
     setObjectName(QStringLiteral("picSupport"));
@@ -53,28 +59,28 @@ SupportPanel::SupportPanel(QString supportAddress, QString donationPage, QWidget
     contactLayout->addWidget(lblContact);
     contactLayout->addWidget(lblEmail);
 
-    QGroupBox* reports
+    QGroupBox* reportFrame
         = NamedFrame("Frame4", QStringLiteral("Help improve VTL - Sent reports of failure"), this);
     QLabel* label4 = NamedLabel("Label4",
         QStringLiteral("You can help improve VTL by sending in reports of conversion failure. Thoose "
                        "reports are send anonymously and only contains the URL & the rule. That way, "
                        "the rule may be fixed and updated."),
-        reports);
-    m_lstReports = new QListWidget(reports);
+        reportFrame);
+    m_lstReports = new QListWidget(reportFrame);
     m_lstReports->setObjectName(QStringLiteral("lstReports"));
     m_lstReports->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    auto* send = new QPushButton(QStringLiteral("Send Selected Reports"), reports);
+    auto* send = new QPushButton(QStringLiteral("Send Selected Reports"), reportFrame);
     send->setObjectName(QStringLiteral("btnSendReports"));
-    auto* remove = new QPushButton(QStringLiteral("Remove Selected Reports"), reports);
+    auto* remove = new QPushButton(QStringLiteral("Remove Selected Reports"), reportFrame);
     remove->setObjectName(QStringLiteral("btnDelReports"));
-    // Sending and removing reports come with the update server's exchange.
+    // Sending reports comes with the update server's exchange.
     send->setEnabled(false);
-    remove->setEnabled(false);
+    connect(remove, &QPushButton::clicked, this, &SupportPanel::OnRemoveSelected);
     auto* reportButtons = new QHBoxLayout;
     reportButtons->addWidget(send);
     reportButtons->addWidget(remove);
     reportButtons->addStretch();
-    auto* reportsLayout = new QVBoxLayout(reports);
+    auto* reportsLayout = new QVBoxLayout(reportFrame);
     reportsLayout->addWidget(label4);
     reportsLayout->addWidget(m_lstReports, 1);
     reportsLayout->addLayout(reportButtons);
@@ -99,8 +105,47 @@ SupportPanel::SupportPanel(QString supportAddress, QString donationPage, QWidget
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(contact);
-    layout->addWidget(reports, 1);
+    layout->addWidget(reportFrame, 1);
     layout->addWidget(donate);
+}
+
+void SupportPanel::FillReports()
+{
+    m_lstReports->clear();
+    const std::vector<ReportEntry>& entries = m_reports.Entries();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].sent || entries[i].number <= 0)
+            continue;
+        auto* line = new QListWidgetItem(
+            DisplayText("Rule: " + entries[i].ruleName + " - URL: " + entries[i].url), m_lstReports);
+        line->setData(Qt::UserRole, static_cast<int>(i));
+    }
+}
+
+void SupportPanel::OnRemoveSelected()
+{
+    const QList<QListWidgetItem*> selected = m_lstReports->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const auto n = static_cast<size_t>(selected.size());
+    const std::string question = "Are you sure you want to delete "
+        + (n == 1 ? std::string("the report") : "thoose " + std::to_string(n) + " reports")
+        + " without sending " + (n == 1 ? "it" : "them") + " ?";
+    if (ShowMessage({"VTL", question, MessageIcon::Question, MessageButtons::YesNo}) != MessageAnswer::Yes)
+        return;
+    std::string failures;
+    for (const QListWidgetItem* line : selected) {
+        const ReportEntry& entry
+            = m_reports.Entries().at(static_cast<size_t>(line->data(Qt::UserRole).toInt()));
+        const std::error_code error = ReportList::Delete(m_programDirectory, entry.number);
+        // A report that is already gone is what the user asked for.
+        if (error && error != std::errc::no_such_file_or_directory)
+            failures += "\r\n" + ReportList::PathOf(m_programDirectory, entry.number).string() + ": "
+                + error.message();
+    }
+    emit RefreshRequested();
+    if (!failures.empty())
+        ShowMessage("VTL", "These reports could not be removed:" + failures, MessageIcon::Critical);
 }
 
 } // namespace vortalux

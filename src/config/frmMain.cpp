@@ -137,7 +137,7 @@ frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
     stack->setContentsMargins(0, 0, 0, 0);
     m_picAbout = AboutPanel(m_lblVersions, panels);
     m_picUpdate = UpdatePanel(panels);
-    m_picSupport = new SupportPanel(
+    m_picSupport = new SupportPanel(m_setup.programDirectory, m_reports,
         QString::fromStdString(m_setup.supportAddress), QString::fromStdString(m_setup.donationPage), panels);
     m_picManagers = new ManagersPanel(m_managers, panels);
     m_picRules = new RulesPanel(m_setup.programDirectory, m_rules, panels);
@@ -166,6 +166,7 @@ frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
     connect(m_picRules, &RulesPanel::EditRequested, this, &frmMain::EditRule);
     connect(m_picRules, &RulesPanel::RefreshRequested, this, &frmMain::RefreshListe);
     connect(m_picManagers, &ManagersPanel::RefreshRequested, this, &frmMain::RefreshListe);
+    connect(m_picSupport, &SupportPanel::RefreshRequested, this, &frmMain::RefreshListe);
 
     BuildNavigation();
     m_lblVersions->setText(QString::fromStdString(VersionLine(m_setup.engineVersion, VersionText())));
@@ -212,7 +213,8 @@ void frmMain::RefreshListe()
     m_picRules->Fill();
     m_managers.LoadManagers(m_setup.programDirectory);
     m_picManagers->Fill();
-    // The failure reports' list (lstReports) is filled here by the reports' loader.
+    m_reports.LoadReports(m_setup.programDirectory);
+    m_picSupport->FillReports();
 }
 
 void frmMain::Navigate(const QString& group, const QString& item)

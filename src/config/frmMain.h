@@ -2,6 +2,7 @@
 
 #include "ImageList.h"
 #include "ManagerStore.h"
+#include "ReportList.h"
 #include "RuleStore.h"
 
 #include <QWidget>
@@ -47,6 +48,7 @@ public:
 
     const RuleStore& Rules() const { return m_rules; }
     const ManagerStore& Managers() const { return m_managers; }
+    const ReportList& Reports() const { return m_reports; }
 
 private:
     void BuildNavigation();
@@ -55,6 +57,7 @@ private:
     MainWindowSetup m_setup;
     RuleStore m_rules;
     ManagerStore m_managers;
+    ReportList m_reports;
     // The pane's icons; the pane lets go of them before they go.
     ImageList m_il;
     ExplorerBarControl* m_eBar = nullptr;

@@ -234,6 +234,39 @@ TEST_F(MainWindowTest, SetAsDefaultMovesTheMarkAndWritesNothingForTheCurrentDefa
     EXPECT_TRUE(m_presenter.Shown().empty());
 }
 
+TEST_F(MainWindowTest, ReportsWaitingToBeSentAreListedAndRemovedAfterTheQuestion)
+{
+    for (int n = 1; n <= 4; ++n)
+        WriteFileBytes(m_home.Path() / (std::to_string(n) + ".vtr"),
+            "[Main]\r\nURL=http://h/" + std::to_string(n) + "\r\nSent=" + (n == 2 ? "1" : "0")
+                + "\r\n[Rule]\r\nName=R" + std::to_string(n) + "\r\n");
+    Open();
+    EXPECT_EQ(Entries("lstReports"),
+        (std::vector<std::string> {
+            "Rule: R1 - URL: http://h/1", "Rule: R3 - URL: http://h/3", "Rule: R4 - URL: http://h/4"}));
+    auto* list = Control<QListWidget>("lstReports");
+    Click("btnDelReports"); // nothing selected: nothing asked
+    EXPECT_TRUE(m_presenter.Shown().empty());
+
+    list->item(0)->setSelected(true);
+    m_presenter.QueueAnswer(MessageAnswer::No);
+    Click("btnDelReports");
+    ASSERT_EQ(m_presenter.Shown().size(), 1u);
+    EXPECT_EQ(m_presenter.Shown()[0].text, "Are you sure you want to delete the report without sending it ?");
+    EXPECT_TRUE(fs::exists(m_home.Path() / "1.vtr"));
+
+    list->item(1)->setSelected(true);
+    list->item(2)->setSelected(true);
+    m_presenter.QueueAnswer(MessageAnswer::Yes);
+    Click("btnDelReports");
+    EXPECT_EQ(m_presenter.Shown()[1].text,
+        "Are you sure you want to delete thoose 3 reports without sending them ?");
+    EXPECT_TRUE(Entries("lstReports").empty());
+    EXPECT_FALSE(fs::exists(m_home.Path() / "1.vtr"));
+    EXPECT_TRUE(fs::exists(m_home.Path() / "2.vtr")); // a sent report is not listed, so not removed
+    EXPECT_EQ(m_presenter.Shown().size(), 2u);
+}
+
 TEST_F(MainWindowTest, PanelTextsAreTheProgramsOwn)
 {
     Open();
