@@ -37,6 +37,7 @@ extern const Command VersionCommand;
 extern const Command RulesCommand;
 extern const Command RuleCommand;
 extern const Command ManagersCommand;
+extern const Command ReportsCommand;
 extern const Command PatternCommand;
 extern const Command FetchCommand;
 extern const Command ConvertCommand;

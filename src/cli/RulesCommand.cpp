@@ -3,6 +3,7 @@
 #include "JsonWriter.h"
 
 #include "CommandMessages.h"
+#include "Confirmation.h"
 #include "NameLookup.h"
 
 #include "AsciiText.h"
@@ -11,10 +12,7 @@
 #include "RuleStore.h"
 #include "TerminalText.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <iostream>
 #include <optional>
 #include <ostream>
 
@@ -142,11 +140,6 @@ int SetActive(CommandContext& context, const std::vector<std::string>& wanted, b
     return code;
 }
 
-bool IsInteractive(const CommandContext& context)
-{
-    return &context.in == &std::cin && ::isatty(STDIN_FILENO) == 1;
-}
-
 int Delete(CommandContext& context, const std::string& wanted, bool confirmed)
 {
     RuleStore store;
@@ -155,20 +148,16 @@ int Delete(CommandContext& context, const std::string& wanted, bool confirmed)
     if (!rules)
         return ExitFailure;
     const std::string& name = rules->front();
-    if (!confirmed) {
-        if (!IsInteractive(context)) {
-            context.err << "vortalux rules: deleting " << name
-                        << " needs a confirmation; give --yes when no one is at a terminal\n";
-            return ExitFailure;
-        }
-        context.err << "Are you sure yout want to delete the rule " << name << " ?? [y/N] " << std::flush;
-        std::string answer;
-        std::getline(context.in, answer);
-        const std::string_view trimmed = TrimAsciiBlanks(answer);
-        if (!EqualsNoCase(trimmed, "y") && !EqualsNoCase(trimmed, "yes")) {
-            context.err << "vortalux rules: " << name << " was not deleted\n";
-            return ExitFailure;
-        }
+    switch (Confirm(context, "Are you sure yout want to delete the rule " + name + " ??", confirmed)) {
+    case Confirmation::Given:
+        break;
+    case Confirmation::NobodyToAsk:
+        context.err << "vortalux rules: deleting " << name
+                    << " needs a confirmation; give --yes when no one is at a terminal\n";
+        return ExitFailure;
+    case Confirmation::Refused:
+        context.err << "vortalux rules: " << name << " was not deleted\n";
+        return ExitFailure;
     }
     const RuleDeletion deletion = DeleteRule(ProgramDirectory(), name);
     if (deletion.error) {
