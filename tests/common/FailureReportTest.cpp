@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -116,7 +118,9 @@ TEST(FailureReport, AKilledWriterLeavesAWholeReportOrNone)
 
     TempDir home;
     int reports = 0;
-    for (int round = 0; round < 40; ++round) {
+    // On a busy machine a writer may be killed before it finishes any report: later rounds give it
+    // longer, so the test always sees whole reports and not only starts.
+    for (int round = 0; round < 40 || (reports == 0 && round < 200); ++round) {
         const pid_t writer = ::fork();
         ASSERT_GE(writer, 0);
         if (writer == 0) {
@@ -124,7 +128,8 @@ TEST(FailureReport, AKilledWriterLeavesAWholeReportOrNone)
                 (void)WriteFailureReport(home.Path(), "http://k/", rule);
             ::_exit(0);
         }
-        ::usleep(static_cast<useconds_t>(200 + 97 * round % 3000));
+        const int extra = round < 40 ? 0 : std::min(1000 * (round - 40), 50000);
+        ::usleep(static_cast<useconds_t>(200 + 97 * round % 3000 + extra));
         ::kill(writer, SIGKILL);
         ::waitpid(writer, nullptr, 0);
         for (const auto& entry : fs::directory_iterator(home.Path())) {
