@@ -127,8 +127,8 @@ bool JsonReader::ParseValue(JsonValue& value, int depth)
                     return Fail("expected ':'");
                 ++m_at;
                 SkipBlanks();
-                value.members.emplace_back(std::move(key), JsonValue {});
-                if (!ParseValue(value.members.back().second, depth + 1))
+                value.members.push_back(JsonMember {std::move(key), JsonValue {}});
+                if (!ParseValue(value.members.back().value, depth + 1))
                     return false;
             } else {
                 value.items.emplace_back();

@@ -9,6 +9,8 @@
 
 namespace vortalux::cli {
 
+struct JsonMember;
+
 // One value of a JSON document.
 struct JsonValue {
     enum class Kind { Null, Bool, Number, String, Array, Object };
@@ -18,13 +20,19 @@ struct JsonValue {
     std::string text;
     std::vector<JsonValue> items;
     // In document order; keys are unique.
-    std::vector<std::pair<std::string, JsonValue>> members;
+    std::vector<JsonMember> members;
 
     // The member `key` of an object, nullptr when absent.
     const JsonValue* Find(std::string_view key) const;
     // A number written as an integer (no fraction, no exponent) that fits, read without regard
     // to the process locale; nothing otherwise.
     std::optional<int64_t> Integer() const;
+};
+
+// One member of a JSON object.
+struct JsonMember {
+    std::string name;
+    JsonValue value;
 };
 
 // A strict reader of one JSON document (RFC 8259): no comments, no trailing commas, no

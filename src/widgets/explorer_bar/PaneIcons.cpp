@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-namespace vortalux::PaneIcons {
+namespace vortalux {
 
 namespace {
 
@@ -26,7 +26,7 @@ QPen Outline(const QColor& color, qreal width = 1.0)
 
 } // namespace
 
-QIcon Logo()
+QIcon PaneIcons::Logo()
 {
     return Drawn(32, [](QPainter& painter) {
         QLinearGradient fill(0, 0, 0, 32);
@@ -53,7 +53,7 @@ QIcon Logo()
     });
 }
 
-QIcon About()
+QIcon PaneIcons::About()
 {
     return Drawn(16, [](QPainter& painter) {
         painter.setPen(Outline(QColor(0x12, 0x45, 0x8c)));
@@ -66,7 +66,7 @@ QIcon About()
     });
 }
 
-QIcon Update()
+QIcon PaneIcons::Update()
 {
     return Drawn(16, [](QPainter& painter) {
         painter.setPen(Outline(QColor(0x1b, 0x6e, 0x2a)));
@@ -82,7 +82,7 @@ QIcon Update()
     });
 }
 
-QIcon Support()
+QIcon PaneIcons::Support()
 {
     return Drawn(16, [](QPainter& painter) {
         painter.setPen(Outline(QColor(0x8a, 0x1c, 0x1c)));
@@ -98,7 +98,7 @@ QIcon Support()
     });
 }
 
-QIcon Managers()
+QIcon PaneIcons::Managers()
 {
     return Drawn(16, [](QPainter& painter) {
         painter.setPen(Outline(QColor(0x4a, 0x4a, 0x55)));
@@ -122,7 +122,7 @@ QIcon Managers()
     });
 }
 
-QIcon Rules()
+QIcon PaneIcons::Rules()
 {
     return Drawn(16, [](QPainter& painter) {
         painter.setPen(Outline(QColor(0x55, 0x55, 0x60)));
@@ -141,4 +141,4 @@ QIcon Rules()
     });
 }
 
-} // namespace vortalux::PaneIcons
+} // namespace vortalux
