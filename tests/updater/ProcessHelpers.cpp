@@ -107,6 +107,14 @@ void ChildProgram::Wait()
     m_signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
 }
 
+bool ChildProgram::WaitFor(std::chrono::milliseconds wait)
+{
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    while (!HasEnded() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return HasEnded();
+}
+
 std::string WaitForFile(const std::filesystem::path& file, std::chrono::milliseconds wait)
 {
     const auto deadline = std::chrono::steady_clock::now() + wait;

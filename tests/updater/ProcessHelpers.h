@@ -41,6 +41,8 @@ public:
 
     bool HasEnded(); // without waiting
     void Wait();
+    // Waits at most `wait`; false when the program still runs (the destructor then kills it).
+    bool WaitFor(std::chrono::milliseconds wait);
     int ExitCode() const { return m_exitCode; } // -1 when ended by a signal
     int Signal() const { return m_signal; }
 
