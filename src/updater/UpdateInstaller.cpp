@@ -173,6 +173,18 @@ bool UpdateInstaller::WriteJournal(std::string& error)
     return true;
 }
 
+void UpdateInstaller::RemoveJournalLeftovers()
+{
+    // A run killed while it wrote its journal leaves the temporary file the write renames from.
+    const std::string prefix = "." + std::string(UpdateJournal::FileName) + ".";
+    std::error_code ec;
+    for (fs::directory_iterator it(m_directory, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.starts_with(prefix) && IsRegularFile(it->path()))
+            ::unlink(it->path().c_str());
+    }
+}
+
 void UpdateInstaller::RemoveIfPresent(const fs::path& path)
 {
     if (::unlink(path.c_str()) == 0)
@@ -181,6 +193,7 @@ void UpdateInstaller::RemoveIfPresent(const fs::path& path)
 
 UpdateResult UpdateInstaller::Run()
 {
+    RemoveJournalLeftovers();
     if (!UpdateJournal::ExistsIn(m_directory))
         return Install();
 

@@ -57,6 +57,7 @@ private:
     [[nodiscard]] bool Forward(std::string& error);
     [[nodiscard]] bool Back(std::string& error);
     [[nodiscard]] bool WriteJournal(std::string& error);
+    void RemoveJournalLeftovers();
     void RemoveIfPresent(const std::filesystem::path& path);
     void Step();
 

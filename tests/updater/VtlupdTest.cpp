@@ -140,12 +140,17 @@ TEST(Vtlupd, ReplacesTheFilesKeepingTheirModesAndStartsVtlWithUpdDone)
     // A program that has the old engine open keeps reading the old engine.
     const int engine = ::open((setup / "libvortalux.so").c_str(), O_RDONLY);
     ASSERT_GE(engine, 0);
+    // What a run killed while writing its journal left behind goes; a look-alike name stays.
+    WriteFileBytes(setup / ".vtlupd.journal.Ab3xYz", "vtlupd jour");
+    WriteFileBytes(setup / ".vtlupd.journalist", "keep");
 
     auto vtlupd = setup.Run();
     EXPECT_EQ(vtlupd->ExitCode(), 0) << setup.Stderr();
     EXPECT_EQ(setup.Stderr(), "vtlupd: the update is installed.\n");
     setup.ExpectNew();
     EXPECT_EQ(setup.Started(), "new[/UpdDone]\n");
+    EXPECT_FALSE(fs::exists(setup / ".vtlupd.journal.Ab3xYz"));
+    EXPECT_TRUE(fs::exists(setup / ".vtlupd.journalist"));
 
     char bytes[32] = {};
     EXPECT_EQ(::pread(engine, bytes, sizeof bytes, 0), 10);
