@@ -1,14 +1,18 @@
 // vtl, the configuration program: rules, download managers, updates and failure reports.
 #include "EngineLibrary.h"
 #include "frmMain.h"
+#include "LaunchDetached.h"
 #include "MessageBox.h"
 #include "ProgramDirectory.h"
+#include "ProgramLock.h"
 #include "QtMessagePresenter.h"
+#include "UpdateJournal.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -30,6 +34,9 @@ protected:
     }
 };
 
+// How long a starting vtl waits for vtlupd to finish replacing the program files.
+constexpr std::chrono::seconds UpdaterWait {60};
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -48,6 +55,32 @@ int main(int argc, char* argv[])
     for (int i = 1; i < argc; ++i)
         commandLine += (i > 1 ? " " : "") + std::string(argv[i]);
 
+    // Held shared for the whole run: several vtl may run at once, and vtlupd, which takes it
+    // exclusively, replaces program files only after every one has ended. A vtl started while it
+    // replaces them waits here, before anything of the program is loaded.
+    const std::filesystem::path programDirectory = vortalux::ProgramDirectory();
+    vortalux::ProgramLock programLock
+        = vortalux::ProgramLock::Acquire(programDirectory, vortalux::LockMode::Shared, UpdaterWait);
+    if (programLock.Status() == vortalux::LockStatus::TimedOut) {
+        vortalux::ShowMessage("VTL",
+            "VTL is being updated. Start it again once the update has finished.\r\n\r\nFile: "
+                + (programDirectory / std::string(vortalux::ProgramLock::FileName)).string(),
+            vortalux::MessageIcon::Information);
+        return EXIT_FAILURE;
+    }
+    // (A program directory this user cannot lock is one nobody here updates either: run unlocked.)
+    if (programLock.IsHeld() && vortalux::UpdateJournal::ExistsIn(programDirectory)) {
+        // An update was cut short and the program files may be half old, half new: vtlupd finishes
+        // or undoes it, then starts VTL again.
+        programLock.Release();
+        std::string error;
+        if (vortalux::LaunchDetached(programDirectory / "vtlupd", {}, programDirectory, error))
+            return EXIT_SUCCESS;
+        vortalux::ShowMessage("VTL", "An interrupted update could not be finished.\r\n\r\nError: " + error,
+            vortalux::MessageIcon::Critical);
+        return EXIT_FAILURE;
+    }
+
     const std::filesystem::path library = vortalux::EngineLibrary::DefaultPath();
     const vortalux::EngineLibrary::VersionAnswer engine = vortalux::EngineLibrary::ReadVersion(library);
     if (!engine.ok) {
@@ -58,8 +91,8 @@ int main(int argc, char* argv[])
         return EXIT_FAILURE;
     }
 
-    vortalux::frmMain window({vortalux::ProgramDirectory(), engine.version, commandLine,
-        VORTALUX_SUPPORT_ADDRESS, VORTALUX_DONATION_PAGE});
+    vortalux::frmMain window(
+        {programDirectory, engine.version, commandLine, VORTALUX_SUPPORT_ADDRESS, VORTALUX_DONATION_PAGE});
     if (std::getenv("VORTALUX_QUIT_AFTER_FIRST_PAINT") != nullptr) {
         if (QWidget* about = window.findChild<QWidget*>(QStringLiteral("picAbout")))
             about->installEventFilter(new FirstPaintWatcher(&window));

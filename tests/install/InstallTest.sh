@@ -9,7 +9,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 DESTDIR="$stage/root" cmake --install "$build_dir" --prefix /opt/vortalux >/dev/null
 program_dir="$stage/root/opt/vortalux"
-for file in vtl vortalux libvortalux.so Rules Managers; do
+for file in vtl vtlupd vortalux libvortalux.so Rules Managers; do
   [ -e "$program_dir/$file" ] || fail "$file is not installed"
 done
 entry="$stage/root/usr/share/applications/vortalux-vtl.desktop"
