@@ -17,7 +17,7 @@ namespace {
 
 constexpr std::array KnownCommands
     = {&AddUrlCommand, &AddUrlListCommand, &HandOffCommand, &ConvertCommand, &FetchCommand, &RulesCommand,
-        &RuleCommand, &ManagersCommand, &PatternCommand, &ScriptCommand, &VersionCommand};
+        &RuleCommand, &ManagersCommand, &PatternCommand, &ScriptCommand, &UpdateCommand, &VersionCommand};
 
 const Command* FindCommand(std::string_view name)
 {
