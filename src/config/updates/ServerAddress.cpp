@@ -79,7 +79,8 @@ std::optional<ServerAddress> ServerAddress::FromUrl(std::string_view url, std::s
         return std::nullopt;
     }
 
-    std::string_view portText;
+    // The port is what follows the host's last ":" (for an IPv6 address: the one after "]").
+    std::optional<std::string_view> portText;
     if (hostPart.starts_with('[')) {
         const size_t close = hostPart.find(']');
         if (close == std::string_view::npos || (close + 1 < hostPart.size() && hostPart[close + 1] != ':')) {
@@ -96,13 +97,9 @@ std::optional<ServerAddress> ServerAddress::FromUrl(std::string_view url, std::s
     } else if (const size_t colon = hostPart.find(':'); colon != std::string_view::npos) {
         portText = hostPart.substr(colon + 1);
         hostPart = hostPart.substr(0, colon);
-        if (portText.empty()) {
-            why = "the update server's address " + shown + " has no valid port";
-            return std::nullopt;
-        }
     }
-    if (!portText.empty()) {
-        const std::optional<int> port = WholeNumber(portText, 5);
+    if (portText) {
+        const std::optional<int> port = WholeNumber(*portText, 5);
         if (!port || *port < 1 || *port > 65535) {
             why = "the update server's address " + shown + " has no valid port";
             return std::nullopt;
