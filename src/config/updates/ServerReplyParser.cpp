@@ -64,7 +64,9 @@ ServerReplyParser::State ServerReplyParser::FeedHeader(std::string_view& data)
     // The end may straddle two reads: the search starts a few bytes back.
     const size_t before = m_header.size();
     const size_t searchFrom = before < HeaderEnd.size() ? 0 : before - (HeaderEnd.size() - 1);
-    const size_t taken = std::min(data.size(), m_maxHeaderSize + HeaderEnd.size() - before);
+    // The header block, its closing empty line included, holds at most m_maxHeaderSize bytes,
+    // however the reads split it.
+    const size_t taken = std::min(data.size(), m_maxHeaderSize - before);
     m_header.append(data.substr(0, taken));
     const size_t end = m_header.find(HeaderEnd, searchFrom);
 
@@ -73,7 +75,7 @@ ServerReplyParser::State ServerReplyParser::FeedHeader(std::string_view& data)
     if (std::string_view(m_header).substr(0, known) != StatusLinePrefix.substr(0, known))
         return State::NotHttp;
     if (end == std::string::npos) {
-        if (m_header.size() > m_maxHeaderSize)
+        if (m_header.size() >= m_maxHeaderSize)
             return State::HeaderTooLarge;
         data = {};
         return State::Header;

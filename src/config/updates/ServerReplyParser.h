@@ -22,7 +22,7 @@ public:
         Body, // a 200 reply whose body is still arriving
         Complete,
         NotHttp, // the reply does not start with "HTTP/1."
-        HeaderTooLarge,
+        HeaderTooLarge, // the header block, with its empty line, passes its size limit
         HttpStatus, // a status other than 200 (redirects included: none is followed)
         TooLarge, // the body would pass the size limit
         Incomplete, // the body ended short of its Content-Length, or ran past it

@@ -181,6 +181,10 @@ TEST(ServerReplyParserTest, EndsBodiesAsTheirContentLengthSays)
         {"HTTP/2 200 OK\r\n\r\nok", true, State::NotHttp, ""},
         {"HTTP/1.1 200 OK\r\nContent-Length: 2\r\n", true, State::HeaderCut, ""},
         {"HTTP/1.1 200 OK\r\nX: " + std::string(2000, 'x'), false, State::HeaderTooLarge, ""},
+        // The limit (1024 here) holds for the header block with its empty line, however split.
+        {"HTTP/1.1 200 OK\r\nX: " + std::string(1024 - 24, 'x') + "\r\n\r\nok", true, State::Complete, "ok"},
+        {"HTTP/1.1 200 OK\r\nX: " + std::string(1024 - 23, 'x') + "\r\n\r\nok", true, State::HeaderTooLarge,
+            ""},
     };
     for (const Case& c : cases) {
         // Wherever the reads split the reply, the outcome is the same.
