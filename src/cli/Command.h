@@ -45,6 +45,7 @@ extern const Command AddUrlCommand;
 extern const Command AddUrlListCommand;
 extern const Command HandOffCommand;
 extern const Command ScriptCommand;
+extern const Command UpdateCommand;
 
 // Prints "vortalux COMMAND: message" and the usage line on the error stream; returns ExitUsage.
 int UsageError(CommandContext& context, const Command& command, std::string_view message);

@@ -15,9 +15,9 @@ namespace vortalux::cli {
 
 namespace {
 
-constexpr std::array KnownCommands
-    = {&AddUrlCommand, &AddUrlListCommand, &HandOffCommand, &ConvertCommand, &FetchCommand, &RulesCommand,
-        &RuleCommand, &ManagersCommand, &ReportsCommand, &PatternCommand, &ScriptCommand, &VersionCommand};
+constexpr std::array KnownCommands = {&AddUrlCommand, &AddUrlListCommand, &HandOffCommand, &ConvertCommand,
+    &FetchCommand, &RulesCommand, &RuleCommand, &ManagersCommand, &ReportsCommand, &PatternCommand,
+    &ScriptCommand, &UpdateCommand, &VersionCommand};
 
 const Command* FindCommand(std::string_view name)
 {

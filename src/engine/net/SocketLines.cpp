@@ -14,14 +14,4 @@ void SendLine(QIODevice& socket, std::string_view text)
         network->flush();
 }
 
-std::string TakeLine(std::string& buffer)
-{
-    const size_t end = buffer.find("\r\n");
-    if (end == std::string::npos)
-        return std::exchange(buffer, std::string());
-    std::string line = buffer.substr(0, end);
-    buffer.erase(0, end + 2);
-    return line;
-}
-
 } // namespace vortalux
