@@ -10,11 +10,10 @@
 
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h> // environ
 
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 

@@ -1,10 +1,9 @@
 #include "LaunchDetached.h"
 
 #include <spawn.h>
+#include <unistd.h> // environ
 
 #include <cstring>
-
-extern char** environ;
 
 namespace vortalux {
 
