@@ -9,6 +9,7 @@
 #include "PaneIcons.h"
 #include "RulesPanel.h"
 #include "SupportPanel.h"
+#include "UpdatePanel.h"
 #include "Version.h"
 
 #include <QGridLayout>
@@ -53,38 +54,6 @@ QWidget* AboutPanel(QLabel*& lblVersions, QWidget* parent)
     layout->addWidget(text);
     layout->addStretch();
     layout->addWidget(lblVersions);
-    return panel;
-}
-
-QWidget* UpdatePanel(QWidget* parent)
-{
-    auto* panel = new QWidget(parent);
-    panel->setObjectName(QStringLiteral("picUpdate"));
-    auto* frame = new QGroupBox(QStringLiteral("Check for updates"), panel);
-    frame->setObjectName(QStringLiteral("Frame5"));
-    auto* check = new QPushButton(QStringLiteral("Check for updates..."), frame);
-    check->setObjectName(QStringLiteral("btnCheckUpdates"));
-    // The check asks the update server, whose exchange is not part of this program yet.
-    check->setEnabled(false);
-    auto* install = new QPushButton(QStringLiteral("Do the updates..."), frame);
-    install->setObjectName(QStringLiteral("btnDoUpdates"));
-    install->hide(); // until a check has run
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(check);
-    buttons->addWidget(install);
-    buttons->addStretch();
-    // Said plainly rather than left as an empty frame.
-    QLabel* note = NamedLabel("lblUpdateNote",
-        QStringLiteral("This version of VTL cannot reach an update server yet: rules and download "
-                       "managers are updated by installing a newer Vortalux."),
-        frame);
-    auto* frameLayout = new QVBoxLayout(frame);
-    frameLayout->addWidget(note);
-    frameLayout->addStretch();
-    frameLayout->addLayout(buttons);
-    auto* layout = new QVBoxLayout(panel);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(frame);
     return panel;
 }
 
@@ -136,7 +105,7 @@ frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
     auto* stack = new QGridLayout(panels);
     stack->setContentsMargins(0, 0, 0, 0);
     m_picAbout = AboutPanel(m_lblVersions, panels);
-    m_picUpdate = UpdatePanel(panels);
+    m_picUpdate = new UpdatePanel(m_setup.serverUrl, m_setup.engineVersion, m_managers, m_rules, panels);
     m_picSupport = new SupportPanel(m_setup.programDirectory, m_reports,
         QString::fromStdString(m_setup.supportAddress), QString::fromStdString(m_setup.donationPage), panels);
     m_picManagers = new ManagersPanel(m_managers, panels);
@@ -219,8 +188,9 @@ void frmMain::RefreshListe()
 
 void frmMain::Navigate(const QString& group, const QString& item)
 {
-    for (QWidget* panel : {m_picAbout, static_cast<QWidget*>(m_picManagers),
-             static_cast<QWidget*>(m_picRules), static_cast<QWidget*>(m_picSupport), m_picUpdate})
+    for (QWidget* panel :
+        {m_picAbout, static_cast<QWidget*>(m_picManagers), static_cast<QWidget*>(m_picRules),
+            static_cast<QWidget*>(m_picSupport), static_cast<QWidget*>(m_picUpdate)})
         panel->hide();
     QWidget* shown = nullptr;
     if (group == QLatin1String("Special Group")) {

@@ -18,6 +18,7 @@ class ExplorerBarControl;
 class ManagersPanel;
 class RulesPanel;
 class SupportPanel;
+class UpdatePanel;
 
 // Where the main window gets what it shows beyond the files: the engine's version, read at
 // start-up, the command line, and the addresses the build chose.
@@ -28,6 +29,8 @@ struct MainWindowSetup {
     std::string commandLine;
     std::string supportAddress;
     std::string donationPage;
+    // The update server's address (ServerUrl).
+    std::string serverUrl;
 };
 
 // The configuration program's one window: the navigation pane on the left, the panel it selects
@@ -62,7 +65,7 @@ private:
     ImageList m_il;
     ExplorerBarControl* m_eBar = nullptr;
     QWidget* m_picAbout = nullptr;
-    QWidget* m_picUpdate = nullptr;
+    UpdatePanel* m_picUpdate = nullptr;
     QWidget* m_picWait = nullptr;
     SupportPanel* m_picSupport = nullptr;
     ManagersPanel* m_picManagers = nullptr;

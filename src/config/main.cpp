@@ -6,6 +6,7 @@
 #include "ProgramDirectory.h"
 #include "ProgramLock.h"
 #include "QtMessagePresenter.h"
+#include "ServerAddress.h"
 #include "UpdateJournal.h"
 
 #include <QApplication>
@@ -91,8 +92,8 @@ int main(int argc, char* argv[])
         return EXIT_FAILURE;
     }
 
-    vortalux::frmMain window(
-        {programDirectory, engine.version, commandLine, VORTALUX_SUPPORT_ADDRESS, VORTALUX_DONATION_PAGE});
+    vortalux::frmMain window({programDirectory, engine.version, commandLine, VORTALUX_SUPPORT_ADDRESS,
+        VORTALUX_DONATION_PAGE, vortalux::ServerUrl()});
     if (std::getenv("VORTALUX_QUIT_AFTER_FIRST_PAINT") != nullptr) {
         if (QWidget* about = window.findChild<QWidget*>(QStringLiteral("picAbout")))
             about->installEventFilter(new FirstPaintWatcher(&window));

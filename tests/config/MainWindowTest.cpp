@@ -23,8 +23,8 @@ class MainWindowTest : public ::testing::Test {
 protected:
     frmMain& Open(const std::string& commandLine = {})
     {
-        m_window = std::make_unique<frmMain>(MainWindowSetup {
-            m_home.Path(), "1.2", commandLine, "help@vortalux.invalid", "https://vortalux.invalid/donate"});
+        m_window = std::make_unique<frmMain>(MainWindowSetup {m_home.Path(), "1.2", commandLine,
+            "help@vortalux.invalid", "https://vortalux.invalid/donate", "http://127.0.0.1:9/vtl.php"});
         m_window->show();
         return *m_window;
     }
