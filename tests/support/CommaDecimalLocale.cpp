@@ -17,15 +17,15 @@ namespace vortalux::test {
 
 namespace {
 
-struct LocaleSpec {
+struct LocaleName {
     const char* name; // as setlocale() and the folder know it
     const char* charmap; // localedef's -f
 };
 
-LocaleSpec SpecOf(CommaDecimalLocale::Charset charset)
+LocaleName NameOf(CommaDecimalLocale::Charset charset)
 {
-    return charset == CommaDecimalLocale::Charset::Latin1 ? LocaleSpec {"de_DE.ISO-8859-1", "ISO-8859-1"}
-                                                          : LocaleSpec {"de_DE.UTF-8", "UTF-8"};
+    return charset == CommaDecimalLocale::Charset::Latin1 ? LocaleName {"de_DE.ISO-8859-1", "ISO-8859-1"}
+                                                          : LocaleName {"de_DE.UTF-8", "UTF-8"};
 }
 
 bool HasCommaDecimalMark()
@@ -43,20 +43,20 @@ struct BuiltLocale {
 // Builds the locale with localedef once per machine and user: into a fresh temporary folder,
 // then renamed into a folder under the temporary folder that later test programs find ready.
 // A rename is all or nothing, so a program killed while building leaves no half locale behind.
-BuiltLocale BuildLocale(const LocaleSpec& spec)
+BuiltLocale BuildLocale(const LocaleName& locale)
 {
     BuiltLocale built;
     built.folder = std::filesystem::temp_directory_path() / ("vortalux-locales-" + std::to_string(getuid()));
-    const std::filesystem::path ready = built.folder / spec.name;
+    const std::filesystem::path ready = built.folder / locale.name;
     std::error_code error;
     if (std::filesystem::exists(ready / "LC_NUMERIC", error))
         return built;
 
     TempDir scratch;
-    const std::string target = (scratch.Path() / spec.name).string();
+    const std::string target = (scratch.Path() / locale.name).string();
     // -c writes the locale despite the warnings de_DE's sources give.
     const char* const argv[]
-        = {"localedef", "-c", "-i", "de_DE", "-f", spec.charmap, target.c_str(), nullptr};
+        = {"localedef", "-c", "-i", "de_DE", "-f", locale.charmap, target.c_str(), nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
@@ -71,14 +71,14 @@ BuiltLocale BuildLocale(const LocaleSpec& spec)
     }
     int status = 0;
     waitpid(child, &status, 0);
-    if (!std::filesystem::exists(scratch.Path() / spec.name / "LC_NUMERIC", error)) {
-        built.problem = std::string("localedef could not build ") + spec.name
+    if (!std::filesystem::exists(scratch.Path() / locale.name / "LC_NUMERIC", error)) {
+        built.problem = std::string("localedef could not build ") + locale.name
             + " (the Debian package \"locales\" holds its sources)";
         return built;
     }
     std::filesystem::create_directories(built.folder, error);
     // Another test program may have won the race: its locale is as good as ours.
-    std::filesystem::rename(scratch.Path() / spec.name, ready, error);
+    std::filesystem::rename(scratch.Path() / locale.name, ready, error);
     if (!std::filesystem::exists(ready / "LC_NUMERIC", error))
         built.problem = "the built locale could not be moved to " + built.folder.string();
     return built;
@@ -86,10 +86,10 @@ BuiltLocale BuildLocale(const LocaleSpec& spec)
 
 const BuiltLocale& BuiltLocaleOnce(CommaDecimalLocale::Charset charset)
 {
-    static const BuiltLocale utf8 = BuildLocale(SpecOf(CommaDecimalLocale::Charset::Utf8));
+    static const BuiltLocale utf8 = BuildLocale(NameOf(CommaDecimalLocale::Charset::Utf8));
     if (charset == CommaDecimalLocale::Charset::Utf8)
         return utf8;
-    static const BuiltLocale latin1 = BuildLocale(SpecOf(CommaDecimalLocale::Charset::Latin1));
+    static const BuiltLocale latin1 = BuildLocale(NameOf(CommaDecimalLocale::Charset::Latin1));
     return latin1;
 }
 
@@ -97,9 +97,9 @@ const BuiltLocale& BuiltLocaleOnce(CommaDecimalLocale::Charset charset)
 
 CommaDecimalLocale::CommaDecimalLocale(Charset charset)
 {
-    const LocaleSpec spec = SpecOf(charset);
+    const LocaleName locale = NameOf(charset);
     m_previousLocale = std::setlocale(LC_ALL, nullptr);
-    if (std::setlocale(LC_ALL, spec.name) != nullptr && HasCommaDecimalMark()) {
+    if (std::setlocale(LC_ALL, locale.name) != nullptr && HasCommaDecimalMark()) {
         m_active = true;
         return;
     }
@@ -113,7 +113,7 @@ CommaDecimalLocale::CommaDecimalLocale(Charset charset)
         m_previousLocPath = locPath;
     setenv("LOCPATH", built.folder.c_str(), 1);
     m_changedLocPath = true;
-    if (std::setlocale(LC_ALL, spec.name) != nullptr && HasCommaDecimalMark()) {
+    if (std::setlocale(LC_ALL, locale.name) != nullptr && HasCommaDecimalMark()) {
         m_active = true;
         return;
     }
