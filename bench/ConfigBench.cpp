@@ -58,7 +58,7 @@ BENCHMARK(BM_VtlStartToFirstPaint)->Unit(benchmark::kMillisecond)->UseRealTime()
 
 void BM_RefreshListe2000Rules(benchmark::State& state)
 {
-    vortalux::frmMain window({Home().Path(), "0.0.0", "", "", ""});
+    vortalux::frmMain window({Home().Path(), "0.0.0", "", "", "", "http://127.0.0.1:9/vtl.php"});
     for (auto _ : state)
         window.RefreshListe();
     state.counters["rules"] = static_cast<double>(window.Rules().Rules().size());

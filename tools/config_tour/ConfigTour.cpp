@@ -57,7 +57,7 @@ int main(int argc, char** argv)
     const EngineLibrary::VersionAnswer engine
         = EngineLibrary::ReadVersion(VORTALUX_PROGRAM_DIR "/libvortalux.so");
     frmMain window({homePath, engine.ok ? engine.version : "?", "", "support@vortalux.invalid",
-        "https://vortalux.invalid/donate"});
+        "https://vortalux.invalid/donate", "http://127.0.0.1:9/vtl.php"});
     window.show();
     bool ok = Save(window, out, "vtl-about.png");
     const std::pair<const char*, const char*> panels[] = {{"Special Group", "update"},
