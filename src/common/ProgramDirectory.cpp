@@ -36,6 +36,15 @@ fs::path ModuleDirectory()
     return ec ? fs::current_path(ec) : exe.parent_path();
 }
 
+// A relative folder given by the user is taken from the working directory of the moment, once:
+// the update list holds full paths, and programs started from here run in another directory.
+fs::path Absolute(const fs::path& directory)
+{
+    std::error_code ec;
+    fs::path absolute = fs::absolute(directory, ec);
+    return ec ? directory : absolute;
+}
+
 } // namespace
 
 fs::path ProgramDirectory()
@@ -43,12 +52,15 @@ fs::path ProgramDirectory()
     if (!OverriddenDirectory().empty())
         return OverriddenDirectory();
     if (const char* home = std::getenv("VORTALUX_HOME"); home != nullptr && *home != '\0')
-        return fs::path(home);
+        return Absolute(home);
     static const fs::path moduleDirectory = ModuleDirectory();
     return moduleDirectory;
 }
 
-void SetProgramDirectory(const fs::path& directory) { OverriddenDirectory() = directory; }
+void SetProgramDirectory(const fs::path& directory)
+{
+    OverriddenDirectory() = directory.empty() ? directory : Absolute(directory);
+}
 
 std::vector<std::string> ListDirectory(const fs::path& directory, std::string_view extension)
 {
