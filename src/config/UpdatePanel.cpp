@@ -3,6 +3,8 @@
 #include "CheckForUpdates.h"
 #include "DisplayText.h"
 #include "frmUpdDetails.h"
+#include "InstallUpdates.h"
+#include "MessageBox.h"
 #include "NamedControls.h"
 #include "ServerExchange.h"
 
@@ -12,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -30,11 +33,13 @@ QString Text(std::string_view text)
 
 } // namespace
 
-UpdatePanel::UpdatePanel(std::string serverUrl, std::string engineVersion, const ManagerStore& managers,
-    const RuleStore& rules, QWidget* parent)
+UpdatePanel::UpdatePanel(std::string serverUrl, std::string engineVersion,
+    std::filesystem::path programDirectory, const ManagerStore& managers, const RuleStore& rules,
+    QWidget* parent)
     : QWidget(parent)
     , m_serverUrl(std::move(serverUrl))
     , m_engineVersion(std::move(engineVersion))
+    , m_programDirectory(std::move(programDirectory))
     , m_managers(managers)
     , m_rules(rules)
 {
@@ -43,8 +48,6 @@ UpdatePanel::UpdatePanel(std::string serverUrl, std::string engineVersion, const
     m_btnCheckUpdates = NamedButton("btnCheckUpdates", QStringLiteral("Check for updates..."), frame);
     m_btnDoUpdates = NamedButton("btnDoUpdates", QStringLiteral("Do the updates..."), frame);
     m_btnDoUpdates->hide(); // until a check has run
-    // The install is not part of this program yet: shown after a check, as it will be, but idle.
-    m_btnDoUpdates->setEnabled(false);
 
     m_frmUpd = new QWidget(frame);
     m_frmUpd->setObjectName(QStringLiteral("frmUpd"));
@@ -87,6 +90,7 @@ UpdatePanel::UpdatePanel(std::string serverUrl, std::string engineVersion, const
     layout->addWidget(frame);
 
     connect(m_btnCheckUpdates, &QPushButton::clicked, this, &UpdatePanel::CheckForUpdates);
+    connect(m_btnDoUpdates, &QPushButton::clicked, this, &UpdatePanel::DoUpdates);
     connect(m_btnCancel, &QPushButton::clicked, this, &UpdatePanel::CancelCheck);
 }
 
@@ -102,20 +106,14 @@ void UpdatePanel::CheckForUpdates()
     m_frmUpd->show();
     for (size_t row = 0; row < 3; ++row)
         m_lblChecking[row]->setText(Text(UpdateTexts::CheckCaptions[row]));
-    if (!m_exchange)
-        m_exchange = std::make_unique<ServerExchange>(m_serverUrl);
-    m_btnCheckUpdates->setEnabled(false);
-    m_btnCancel->setEnabled(true);
-    emit ExchangeRunning(true);
+    BeginExchange();
 
     LocalVersions local = LocalVersions::FromStores(m_managers, m_rules);
     local.engine = m_engineVersion;
     const UpdateCheckResult result = vortalux::CheckForUpdates(
         *m_exchange, local, [this](const std::string& text, int progress) { ShowStatus(text, progress); });
 
-    m_btnCancel->setEnabled(false);
-    m_btnCheckUpdates->setEnabled(true);
-    emit ExchangeRunning(false);
+    EndExchange();
     SetBoldRow(-1);
     ShowStatus(result.Status(), result.progress);
     if (!result.failure.empty())
@@ -126,6 +124,59 @@ void UpdatePanel::CheckForUpdates()
     m_state = result;
     ShowResults();
     m_btnDoUpdates->show();
+}
+
+void UpdatePanel::DoUpdates()
+{
+    if (IsChecking() || !m_state.IsDone())
+        return;
+    BeginExchange();
+    const InstallResult result = InstallUpdates(
+        *m_exchange, m_programDirectory, m_state, [this](const InstallView& view) { ShowInstall(view); },
+        QLocale().decimalPoint().toStdString());
+    EndExchange();
+    ShowInstall(result.view);
+    m_lblUpd->setToolTip(result.failure.empty() ? QString() : DisplayText(result.failure));
+    // Whatever was installed before a stop is in the folders now.
+    if (!result.installedManagers.empty() || !result.installedRules.empty() || result.IsDone())
+        emit RefreshRequested();
+    if (!result.IsDone())
+        return; // the frame and the button stay, so the same install can run again
+    m_frmUpd->hide();
+    m_btnDoUpdates->hide();
+    if (result.NeedsUpdater())
+        emit ProgramUpdateSaved();
+    else
+        ShowMessage("VTL", "Update done", MessageIcon::Information);
+}
+
+void UpdatePanel::BeginExchange()
+{
+    if (!m_exchange)
+        m_exchange = std::make_unique<ServerExchange>(m_serverUrl);
+    m_btnCheckUpdates->setEnabled(false);
+    m_btnDoUpdates->setEnabled(false);
+    m_btnCancel->setEnabled(true);
+    emit ExchangeRunning(true);
+}
+
+void UpdatePanel::EndExchange()
+{
+    m_btnCancel->setEnabled(false);
+    m_btnCheckUpdates->setEnabled(true);
+    m_btnDoUpdates->setEnabled(true);
+    emit ExchangeRunning(false);
+}
+
+void UpdatePanel::ShowInstall(const InstallView& view)
+{
+    for (size_t row = 0; row < 3; ++row) {
+        m_lblChecking[row]->setText(Text(view.captions[row]));
+        m_lblChkResult[row]->setText(DisplayText(view.results[row]));
+    }
+    SetBoldRow(view.boldRow);
+    m_lblUpd->setText(DisplayText(view.status));
+    m_pbUpd->setValue(view.progress);
 }
 
 void UpdatePanel::CancelCheck()
@@ -190,7 +241,8 @@ void UpdatePanel::ShowDetails(int row)
 
 bool UpdatePanel::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonRelease) {
+    // The install reads the choices: they stay as they are while it runs.
+    if (event->type() == QEvent::MouseButtonRelease && !IsChecking()) {
         for (int row = 0; row < 3; ++row)
             if (watched == m_lblChkResult[static_cast<size_t>(row)]) {
                 ShowDetails(row);

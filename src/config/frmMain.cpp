@@ -105,7 +105,8 @@ frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
     auto* stack = new QGridLayout(panels);
     stack->setContentsMargins(0, 0, 0, 0);
     m_picAbout = AboutPanel(m_lblVersions, panels);
-    m_picUpdate = new UpdatePanel(m_setup.serverUrl, m_setup.engineVersion, m_managers, m_rules, panels);
+    m_picUpdate = new UpdatePanel(
+        m_setup.serverUrl, m_setup.engineVersion, m_setup.programDirectory, m_managers, m_rules, panels);
     m_picSupport = new SupportPanel(m_setup.programDirectory, m_reports,
         QString::fromStdString(m_setup.supportAddress), QString::fromStdString(m_setup.donationPage), panels);
     m_picManagers = new ManagersPanel(m_managers, panels);
@@ -136,6 +137,8 @@ frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
     connect(m_picRules, &RulesPanel::RefreshRequested, this, &frmMain::RefreshListe);
     connect(m_picManagers, &ManagersPanel::RefreshRequested, this, &frmMain::RefreshListe);
     connect(m_picSupport, &SupportPanel::RefreshRequested, this, &frmMain::RefreshListe);
+    connect(m_picUpdate, &UpdatePanel::RefreshRequested, this, &frmMain::RefreshListe);
+    connect(m_picUpdate, &UpdatePanel::ProgramUpdateSaved, this, &frmMain::ProgramUpdateSaved);
 
     BuildNavigation();
     m_lblVersions->setText(QString::fromStdString(VersionLine(m_setup.engineVersion, VersionText())));

@@ -53,6 +53,10 @@ public:
     const ManagerStore& Managers() const { return m_managers; }
     const ReportList& Reports() const { return m_reports; }
 
+signals:
+    // An install saved new program files: the updater is to be started and the program to end.
+    void ProgramUpdateSaved();
+
 private:
     void BuildNavigation();
     void EditRule(int editedRuleIndex);

@@ -98,6 +98,19 @@ int main(int argc, char* argv[])
         if (QWidget* about = window.findChild<QWidget*>(QStringLiteral("picAbout")))
             about->installEventFilter(new FirstPaintWatcher(&window));
     }
+    // With new program files saved, the updater takes over: it waits for this program (and every
+    // other vtl) to end, which lets go of the lock, then puts the files in place.
+    QObject::connect(&window, &vortalux::frmMain::ProgramUpdateSaved, &window, [&] {
+        std::string error;
+        if (!vortalux::LaunchDetached(programDirectory / "vtlupd", {}, programDirectory, error)) {
+            vortalux::ShowMessage("VTL",
+                "The new program files were saved, but the updater could not be started.\r\n\r\nError: "
+                    + error,
+                vortalux::MessageIcon::Critical);
+            return;
+        }
+        QApplication::exit(EXIT_SUCCESS);
+    });
     window.show();
     return QApplication::exec();
 }

@@ -24,7 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view CopySuffix = ".vtu";
 constexpr size_t MaxJournalBytes = 64 * 1024;
 
 bool Exists(const fs::path& path)
@@ -51,7 +50,7 @@ std::string Shown(std::string_view path)
 bool IsReservedName(std::string_view name)
 {
     return name == UpdateFileList::FileName || name == ProgramLock::FileName
-        || name == UpdateJournal::FileName || name.ends_with(CopySuffix)
+        || name == UpdateJournal::FileName || name.ends_with(UpdateInstaller::CopySuffix)
         || name.ends_with(UpdateInstaller::BackupSuffix);
 }
 
@@ -76,6 +75,11 @@ void SyncDirectory(const fs::path& directory)
 }
 
 } // namespace
+
+bool UpdateInstaller::IsInstallableName(std::string_view name)
+{
+    return IsPlainProgramFileName(name) && !IsReservedName(name);
+}
 
 UpdateInstaller::UpdateInstaller(fs::path programDirectory)
     : m_directory(std::move(programDirectory))
@@ -131,12 +135,12 @@ UpdateInstaller::Plan UpdateInstaller::MakePlan(
         }
         const size_t slash = path.rfind('/');
         const std::string name = path.substr(slash + 1);
-        if (!name.ends_with(CopySuffix))
+        if (!name.ends_with(UpdateInstaller::CopySuffix))
             return refuse("does not end in \".vtu\"");
         if (name == UpdateFileList::FileName)
             return refuse("names the list itself");
         const std::string target = name.substr(0, name.size() - CopySuffix.size());
-        if (!IsPlainProgramFileName(target) || IsReservedName(target))
+        if (!IsInstallableName(target))
             return refuse("does not name a program file");
         std::error_code ec;
         const fs::path parent = slash == 0 ? fs::path("/") : fs::path(path.substr(0, slash));

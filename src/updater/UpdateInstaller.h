@@ -30,6 +30,7 @@ struct UpdateResult {
 // exclusively.
 class UpdateInstaller {
 public:
+    static constexpr std::string_view CopySuffix = ".vtu";
     static constexpr std::string_view BackupSuffix = ".vtold";
     // Tests only: the process kills itself (SIGKILL) after this many changes to the directory, so
     // a test can stop it at every step.
@@ -50,6 +51,10 @@ public:
     // program file's name is one vtlupd may replace; no program file twice.
     static Plan MakePlan(
         const std::filesystem::path& programDirectory, const std::vector<std::string>& paths);
+
+    // A program file name an update may bring: a plain name (IsPlainProgramFileName) that is
+    // not one of the updater's own files (the list, the lock, the journal, copies, backups).
+    static bool IsInstallableName(std::string_view name);
 
 private:
     UpdateResult Install();

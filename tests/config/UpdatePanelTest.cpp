@@ -40,7 +40,8 @@ protected:
 
     UpdatePanel& Open(ScriptedServer& server)
     {
-        m_panel = std::make_unique<UpdatePanel>(server.Url("/vtl.php"), "1.2.3", m_managers, m_rules);
+        m_panel = std::make_unique<UpdatePanel>(
+            server.Url("/vtl.php"), "1.2.3", m_home.Path(), m_managers, m_rules);
         m_panel->show();
         return *m_panel;
     }
@@ -114,6 +115,76 @@ TEST_F(UpdatePanelTest, AFailedCheckKeepsTheEarlierStateAndHidesTheInstall)
     EXPECT_EQ(NamedChild<QProgressBar>(panel, "pbUpd")->value(), 0);
     EXPECT_FALSE(Shown("btnDoUpdates"));
     EXPECT_EQ(Text("lblChkResult0"), "no updates");
+    EXPECT_TRUE(m_presenter.Shown().empty());
+}
+
+TEST_F(UpdatePanelTest, TheInstallReplacesTheRulesReloadsTheListsAndSaysUpdateDone)
+{
+    std::vector<bool> buttonsDuringInstall;
+    UpdatePanel* shown = nullptr;
+    ScriptedServer server([&](int index, const std::string& request) {
+        if (index == 0)
+            return ServerReply::Whole(Reply("ok1.2.3:" + VersionText() + ":0:1:Gallery page:5"));
+        // While the file is fetched, nothing else may start an exchange.
+        buttonsDuringInstall = {NamedChild<QPushButton>(*shown, "btnCheckUpdates")->isEnabled(),
+            NamedChild<QPushButton>(*shown, "btnDoUpdates")->isEnabled(),
+            NamedChild<QPushButton>(*shown, "btnCancelUpd")->isEnabled()};
+        EXPECT_NE(request.find("action=getfile&name=Rules%2FGallery+page%2Evtl"), std::string::npos);
+        return ServerReply::Whole(Reply("ok[Rule]\r\nver=5\r\n"));
+    });
+    UpdatePanel& panel = Open(server);
+    shown = &panel;
+    int refreshes = 0;
+    int updaterStarts = 0;
+    QObject::connect(&panel, &UpdatePanel::RefreshRequested, [&] { ++refreshes; });
+    QObject::connect(&panel, &UpdatePanel::ProgramUpdateSaved, [&] { ++updaterStarts; });
+    NamedChild<QPushButton>(panel, "btnCheckUpdates")->click();
+    ASSERT_TRUE(Shown("btnDoUpdates"));
+    NamedChild<QPushButton>(panel, "btnDoUpdates")->click();
+
+    EXPECT_EQ(buttonsDuringInstall, (std::vector<bool> {false, false, true}));
+    EXPECT_EQ(test::ReadFileBytes(m_home.Path() / "Rules" / "Gallery page.vtl"), "[Rule]\r\nver=5\r\n");
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_EQ(updaterStarts, 0);
+    EXPECT_EQ(Text("lblChecking2"), "Download new/updated rules...");
+    EXPECT_EQ(Text("lblChkResult2"), "done");
+    EXPECT_EQ(Text("lblChkResult0"), "no updates"); // no program files: the check's text stays
+    EXPECT_FALSE(Shown("frmUpd"));
+    EXPECT_FALSE(Shown("btnDoUpdates"));
+    ASSERT_EQ(m_presenter.Shown().size(), 1u);
+    EXPECT_EQ(m_presenter.Shown()[0].text, "Update done");
+    EXPECT_EQ(m_presenter.Shown()[0].icon, MessageIcon::Information);
+}
+
+TEST_F(UpdatePanelTest, NewProgramFilesHandOverToTheUpdaterAndAStopKeepsTheFrame)
+{
+    bool engineArrives = false;
+    ScriptedServer server([&](int index, const std::string& request) {
+        if (index == 0)
+            return ServerReply::Whole(Reply("ok9.0.0:" + VersionText() + ":0:0"));
+        if (request.ends_with("name=core\r\n"))
+            return ServerReply::Whole(Reply("okvtl:libvortalux.so"));
+        return ServerReply::Whole(engineArrives ? Reply("okengine") : Reply("error"));
+    });
+    UpdatePanel& panel = Open(server);
+    int updaterStarts = 0;
+    QObject::connect(&panel, &UpdatePanel::ProgramUpdateSaved, [&] { ++updaterStarts; });
+    NamedChild<QPushButton>(panel, "btnCheckUpdates")->click();
+    ASSERT_EQ(panel.LastCheck().coreStatus, 2);
+
+    NamedChild<QPushButton>(panel, "btnDoUpdates")->click();
+    EXPECT_EQ(Text("lblUpd"), "Error! Incorrect data received from server");
+    EXPECT_EQ(Text("lblChkResult0"), "1/1: libvortalux.so");
+    EXPECT_TRUE(Shown("frmUpd"));
+    EXPECT_TRUE(Shown("btnDoUpdates"));
+    EXPECT_TRUE(NamedChild<QPushButton>(panel, "btnDoUpdates")->isEnabled());
+    EXPECT_EQ(updaterStarts, 0);
+
+    // The same install again, now that the server has the file.
+    engineArrives = true;
+    NamedChild<QPushButton>(panel, "btnDoUpdates")->click();
+    EXPECT_EQ(updaterStarts, 1);
+    EXPECT_EQ(test::ReadFileBytes(m_home.Path() / "libvortalux.so.vtu"), "engine");
     EXPECT_TRUE(m_presenter.Shown().empty());
 }
 
