@@ -1,7 +1,8 @@
 // vtlupd, the updater: once every vtl has ended, puts the program files an install saved as ".vtu"
 // copies (listed in FileList.vtu) in their place, then starts vtl again with "/UpdDone".
-//   vtlupd [--wait SECONDS]
-// vtl starts it without arguments; --wait bounds how long it waits for the running vtl to end.
+//   vtlupd [--wait SECONDS] [--no-restart]
+// vtl starts it without arguments; --wait bounds how long it waits for the running vtl to end;
+// --no-restart (the command line's install) leaves vtl unstarted afterwards.
 #include "LaunchDetached.h"
 #include "ProgramDirectory.h"
 #include "ProgramLock.h"
@@ -42,8 +43,13 @@ void StartVtl(const std::filesystem::path& programDirectory, bool updateDone)
 int main(int argc, char* argv[])
 {
     long waitSeconds = DefaultWaitSeconds;
+    bool restart = true;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument(argv[i]);
+        if (argument == "--no-restart") {
+            restart = false;
+            continue;
+        }
         if (argument == "--wait" && i + 1 < argc) {
             const std::string_view value(argv[++i]);
             const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), waitSeconds);
@@ -51,7 +57,7 @@ int main(int argc, char* argv[])
                 && waitSeconds <= MaxWaitSeconds)
                 continue;
         }
-        std::fprintf(stderr, "usage: vtlupd [--wait SECONDS]\n");
+        std::fprintf(stderr, "usage: vtlupd [--wait SECONDS] [--no-restart]\n");
         return ExitUsage;
     }
 
@@ -74,14 +80,16 @@ int main(int argc, char* argv[])
     Say(result.message + ".");
     switch (result.outcome) {
     case UpdateOutcome::Installed:
-        StartVtl(programDirectory, true);
+        if (restart)
+            StartVtl(programDirectory, true);
         return ExitInstalled;
     case UpdateOutcome::NothingToDo:
         return ExitInstalled;
     case UpdateOutcome::Refused:
     case UpdateOutcome::RolledBack:
         // The old program is whole: give the user it back, without claiming an update.
-        StartVtl(programDirectory, false);
+        if (restart)
+            StartVtl(programDirectory, false);
         return ExitFailed;
     case UpdateOutcome::Unsettled:
         // vtl would hand over to vtlupd again at once: leave it to the user.

@@ -1,3 +1,4 @@
+#include "BackgroundServer.h"
 #include "CliRunner.h"
 #include "ScopedEnvironment.h"
 #include "ScriptedServer.h"
@@ -5,6 +6,9 @@
 #include "Version.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 using namespace vortalux;
 using vortalux::test::CliResult;
@@ -108,8 +112,65 @@ TEST_F(UpdateCommandTest, FailsWithTheErrorTextAfterIncorrectDataOrARefusedServe
         "install scripts that run programs, so they are fetched only over https:// with a certificate this "
         "system trusts (http:// only from this computer: localhost, 127.0.0.0/8 or [::1])\n");
 
-    const CliResult usage = RunCli({"--home", m_home.Path().string(), "update", "install"});
+    const CliResult usage = RunCli({"--home", m_home.Path().string(), "update", "install", "--only", "all"});
     EXPECT_EQ(usage.code, 2);
-    EXPECT_EQ(
-        usage.err, "vortalux update: unknown action 'install'\nusage: vortalux update check [--json]\n");
+    EXPECT_EQ(usage.err.substr(0, usage.err.find('\n')),
+        "vortalux update: --only takes program, managers or rules");
+}
+
+// The whole loop on this computer: the reference server publishes a new engine, a new program and
+// a changed rule; the install replaces the rule at once, saves the program files for vtlupd and
+// starts it, and vtlupd puts them in place once the command has ended.
+TEST_F(UpdateCommandTest, InstallReplacesTheRuleAndTheUpdaterThenReplacesTheProgramFiles)
+{
+    TempDir published;
+    WriteFileBytes(published / "core" / "versions.ini", "[Main]\r\nengine=99.0.0\r\nprogram=99.0.0\r\n");
+    WriteFileBytes(published / "core" / "vtl", "new program");
+    WriteFileBytes(published / "core" / "libvortalux.so", "new engine");
+    WriteFileBytes(published / "Rules" / "Nine.vtl", "[Main]\r\nver=91\r\n");
+    WriteFileBytes(published / "Managers" / "ImageHost.vtm", "[Main]\r\nver=3\r\n");
+    server::ServerSettings settings;
+    settings.root = published.Path();
+    const server::BackgroundServer server(settings);
+    ASSERT_NE(server.Port(), 0) << server.Error();
+    const ScopedEnvironment url(
+        "VORTALUX_SERVER_URL", "http://127.0.0.1:" + std::to_string(server.Port()) + "/vtl.php");
+
+    WriteFileBytes(m_home / "vtl", "old program");
+    WriteFileBytes(m_home / "libvortalux.so", "old engine");
+    std::filesystem::copy_file(std::filesystem::path(VORTALUX_PROGRAM_DIR) / "vtlupd", m_home / "vtlupd");
+
+    // Nobody to ask: nothing happens without --yes.
+    const CliResult unconfirmed = RunCli({"--home", m_home.Path().string(), "update", "install"});
+    EXPECT_EQ(unconfirmed.code, 1);
+    EXPECT_EQ(unconfirmed.err.substr(unconfirmed.err.rfind("vortalux update:")),
+        "vortalux update: nobody to confirm the install; add --yes\n");
+    EXPECT_EQ(test::ReadFileBytes(m_home / "Rules" / "Nine.vtl"), "[Main]\r\nver=9\r\n");
+
+    // Only the definitions.
+    const CliResult managers
+        = RunCli({"--home", m_home.Path().string(), "update", "install", "--yes", "--only", "managers"});
+    EXPECT_EQ(managers.code, 0) << managers.err;
+    EXPECT_EQ(test::ReadFileBytes(m_home / "Managers" / "ImageHost.vtm"), "[Main]\r\nver=3\r\n");
+    EXPECT_EQ(test::ReadFileBytes(m_home / "Rules" / "Nine.vtl"), "[Main]\r\nver=9\r\n");
+    EXPECT_NE(managers.err.find("Done.\n"
+                                "Download new/updated download managers... 1/1: ImageHost\n"
+                                "Download new/updated download managers... done\n"
+                                "Download new/updated rules... done\n"
+                                "[VTL] Update done\n"),
+        std::string::npos)
+        << managers.err;
+
+    const CliResult all = RunCli({"--home", m_home.Path().string(), "update", "install", "--yes"});
+    EXPECT_EQ(all.code, 0) << all.err;
+    EXPECT_EQ(all.out.substr(all.out.rfind("vtlupd")),
+        "vtlupd started: it puts the new program files in place once every vtl has ended\n");
+    EXPECT_EQ(test::ReadFileBytes(m_home / "Rules" / "Nine.vtl"), "[Main]\r\nver=91\r\n");
+    // vtlupd runs on its own: wait for it to have replaced the files (a few seconds at most).
+    for (int i = 0; i < 200 && std::filesystem::exists(m_home / "FileList.vtu"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(std::filesystem::exists(m_home / "FileList.vtu"));
+    EXPECT_EQ(test::ReadFileBytes(m_home / "vtl"), "new program");
+    EXPECT_EQ(test::ReadFileBytes(m_home / "libvortalux.so"), "new engine");
+    EXPECT_FALSE(std::filesystem::exists(m_home / "vtl.vtu"));
 }
