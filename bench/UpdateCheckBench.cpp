@@ -1,8 +1,12 @@
-// vtl's update check against the reference server with 2,000 rules and 50 definitions published
-// and installed: from the click on "Check for updates..." until "Done." (offscreen, loopback).
+// vtl's update check and install against the reference server (offscreen, loopback):
+//   the check with 2,000 rules and 50 definitions published and installed, from the click on
+//   "Check for updates..." until "Done.";
+//   the install of 500 new rules, one exchange each, from the click on "Do the updates..." until
+//   "Update done".
 #include "BackgroundServer.h"
 #include "BenchHome.h"
 #include "ManagerStore.h"
+#include "MessageBox.h"
 #include "RuleStore.h"
 #include "UpdatePanel.h"
 
@@ -35,8 +39,8 @@ void BM_UpdateCheck2000Rules(benchmark::State& state)
     managers.LoadManagers(home.Path());
     vortalux::RuleStore rules;
     rules.LoadRules(home.Path());
-    vortalux::UpdatePanel panel(
-        "http://127.0.0.1:" + std::to_string(server.Port()) + "/vtl.php", "0.0.1", managers, rules);
+    vortalux::UpdatePanel panel("http://127.0.0.1:" + std::to_string(server.Port()) + "/vtl.php", "0.0.1",
+        home.Path(), managers, rules);
     panel.show();
     auto* check = panel.findChild<QPushButton*>(QStringLiteral("btnCheckUpdates"));
     const auto* status = panel.findChild<QLabel*>(QStringLiteral("lblUpd"));
@@ -50,6 +54,56 @@ void BM_UpdateCheck2000Rules(benchmark::State& state)
     state.counters["rules"] = static_cast<double>(rules.Rules().size());
 }
 BENCHMARK(BM_UpdateCheck2000Rules)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Counts "Update done" instead of printing it.
+class DoneCounter final : public vortalux::MessagePresenter {
+public:
+    vortalux::MessageAnswer Present(const vortalux::MessageRequest& request) override
+    {
+        if (request.text == "Update done")
+            ++done;
+        return vortalux::MessageAnswer::Ok;
+    }
+    int done = 0;
+};
+
+void BM_Install500Rules(benchmark::State& state)
+{
+    const vortalux::bench::BenchHome published(500, 0);
+    std::filesystem::create_directories(published.Path() / "core");
+    std::ofstream(published.Path() / "core" / "versions.ini", std::ios::binary)
+        << "[Main]\r\nengine=0.0.1\r\nprogram=0.0.1\r\n";
+    vortalux::server::ServerSettings settings;
+    settings.root = published.Path();
+    const vortalux::server::BackgroundServer server(settings);
+    if (server.Port() == 0) {
+        state.SkipWithError(server.Error().c_str());
+        return;
+    }
+    // The installed side has none of the rules: all 500 are offered as new.
+    const vortalux::bench::BenchHome installed(0, 1);
+    vortalux::ManagerStore managers;
+    managers.LoadManagers(installed.Path());
+    vortalux::RuleStore rules;
+    rules.LoadRules(installed.Path());
+    vortalux::UpdatePanel panel("http://127.0.0.1:" + std::to_string(server.Port()) + "/vtl.php", "0.0.1",
+        installed.Path(), managers, rules);
+    panel.show();
+    panel.CheckForUpdates();
+    if (panel.LastCheck().ruleUpdates.size() != 500) {
+        state.SkipWithError("the check did not offer the 500 rules");
+        return;
+    }
+    DoneCounter presenter;
+    vortalux::MessagePresenter* previous = vortalux::SetMessagePresenter(&presenter);
+    for (auto _ : state)
+        panel.DoUpdates(); // the same downloads each time: the install reads the check, not the folder
+    vortalux::SetMessagePresenter(previous);
+    if (presenter.done != static_cast<int>(state.iterations()))
+        state.SkipWithError("an install did not end with Update done");
+    state.counters["rules"] = 500;
+}
+BENCHMARK(BM_Install500Rules)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 } // namespace
 
