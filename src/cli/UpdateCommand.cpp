@@ -170,6 +170,7 @@ int RunInstall(CommandContext& context, const std::optional<std::string>& only, 
     if (only)
         KeepOnly(check, *only);
     WriteResults(context.out, check);
+    context.out << std::flush; // before the question and the progress on the error stream
     const size_t items = SelectedCount(check.managerUpdates) + SelectedCount(check.ruleUpdates);
     if (check.coreStatus == 0 && items == 0) {
         context.out << "nothing to install\n";
