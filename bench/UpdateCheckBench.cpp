@@ -17,29 +17,36 @@
 #include <benchmark/benchmark.h>
 
 #include <fstream>
+#include <memory>
 
 namespace {
+
+// Serves `root` on loopback, with program versions older than any build's.
+std::unique_ptr<vortalux::server::BackgroundServer> Publish(const std::filesystem::path& root)
+{
+    std::filesystem::create_directories(root / "core");
+    std::ofstream(root / "core" / "versions.ini", std::ios::binary)
+        << "[Main]\r\nengine=0.0.1\r\nprogram=0.0.1\r\n";
+    vortalux::server::ServerSettings settings;
+    settings.root = root;
+    return std::make_unique<vortalux::server::BackgroundServer>(settings);
+}
 
 void BM_UpdateCheck2000Rules(benchmark::State& state)
 {
     // One folder is both the published one and the installed one: every item is compared, none
     // is offered.
     const vortalux::bench::BenchHome home(2000, 50);
-    std::filesystem::create_directories(home.Path() / "core");
-    std::ofstream(home.Path() / "core" / "versions.ini", std::ios::binary)
-        << "[Main]\r\nengine=0.0.1\r\nprogram=0.0.1\r\n";
-    vortalux::server::ServerSettings settings;
-    settings.root = home.Path();
-    const vortalux::server::BackgroundServer server(settings);
-    if (server.Port() == 0) {
-        state.SkipWithError(server.Error().c_str());
+    const auto server = Publish(home.Path());
+    if (server->Port() == 0) {
+        state.SkipWithError(server->Error().c_str());
         return;
     }
     vortalux::ManagerStore managers;
     managers.LoadManagers(home.Path());
     vortalux::RuleStore rules;
     rules.LoadRules(home.Path());
-    vortalux::UpdatePanel panel("http://127.0.0.1:" + std::to_string(server.Port()) + "/vtl.php", "0.0.1",
+    vortalux::UpdatePanel panel("http://127.0.0.1:" + std::to_string(server->Port()) + "/vtl.php", "0.0.1",
         home.Path(), managers, rules);
     panel.show();
     auto* check = panel.findChild<QPushButton*>(QStringLiteral("btnCheckUpdates"));
@@ -70,14 +77,9 @@ public:
 void BM_Install500Rules(benchmark::State& state)
 {
     const vortalux::bench::BenchHome published(500, 0);
-    std::filesystem::create_directories(published.Path() / "core");
-    std::ofstream(published.Path() / "core" / "versions.ini", std::ios::binary)
-        << "[Main]\r\nengine=0.0.1\r\nprogram=0.0.1\r\n";
-    vortalux::server::ServerSettings settings;
-    settings.root = published.Path();
-    const vortalux::server::BackgroundServer server(settings);
-    if (server.Port() == 0) {
-        state.SkipWithError(server.Error().c_str());
+    const auto server = Publish(published.Path());
+    if (server->Port() == 0) {
+        state.SkipWithError(server->Error().c_str());
         return;
     }
     // The installed side has none of the rules: all 500 are offered as new.
@@ -86,7 +88,7 @@ void BM_Install500Rules(benchmark::State& state)
     managers.LoadManagers(installed.Path());
     vortalux::RuleStore rules;
     rules.LoadRules(installed.Path());
-    vortalux::UpdatePanel panel("http://127.0.0.1:" + std::to_string(server.Port()) + "/vtl.php", "0.0.1",
+    vortalux::UpdatePanel panel("http://127.0.0.1:" + std::to_string(server->Port()) + "/vtl.php", "0.0.1",
         installed.Path(), managers, rules);
     panel.show();
     panel.CheckForUpdates();
