@@ -82,6 +82,8 @@ SupportPanel::SupportPanel(std::filesystem::path programDirectory, const ReportL
     connect(&m_picWait, &WaitPanel::CancelRequested, this, &SupportPanel::CancelSend);
     // Beyond the original, which does nothing at all then: why a server address is refused.
     m_lblSendStatus = NamedLabel("lblSendStatus", QString(), reportFrame);
+    // The address comes from the environment: shown as it is, never as markup.
+    m_lblSendStatus->setTextFormat(Qt::PlainText);
     m_lblSendStatus->hide();
     auto* reportButtons = new QHBoxLayout;
     reportButtons->addWidget(m_btnSendReports);

@@ -338,6 +338,8 @@ TEST_F(MainWindowTest, ARefusedServerAddressSendsNothingAndSaysWhy)
     EXPECT_TRUE(m_presenter.Shown().empty());
     EXPECT_FALSE(Control<QWidget>("picWait")->isVisible());
     EXPECT_TRUE(Control<QLabel>("lblSendStatus")->isVisible());
+    // The address comes from the environment: markup in it is shown, not rendered.
+    EXPECT_EQ(Control<QLabel>("lblSendStatus")->textFormat(), Qt::PlainText);
     EXPECT_NE(Control<QLabel>("lblSendStatus")->text().toStdString().find("https://"), std::string::npos)
         << Control<QLabel>("lblSendStatus")->text().toStdString();
     EXPECT_EQ(Entries("lstReports").size(), 1u);
