@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -326,6 +327,28 @@ TEST_F(MainWindowTest, SelectedReportsAreSentOneExchangeAtATime)
     ASSERT_EQ(during.size(), 3u);
     EXPECT_EQ(during[2], "wait hidden, send off, check off");
     EXPECT_TRUE(Control<QWidget>("btnSendReports")->isEnabled());
+}
+
+TEST_F(MainWindowTest, EscOnTheWaitPanelEndsTheSendAndTheRestStayListed)
+{
+    for (int n = 1; n <= 2; ++n)
+        WriteFileBytes(m_home.Path() / (std::to_string(n) + ".vtr"),
+            "[Main]\r\nURL=http://h/" + std::to_string(n) + "\r\n");
+    // The server would take each report after a while; Esc, which reaches the focused Cancel
+    // button, ends the wait first.
+    ScriptedServer server([this](int, const std::string&) {
+        QTimer::singleShot(0, [this] { QTest::keyClick(Control<QWidget>("btnCancelWait"), Qt::Key_Escape); });
+        return ServerReply {{{2000, "HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok"}}, true};
+    });
+    Open({}, server.Url("/vtl.php"));
+    m_window->Navigate(QStringLiteral("Special Group"), QStringLiteral("support"));
+    Control<QListWidget>("lstReports")->selectAll();
+    Click("btnSendReports");
+    EXPECT_EQ(server.Requests().size(), 1u);
+    ASSERT_EQ(m_presenter.Shown().size(), 1u);
+    EXPECT_EQ(m_presenter.Shown()[0].text, "0 reports succesfully sent");
+    EXPECT_EQ(Entries("lstReports").size(), 2u);
+    EXPECT_FALSE(Control<QWidget>("picWait")->isVisible());
 }
 
 TEST_F(MainWindowTest, ARefusedServerAddressSendsNothingAndSaysWhy)
