@@ -162,16 +162,3 @@ TEST_F(SendReportsTest, CancelEndsTheRunAndLeavesTheRestUnsent)
     EXPECT_TRUE(m_progress.empty());
     EXPECT_EQ(ReadFileBytes(Path(1)), before);
 }
-
-TEST_F(SendReportsTest, ARefusedAddressSendsNothing)
-{
-    WriteReport(1);
-    WriteReport(2);
-    ServerExchange exchange("http://updates.example/vtl.php");
-    const SendReportsResult result = SendReports(exchange, m_home.Path(), Listed());
-    EXPECT_EQ(result.sentCount, 0);
-    EXPECT_EQ(Outcomes(result),
-        (std::vector {ReportSendOutcome::ExchangeFailed, ReportSendOutcome::ExchangeFailed}));
-    EXPECT_FALSE(result.reports[1].reason.empty());
-    EXPECT_EQ(result.reports[1].reason, result.reports[0].reason);
-}
