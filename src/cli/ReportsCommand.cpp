@@ -3,8 +3,13 @@
 #include "Confirmation.h"
 #include "JsonWriter.h"
 
+#include "ApplicationScope.h"
+#include "InterruptWatcher.h"
 #include "ProgramDirectory.h"
 #include "ReportList.h"
+#include "SendReports.h"
+#include "ServerAddress.h"
+#include "ServerExchange.h"
 #include "TerminalText.h"
 
 #include <algorithm>
@@ -104,6 +109,42 @@ int Delete(CommandContext& context, const ReportList& reports, const std::vector
     return code;
 }
 
+int Send(
+    CommandContext& context, const ReportList& reports, const std::vector<std::string>& numbers, bool all)
+{
+    const auto named = Chosen(context, reports, numbers, all);
+    if (!named)
+        return ExitFailure;
+    // In list order, as the panel sends its selected lines, each report once.
+    std::vector<ReportEntry> chosen;
+    for (const ReportEntry& entry : reports.Unsent())
+        if (std::any_of(named->begin(), named->end(),
+                [&](const ReportEntry& asked) { return asked.number == entry.number; }))
+            chosen.push_back(entry);
+    if (chosen.empty()) {
+        context.out << "no reports to send\n";
+        return ExitOk;
+    }
+    const std::string url = ServerUrl();
+    std::string why;
+    if (!ServerAddress::FromUrl(url, why)) {
+        context.err << "vortalux reports: " << TerminalText(why) << '\n';
+        return ExitFailure;
+    }
+
+    const ApplicationScope application(ApplicationScope::Kind::Console);
+    ServerExchange exchange(url);
+    // Ctrl-C ends the wait as the panel's Cancel does: the reports not yet sent stay unsent.
+    const InterruptWatcher interrupt([&exchange] { exchange.Cancel(); });
+    const SendReportsResult result = SendReports(exchange, ProgramDirectory(), chosen);
+    for (const ReportSendStatus& status : result.reports)
+        if (status.outcome != ReportSendOutcome::Sent)
+            context.err << "vortalux reports: report " << status.number
+                        << " was not sent: " << TerminalText(status.reason) << '\n';
+    context.out << "[VTL] " << result.sentCount << " reports succesfully sent\n";
+    return result.sentCount == static_cast<int>(chosen.size()) ? ExitOk : ExitFailure;
+}
+
 int RunReports(CommandContext& context)
 {
     ArgumentParser parser;
@@ -114,15 +155,20 @@ int RunReports(CommandContext& context)
     ReportList reports;
     reports.LoadReports(ProgramDirectory());
     if (!positionals.empty()) {
+        const std::vector<std::string> numbers(positionals.begin() + 1, positionals.end());
+        if (positionals[0] == "send") {
+            if (parser.Has("--json") || parser.Has("--yes") || numbers.empty() == !parser.Has("--all"))
+                return UsageError(context, ReportsCommand, "send takes NUMBER... or --all");
+            return Send(context, reports, numbers, parser.Has("--all"));
+        }
         if (positionals[0] != "delete")
             return UsageError(context, ReportsCommand, "unknown action '" + positionals[0] + "'");
-        const std::vector<std::string> numbers(positionals.begin() + 1, positionals.end());
         if (parser.Has("--json") || numbers.empty() == !parser.Has("--all"))
             return UsageError(context, ReportsCommand, "delete takes NUMBER... or --all");
         return Delete(context, reports, numbers, parser.Has("--all"), parser.Has("--yes"));
     }
     if (parser.Has("--all") || parser.Has("--yes"))
-        return UsageError(context, ReportsCommand, "--all and --yes go with delete");
+        return UsageError(context, ReportsCommand, "--all goes with send and delete, --yes with delete");
     if (parser.Has("--json"))
         WriteJson(context.out, reports);
     else
@@ -132,12 +178,19 @@ int RunReports(CommandContext& context)
 
 } // namespace
 
-const Command ReportsCommand {"reports", "list or delete the failure reports",
+const Command ReportsCommand {"reports", "list, send or delete the failure reports",
     "usage: vortalux reports [--json]\n"
+    "       vortalux reports send NUMBER...|--all\n"
     "       vortalux reports delete NUMBER...|--all [--yes]\n\n"
     "Lists the failure reports (N.vtr) rules left in the home folder when they could not convert\n"
     "a link, as vtl's Support panel loads them.\n\n"
     "  --json          [{number, rule, url, sent}]\n"
+    "  send NUMBER     sends reports waiting to be sent (--all: every one) to the update server,\n"
+    "                  one request each, in the list's order, and marks those it took (\"ok\") as\n"
+    "                  sent; prints \"[VTL] N reports succesfully sent\" and why each other one\n"
+    "                  was not; exits 1 when fewer were sent than asked or a number is not\n"
+    "                  listed (then nothing is sent). Ctrl-C ends the wait. The server is\n"
+    "                  $VORTALUX_SERVER_URL, else the address the program was built with.\n"
     "  delete NUMBER   removes reports waiting to be sent (--all: every one); asks first on a\n"
     "                  terminal, needs --yes otherwise\n",
     RunReports, HomeFolder::Needed};

@@ -4,6 +4,10 @@
 #include "MessageBox.h"
 #include "NamedControls.h"
 #include "ReportList.h"
+#include "SendReports.h"
+#include "ServerAddress.h"
+#include "ServerExchange.h"
+#include "WaitPanel.h"
 
 #include <QDesktopServices>
 #include <QGroupBox>
@@ -34,10 +38,12 @@ QString DonationText()
 } // namespace
 
 SupportPanel::SupportPanel(std::filesystem::path programDirectory, const ReportList& reports,
-    QString supportAddress, QString donationPage, QWidget* parent)
+    std::string serverUrl, WaitPanel& picWait, QString supportAddress, QString donationPage, QWidget* parent)
     : QWidget(parent)
     , m_programDirectory(std::move(programDirectory))
     , m_reports(reports)
+    , m_serverUrl(std::move(serverUrl))
+    , m_picWait(picWait)
     , m_donationPage(std::move(donationPage))
 {
     setObjectName(QStringLiteral("picSupport"));
@@ -69,21 +75,25 @@ SupportPanel::SupportPanel(std::filesystem::path programDirectory, const ReportL
     m_lstReports = new QListWidget(reportFrame);
     m_lstReports->setObjectName(QStringLiteral("lstReports"));
     m_lstReports->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    auto* send = new QPushButton(QStringLiteral("Send Selected Reports"), reportFrame);
-    send->setObjectName(QStringLiteral("btnSendReports"));
-    auto* remove = new QPushButton(QStringLiteral("Remove Selected Reports"), reportFrame);
-    remove->setObjectName(QStringLiteral("btnDelReports"));
-    // Sending reports comes with the update server's exchange.
-    send->setEnabled(false);
-    connect(remove, &QPushButton::clicked, this, &SupportPanel::OnRemoveSelected);
+    m_btnSendReports = NamedButton("btnSendReports", QStringLiteral("Send Selected Reports"), reportFrame);
+    m_btnDelReports = NamedButton("btnDelReports", QStringLiteral("Remove Selected Reports"), reportFrame);
+    connect(m_btnSendReports, &QPushButton::clicked, this, &SupportPanel::SendSelected);
+    connect(m_btnDelReports, &QPushButton::clicked, this, &SupportPanel::OnRemoveSelected);
+    connect(&m_picWait, &WaitPanel::CancelRequested, this, &SupportPanel::CancelSend);
+    // Beyond the original, which does nothing at all then: why a server address is refused.
+    m_lblSendStatus = NamedLabel("lblSendStatus", QString(), reportFrame);
+    // The address comes from the environment: shown as it is, never as markup.
+    m_lblSendStatus->setTextFormat(Qt::PlainText);
+    m_lblSendStatus->hide();
     auto* reportButtons = new QHBoxLayout;
-    reportButtons->addWidget(send);
-    reportButtons->addWidget(remove);
+    reportButtons->addWidget(m_btnSendReports);
+    reportButtons->addWidget(m_btnDelReports);
     reportButtons->addStretch();
     auto* reportsLayout = new QVBoxLayout(reportFrame);
     reportsLayout->addWidget(label4);
     reportsLayout->addWidget(m_lstReports, 1);
     reportsLayout->addLayout(reportButtons);
+    reportsLayout->addWidget(m_lblSendStatus);
 
     QGroupBox* donate = NamedFrame("Frame3", QStringLiteral("Support VTL - Donate"), this);
     QLabel* lblDonate = NamedLabel("lblDonate", DonationText(), donate);
@@ -109,6 +119,8 @@ SupportPanel::SupportPanel(std::filesystem::path programDirectory, const ReportL
     layout->addWidget(donate);
 }
 
+SupportPanel::~SupportPanel() = default;
+
 void SupportPanel::FillReports()
 {
     m_lstReports->clear();
@@ -122,8 +134,71 @@ void SupportPanel::FillReports()
     }
 }
 
+void SupportPanel::SendSelected()
+{
+    if (m_sending || m_otherExchange)
+        return;
+    // The selected lines from the first to the last, whatever order they were selected in.
+    std::vector<ReportEntry> chosen;
+    for (int row = 0; row < m_lstReports->count(); ++row) {
+        const QListWidgetItem* line = m_lstReports->item(row);
+        if (line->isSelected())
+            chosen.push_back(m_reports.Entries().at(static_cast<size_t>(line->data(Qt::UserRole).toInt())));
+    }
+    if (chosen.empty()) {
+        ShowMessage({"VTL", "No reports selected", MessageIcon::Critical, MessageButtons::Ok});
+        return;
+    }
+    m_lblSendStatus->hide();
+    std::string why;
+    if (!ServerAddress::FromUrl(m_serverUrl, why)) {
+        // No exchange and no message box, as designed; the reason stays beside the buttons.
+        m_lblSendStatus->setText(DisplayText(why));
+        m_lblSendStatus->show();
+        return;
+    }
+
+    if (!m_exchange)
+        m_exchange = std::make_unique<ServerExchange>(m_serverUrl);
+    m_sending = true;
+    UpdateButtons();
+    emit ExchangeRunning(true);
+    m_picWait.Start();
+    const SendReportsResult result = SendReports(*m_exchange, m_programDirectory, chosen,
+        [this](int done, int total) { m_picWait.SetProgress(done * 100 / total); });
+    m_picWait.Finish();
+    m_sending = false;
+    UpdateButtons();
+    emit ExchangeRunning(false);
+
+    emit RefreshRequested();
+    ShowMessage({"VTL", std::to_string(result.sentCount) + " reports succesfully sent", MessageIcon::None,
+        MessageButtons::Ok});
+}
+
+void SupportPanel::CancelSend()
+{
+    if (m_sending && m_exchange)
+        m_exchange->Cancel();
+}
+
+void SupportPanel::OtherExchangeRunning(bool running)
+{
+    m_otherExchange = running;
+    UpdateButtons();
+}
+
+void SupportPanel::UpdateButtons()
+{
+    m_btnSendReports->setEnabled(!m_sending && !m_otherExchange);
+    // Removing reports while they are sent would pull the list from under the send.
+    m_btnDelReports->setEnabled(!m_sending);
+}
+
 void SupportPanel::OnRemoveSelected()
 {
+    if (m_sending)
+        return;
     const QList<QListWidgetItem*> selected = m_lstReports->selectedItems();
     if (selected.isEmpty())
         return;

@@ -11,13 +11,13 @@
 #include "SupportPanel.h"
 #include "UpdatePanel.h"
 #include "Version.h"
+#include "WaitPanel.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -57,25 +57,6 @@ QWidget* AboutPanel(QLabel*& lblVersions, QWidget* parent)
     return panel;
 }
 
-QWidget* WaitPanel(QWidget* parent)
-{
-    auto* panel = new QWidget(parent);
-    panel->setObjectName(QStringLiteral("picWait"));
-    auto* progress = new QProgressBar(panel);
-    progress->setObjectName(QStringLiteral("pbWait"));
-    progress->setRange(0, 100);
-    QLabel* label
-        = NamedLabel("Label6", QStringLiteral("Connecting to VTL website...      Please Wait..."), panel);
-    label->setAlignment(Qt::AlignCenter);
-    auto* layout = new QVBoxLayout(panel);
-    layout->addStretch();
-    layout->addWidget(label);
-    layout->addWidget(progress);
-    layout->addStretch();
-    panel->hide();
-    return panel;
-}
-
 } // namespace
 
 // Blanks as the original command line trimmed them: spaces only.
@@ -107,15 +88,15 @@ frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
     m_picAbout = AboutPanel(m_lblVersions, panels);
     m_picUpdate = new UpdatePanel(
         m_setup.serverUrl, m_setup.engineVersion, m_setup.programDirectory, m_managers, m_rules, panels);
-    m_picSupport = new SupportPanel(m_setup.programDirectory, m_reports,
+    m_picWait = new WaitPanel(panels);
+    m_picSupport = new SupportPanel(m_setup.programDirectory, m_reports, m_setup.serverUrl, *m_picWait,
         QString::fromStdString(m_setup.supportAddress), QString::fromStdString(m_setup.donationPage), panels);
     m_picManagers = new ManagersPanel(m_managers, panels);
     m_picRules = new RulesPanel(m_setup.programDirectory, m_rules, panels);
-    m_picWait = WaitPanel(panels);
     // The panels lie one over another; the navigation shows at most one of them.
-    for (QWidget* panel :
-        {m_picAbout, static_cast<QWidget*>(m_picUpdate), static_cast<QWidget*>(m_picSupport),
-            static_cast<QWidget*>(m_picManagers), static_cast<QWidget*>(m_picRules), m_picWait})
+    for (QWidget* panel : {m_picAbout, static_cast<QWidget*>(m_picUpdate),
+             static_cast<QWidget*>(m_picSupport), static_cast<QWidget*>(m_picManagers),
+             static_cast<QWidget*>(m_picRules), static_cast<QWidget*>(m_picWait)})
         stack->addWidget(panel, 0, 0);
 
     auto* ok = new QPushButton(QStringLiteral("Ok"), this);
@@ -139,6 +120,11 @@ frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
     connect(m_picSupport, &SupportPanel::RefreshRequested, this, &frmMain::RefreshListe);
     connect(m_picUpdate, &UpdatePanel::RefreshRequested, this, &frmMain::RefreshListe);
     connect(m_picUpdate, &UpdatePanel::ProgramUpdateSaved, this, &frmMain::ProgramUpdateSaved);
+    // One exchange with the update server at a time: each panel's exchange holds the other's back.
+    connect(m_picUpdate, &UpdatePanel::ExchangeRunning, m_picSupport, &SupportPanel::OtherExchangeRunning);
+    // The whole panel, so that each of its controls gets back the state it had before.
+    connect(m_picSupport, &SupportPanel::ExchangeRunning, m_picUpdate,
+        [this](bool running) { m_picUpdate->setEnabled(!running); });
 
     BuildNavigation();
     m_lblVersions->setText(QString::fromStdString(VersionLine(m_setup.engineVersion, VersionText())));

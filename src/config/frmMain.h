@@ -19,6 +19,7 @@ class ManagersPanel;
 class RulesPanel;
 class SupportPanel;
 class UpdatePanel;
+class WaitPanel;
 
 // Where the main window gets what it shows beyond the files: the engine's version, read at
 // start-up, the command line, and the addresses the build chose.
@@ -70,7 +71,7 @@ private:
     ExplorerBarControl* m_eBar = nullptr;
     QWidget* m_picAbout = nullptr;
     UpdatePanel* m_picUpdate = nullptr;
-    QWidget* m_picWait = nullptr;
+    WaitPanel* m_picWait = nullptr;
     SupportPanel* m_picSupport = nullptr;
     ManagersPanel* m_picManagers = nullptr;
     RulesPanel* m_picRules = nullptr;

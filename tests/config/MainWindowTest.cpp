@@ -2,6 +2,7 @@
 #include "frmMain.h"
 #include "NamedChild.h"
 #include "RecordingPresenter.h"
+#include "ScriptedServer.h"
 #include "TestSupport.h"
 #include "Version.h"
 
@@ -9,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -21,10 +23,11 @@ namespace {
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    frmMain& Open(const std::string& commandLine = {})
+    frmMain& Open(
+        const std::string& commandLine = {}, const std::string& serverUrl = "http://127.0.0.1:9/vtl.php")
     {
         m_window = std::make_unique<frmMain>(MainWindowSetup {m_home.Path(), "1.2", commandLine,
-            "help@vortalux.invalid", "https://vortalux.invalid/donate", "http://127.0.0.1:9/vtl.php"});
+            "help@vortalux.invalid", "https://vortalux.invalid/donate", serverUrl});
         m_window->show();
         return *m_window;
     }
@@ -265,6 +268,104 @@ TEST_F(MainWindowTest, ReportsWaitingToBeSentAreListedAndRemovedAfterTheQuestion
     EXPECT_FALSE(fs::exists(m_home.Path() / "1.vtr"));
     EXPECT_TRUE(fs::exists(m_home.Path() / "2.vtr")); // a sent report is not listed, so not removed
     EXPECT_EQ(m_presenter.Shown().size(), 2u);
+}
+
+TEST_F(MainWindowTest, SelectedReportsAreSentOneExchangeAtATime)
+{
+    for (int n = 1; n <= 3; ++n)
+        WriteFileBytes(m_home.Path() / (std::to_string(n) + ".vtr"),
+            "[Main]\r\nURL=http://h/" + std::to_string(n) + "\r\n[Rule]\r\nName=R" + std::to_string(n)
+                + "\r\n");
+    // What the window shows while the server has a request: the answer waits for the check.
+    std::vector<std::string> during;
+    ScriptedServer server([&](int, const std::string& request) {
+        const auto shown
+            = [&](const char* name) { return Control<QWidget>(name)->isVisible() ? "shown" : "hidden"; };
+        const auto enabled
+            = [&](const char* name) { return Control<QWidget>(name)->isEnabled() ? "on" : "off"; };
+        during.push_back(std::string("wait ") + shown("picWait") + ", send " + enabled("btnSendReports")
+            + ", check " + enabled("btnCheckUpdates"));
+        const std::string body = request.find("action=versions") != std::string::npos ? "ok1.2:0:0:0"
+            : request.find("URL=http%3A%2F%2Fh%2F1") != std::string::npos             ? "ok"
+                                                                                      : "OK";
+        return ServerReply::Whole(
+            "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+    });
+    Open({}, server.Url("/vtl.php"));
+    m_window->Navigate(QStringLiteral("Special Group"), QStringLiteral("support"));
+
+    Click("btnSendReports");
+    ASSERT_EQ(m_presenter.Shown().size(), 1u);
+    EXPECT_EQ(m_presenter.Shown()[0].text, "No reports selected");
+    EXPECT_EQ(m_presenter.Shown()[0].icon, MessageIcon::Critical);
+    EXPECT_EQ(m_presenter.Shown()[0].buttons, MessageButtons::Ok);
+    EXPECT_TRUE(server.Requests().empty());
+
+    // Selected last to first; sent first to last.
+    auto* list = Control<QListWidget>("lstReports");
+    list->item(2)->setSelected(true);
+    list->item(0)->setSelected(true);
+    Click("btnSendReports");
+    ASSERT_EQ(server.Requests().size(), 2u);
+    EXPECT_NE(server.Requests()[0].find("\r\n\r\naction=sendreport&URL=http%3A%2F%2Fh%2F1&Rule=R1&"),
+        std::string::npos);
+    EXPECT_NE(server.Requests()[1].find("\r\n\r\naction=sendreport&URL=http%3A%2F%2Fh%2F3&Rule=R3&"),
+        std::string::npos);
+    EXPECT_EQ(during, (std::vector<std::string>(2, "wait shown, send off, check off")));
+    ASSERT_EQ(m_presenter.Shown().size(), 2u);
+    EXPECT_EQ(m_presenter.Shown()[1].text, "1 reports succesfully sent");
+    EXPECT_EQ(m_presenter.Shown()[1].icon, MessageIcon::None);
+    EXPECT_EQ(Entries("lstReports"),
+        (std::vector<std::string> {"Rule: R2 - URL: http://h/2", "Rule: R3 - URL: http://h/3"}));
+    EXPECT_FALSE(Control<QWidget>("picWait")->isVisible());
+    EXPECT_TRUE(Control<QWidget>("btnSendReports")->isEnabled());
+    EXPECT_TRUE(Control<QWidget>("btnCheckUpdates")->isEnabled());
+
+    // The other way round: no report leaves while the update check waits.
+    m_window->Navigate(QStringLiteral("Special Group"), QStringLiteral("update"));
+    Click("btnCheckUpdates");
+    ASSERT_EQ(during.size(), 3u);
+    EXPECT_EQ(during[2], "wait hidden, send off, check off");
+    EXPECT_TRUE(Control<QWidget>("btnSendReports")->isEnabled());
+}
+
+TEST_F(MainWindowTest, EscOnTheWaitPanelEndsTheSendAndTheRestStayListed)
+{
+    for (int n = 1; n <= 2; ++n)
+        WriteFileBytes(m_home.Path() / (std::to_string(n) + ".vtr"),
+            "[Main]\r\nURL=http://h/" + std::to_string(n) + "\r\n");
+    // The server would take each report after a while; Esc, which reaches the focused Cancel
+    // button, ends the wait first.
+    ScriptedServer server([this](int, const std::string&) {
+        QTimer::singleShot(0, [this] { QTest::keyClick(Control<QWidget>("btnCancelWait"), Qt::Key_Escape); });
+        return ServerReply {{{2000, "HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok"}}, true};
+    });
+    Open({}, server.Url("/vtl.php"));
+    m_window->Navigate(QStringLiteral("Special Group"), QStringLiteral("support"));
+    Control<QListWidget>("lstReports")->selectAll();
+    Click("btnSendReports");
+    EXPECT_EQ(server.Requests().size(), 1u);
+    ASSERT_EQ(m_presenter.Shown().size(), 1u);
+    EXPECT_EQ(m_presenter.Shown()[0].text, "0 reports succesfully sent");
+    EXPECT_EQ(Entries("lstReports").size(), 2u);
+    EXPECT_FALSE(Control<QWidget>("picWait")->isVisible());
+}
+
+TEST_F(MainWindowTest, ARefusedServerAddressSendsNothingAndSaysWhy)
+{
+    WriteFileBytes(m_home.Path() / "1.vtr", "[Main]\r\nURL=http://h/1\r\n");
+    Open({}, "http://updates.example/vtl.php");
+    m_window->Navigate(QStringLiteral("Special Group"), QStringLiteral("support"));
+    Control<QListWidget>("lstReports")->item(0)->setSelected(true);
+    Click("btnSendReports");
+    EXPECT_TRUE(m_presenter.Shown().empty());
+    EXPECT_FALSE(Control<QWidget>("picWait")->isVisible());
+    EXPECT_TRUE(Control<QLabel>("lblSendStatus")->isVisible());
+    // The address comes from the environment: markup in it is shown, not rendered.
+    EXPECT_EQ(Control<QLabel>("lblSendStatus")->textFormat(), Qt::PlainText);
+    EXPECT_NE(Control<QLabel>("lblSendStatus")->text().toStdString().find("https://"), std::string::npos)
+        << Control<QLabel>("lblSendStatus")->text().toStdString();
+    EXPECT_EQ(Entries("lstReports").size(), 1u);
 }
 
 TEST_F(MainWindowTest, PanelTextsAreTheProgramsOwn)
