@@ -12,6 +12,7 @@ import sys
 import zlib
 
 PICTURES = 6  # 1-3 behind viewer pages, 4-6 as thumbnails of the same name
+REDESIGNED = 7  # a viewer page in the host's new layout, which the first viewer-page rule misses
 
 
 def png(seed, size=64):
@@ -60,15 +61,16 @@ class PictureHost(http.server.BaseHTTPRequestHandler):
             return self.send(200, body.encode())
         if path.startswith("/view.php?id="):
             n = path.split("=", 1)[1]
-            body = ('<html><body><div class="ad">Buy now</div><img class="x" id="full" src="/full/%s.png">'
-                    "</body></html>" % n)
+            picture_id = "picture" if n == str(REDESIGNED) else "full"
+            body = ('<html><body><div class="ad">Buy now</div><img class="x" id="%s" src="/full/%s.png">'
+                    "</body></html>" % (picture_id, n))
             return self.send(200, body.encode())
         if path.startswith("/full/") or path.startswith("/pictures/"):
             # Pictures behind viewer pages want the viewer page as referer; the others the site.
             wanted_prefix = self.site() + "view.php?id=" if path.startswith("/full/") else None
             ok = referer.startswith(wanted_prefix) if wanted_prefix else referer == self.site()
             number = int("".join(c for c in path if c.isdigit()) or "0")
-            if not ok or not 1 <= number <= PICTURES:
+            if not ok or not (1 <= number <= PICTURES or number == REDESIGNED):
                 self.log("refused %s referer=%s" % (path, referer))
                 return self.send(403, b"hotlinking is not allowed\n", "text/plain")
             self.log("served %s referer=%s" % (path, referer))
