@@ -1,9 +1,12 @@
 // Feeds an update server's reply to the reply parser whole and again in pieces whose sizes come
 // from the input's first bytes, then reads the body as a "versions" list and runs the check's
-// analysis on it: the outcome must not depend on how the socket split the data, and nothing
-// the server sends may pass as a file name that leaves its folder.
+// analysis on it, and as the install's list of program files: the outcome must not depend on how
+// the socket split the data, and nothing the server sends may pass as a file name that leaves its
+// folder.
+#include "InstallSteps.h"
 #include "ServerReplyParser.h"
 #include "UpdateCheck.h"
+#include "UpdateFileList.h"
 #include "VersionsReply.h"
 
 #include <cstdint>
@@ -94,6 +97,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check(result.ruleUpdates.size() <= read->rules.size());
         Check(
             static_cast<size_t>(result.newRuleCount + result.updatedRuleCount) == result.ruleUpdates.size());
+    }
+
+    // The program files the install would fetch: plain names, as many as an update list holds,
+    // and what is fetched for an engine-only update is a part of them without the program.
+    if (const auto names = vortalux::ReadProgramFileList(reply)) {
+        Check(!names->empty() && names->size() <= vortalux::UpdateFileList::MaxEntries);
+        for (const std::string& name : *names)
+            Check(vortalux::IsPlainFileName(name) && !name.ends_with(".vtu"));
+        const std::vector<std::string> engineOnly = vortalux::ProgramFilesToFetch(*names, 2);
+        Check(engineOnly.size() <= names->size());
+        for (const std::string& name : engineOnly)
+            Check(name != "vtl");
     }
     return 0;
 }
