@@ -4,7 +4,7 @@
 
 #include <charconv>
 
-namespace vortalux::cli {
+namespace vortalux {
 
 namespace {
 
@@ -278,4 +278,4 @@ bool JsonReader::ParseString(std::string& out)
     }
 }
 
-} // namespace vortalux::cli
+} // namespace vortalux

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-using vortalux::cli::JsonReader;
-using vortalux::cli::JsonValue;
+using vortalux::JsonReader;
+using vortalux::JsonValue;
 
 TEST(JsonReader, DecodesEscapesAndRefusesWhatIsNotJson)
 {

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace vortalux::cli {
+namespace vortalux {
 
 struct JsonMember;
 
@@ -66,4 +66,4 @@ private:
     std::string m_error;
 };
 
-} // namespace vortalux::cli
+} // namespace vortalux

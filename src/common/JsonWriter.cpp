@@ -2,7 +2,7 @@
 
 #include "Utf8Text.h"
 
-namespace vortalux::cli {
+namespace vortalux {
 
 std::string JsonWriter::Quote(std::string_view bytes)
 {
@@ -143,4 +143,4 @@ JsonWriter& JsonWriter::Null()
 
 void JsonWriter::Finish() { m_out << '\n'; }
 
-} // namespace vortalux::cli
+} // namespace vortalux

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace vortalux::cli {
+namespace vortalux {
 
 // Writes indented JSON to a stream. Texts are byte strings: valid UTF-8 passes through, and a
 // byte that is not part of valid UTF-8 becomes the Unicode character of the same code (Latin-1),
@@ -45,4 +45,4 @@ private:
     bool m_afterKey = false;
 };
 
-} // namespace vortalux::cli
+} // namespace vortalux
