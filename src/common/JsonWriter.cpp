@@ -49,6 +49,8 @@ std::string JsonWriter::Quote(std::string_view bytes)
 
 void JsonWriter::NewLine()
 {
+    if (m_layout == JsonLayout::Compact)
+        return;
     m_out << '\n';
     for (size_t i = 0; i < m_levels.size(); ++i)
         m_out << "  ";
@@ -108,7 +110,7 @@ JsonWriter& JsonWriter::EndArray()
 JsonWriter& JsonWriter::Key(std::string_view key)
 {
     BeforeValue();
-    m_out << Quote(key) << ": ";
+    m_out << Quote(key) << (m_layout == JsonLayout::Compact ? ":" : ": ");
     m_afterKey = true;
     return *this;
 }
