@@ -43,6 +43,9 @@ bool EngineWorker::Start(std::string& error)
         return false;
     }
     m_input = ends[1];
+    // A page's links fit in the pipe, so the reply need not wait for the worker to start
+    // reading; a pipe that cannot grow only makes that wait longer.
+    ::fcntl(m_input, F_SETPIPE_SZ, 1024 * 1024);
     return true;
 }
 
