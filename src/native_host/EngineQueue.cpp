@@ -99,10 +99,13 @@ int RunEngineQueue(int argc, char** argv)
     // Standard error may be a pipe of the browser that goes away with the front.
     ::signal(SIGPIPE, SIG_IGN);
     std::unique_ptr<QCoreApplication> application;
-    if (ApplicationScope::DisplayAvailable())
+    if (ApplicationScope::DisplayAvailable()) {
         application = std::make_unique<QApplication>(argc, argv);
-    else
+        // The engine's windows come and go with each request; the queue ends the application.
+        QApplication::setQuitOnLastWindowClosed(false);
+    } else {
         application = std::make_unique<QCoreApplication>(argc, argv);
+    }
     VTL engine;
     EngineQueue queue(engine);
     std::thread reader([&queue] { ReadRequests(queue); });

@@ -4,6 +4,10 @@
 #include "EngineTestSupport.h"
 #include "NativeMessageFramer.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -100,4 +104,35 @@ TEST_F(NativeHostProcessTest, BrokenMessagesAreAnsweredAndNothingOfThemReachesTh
         (std::vector<std::string> {"{\"ok\":true,\"version\":\"0.1.4\"}",
             "{\"ok\":false,\"error\":\"the input ended inside a message: 5 of 17 bytes arrived\"}"}));
     EXPECT_EQ(m_result.code, 1);
+}
+
+TEST_F(NativeHostProcessTest, WithWindowsARequestAfterTheFirstWindowClosedStillRuns)
+{
+    // A connection that stays open: the second link comes after the first one's window has
+    // come and gone, which must not end the engine's application.
+    QProcess host;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("VORTALUX_HOME"), QString::fromStdString(m_home.Path().string()));
+    host.setProcessEnvironment(environment);
+    host.start(QStringLiteral(VORTALUX_PROGRAM_DIR "/vortalux-native-host"), {});
+    ASSERT_TRUE(host.waitForStarted());
+    const auto send = [&host](const std::string& url) {
+        const std::string frame
+            = Frame("{\"cmd\":\"add-url\",\"url\":\"" + url + "\",\"referer\":\"http://forum/t\"}");
+        host.write(frame.data(), static_cast<qint64>(frame.size()));
+    };
+    send("http://a/1_t.jpg");
+    QElapsedTimer clock;
+    clock.start();
+    while (m_home.RecordedCalls().empty() && clock.elapsed() < 20'000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_EQ(m_home.RecordedCalls(), "AddLink|http://forum/t|http://a/1.jpg|1.jpg\n");
+    send("http://a/2_t.jpg");
+    host.closeWriteChannel();
+    ASSERT_TRUE(host.waitForFinished(20'000));
+    EXPECT_EQ(host.readAllStandardOutput().toStdString(), Frame("{\"ok\":true}") + Frame("{\"ok\":true}"));
+    EXPECT_EQ(m_home.RecordedCalls(),
+        "AddLink|http://forum/t|http://a/1.jpg|1.jpg\n"
+        "AddLink|http://forum/t|http://a/2.jpg|2.jpg\n");
 }
