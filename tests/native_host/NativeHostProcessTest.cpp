@@ -3,12 +3,15 @@
 #include "CliRunner.h"
 #include "EngineTestSupport.h"
 #include "NativeMessageFramer.h"
+#include "ScriptedServer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <signal.h>
 
 #include <cstring>
 
@@ -135,4 +138,42 @@ TEST_F(NativeHostProcessTest, WithWindowsARequestAfterTheFirstWindowClosedStillR
     EXPECT_EQ(m_home.RecordedCalls(),
         "AddLink|http://forum/t|http://a/1.jpg|1.jpg\n"
         "AddLink|http://forum/t|http://a/2.jpg|2.jpg\n");
+}
+
+TEST_F(NativeHostProcessTest, TheEngineRunsOnWhenTheBrowserEndsTheHost)
+{
+    // Browsers end a host shortly after its connection closes. The page the link leads to comes
+    // only after the host the browser started has been killed.
+    ScriptedServer server([](int, const std::string&) {
+        return ServerReply {{{1000, "HTTP/1.0 200 OK\r\n\r\n<img src=\"http://cdn/big.jpg\">"}}, true};
+    });
+    m_home.SearchRule("Viewer", "127\\.0\\.0\\.1", "<img src=\"([^\"]+)\">", "$1", false, 1);
+    QProcess host;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    environment.insert(QStringLiteral("VORTALUX_HOME"), QString::fromStdString(m_home.Path().string()));
+    host.setProcessEnvironment(environment);
+    host.start(QStringLiteral(VORTALUX_PROGRAM_DIR "/vortalux-native-host"), {});
+    ASSERT_TRUE(host.waitForStarted());
+    const std::string frame = Frame(
+        "{\"cmd\":\"add-url\",\"url\":\"" + server.Url("/view.html") + "\",\"referer\":\"http://forum/t\"}");
+    host.write(frame.data(), static_cast<qint64>(frame.size()));
+
+    QElapsedTimer clock;
+    clock.start();
+    std::string replies;
+    const std::string accepted = Frame("{\"ok\":true}");
+    while ((server.Requests().empty() || replies.size() < accepted.size()) && clock.elapsed() < 20'000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        replies += host.readAllStandardOutput().toStdString();
+    }
+    EXPECT_EQ(replies, accepted);
+    ASSERT_EQ(server.Requests().size(), 1u);
+    ::kill(static_cast<pid_t>(host.processId()), SIGKILL);
+    ASSERT_TRUE(host.waitForFinished(5000));
+
+    while (m_home.RecordedCalls().empty() && clock.elapsed() < 20'000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(m_home.RecordedCalls(), "AddLink|http://forum/t|http://cdn/big.jpg|big.jpg\n");
 }
