@@ -2,7 +2,8 @@
 // go to the framer whole and in pieces whose sizes come from the input's first byte (the messages
 // must not depend on how the pipe split them), and every message, and the whole input as one,
 // to the decoder. What it accepts holds only sendable addresses and descriptions without control
-// bytes, encodes and decodes to the same request, and every reply is well-formed JSON.
+// bytes, encodes (never longer than it came) and decodes to the same request, and every reply
+// is well-formed JSON.
 #include "HostRequest.h"
 #include "JsonReader.h"
 #include "NativeMessageFramer.h"
@@ -68,8 +69,10 @@ void Decode(std::string_view body)
         break;
     }
     CheckReply(AcceptedReply(request, "0.1.4"));
+    const std::string encoded = EncodeHostRequest(request);
+    Check(encoded.size() <= body.size());
     HostRequest again;
-    Check(DecodeHostRequest(EncodeHostRequest(request), again, error));
+    Check(DecodeHostRequest(encoded, again, error));
     Check(again.command == request.command && again.url == request.url && again.desc == request.desc
         && again.referer == request.referer && again.urlList == request.urlList && again.refused == 0);
 }

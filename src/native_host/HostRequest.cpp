@@ -184,22 +184,22 @@ std::string EncodeHostRequest(const HostRequest& request)
         json.Key("cmd").String("version");
         break;
     case HostRequest::Command::AddUrl:
-        json.Key("cmd").String("add-url").Key("url").String(request.url).Key("desc").String(request.desc);
-        json.Key("referer").String(request.referer);
+        json.Key("cmd").String("add-url").Key("url").String(request.url);
+        if (!request.desc.empty())
+            json.Key("desc").String(request.desc);
+        if (!request.referer.empty())
+            json.Key("referer").String(request.referer);
         break;
     case HostRequest::Command::AddUrlList:
-        json.Key("cmd")
-            .String("add-url-list")
-            .Key("origin")
-            .String(request.urlList.empty() ? "" : request.urlList[0]);
+        json.Key("cmd").String("add-url-list");
+        json.Key("origin").String(request.urlList.empty() ? "" : request.urlList[0]);
         json.Key("links").BeginArray();
-        for (size_t i = 1; i + 1 < request.urlList.size(); i += 2)
-            json.BeginObject()
-                .Key("url")
-                .String(request.urlList[i])
-                .Key("desc")
-                .String(request.urlList[i + 1])
-                .EndObject();
+        for (size_t i = 1; i + 1 < request.urlList.size(); i += 2) {
+            json.BeginObject().Key("url").String(request.urlList[i]);
+            if (!request.urlList[i + 1].empty())
+                json.Key("desc").String(request.urlList[i + 1]);
+            json.EndObject();
+        }
         json.EndArray();
         break;
     }

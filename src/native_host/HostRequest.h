@@ -33,7 +33,9 @@ struct HostRequest {
 // be sent. A list's links whose address may not be sent are left out and counted instead.
 [[nodiscard]] bool DecodeHostRequest(std::string_view body, HostRequest& request, std::string& error);
 
-// The message that DecodeHostRequest turns back into `request` (with nothing refused).
+// The message that DecodeHostRequest turns back into `request` (with nothing refused). Empty
+// optional fields are left out, so it is never longer than the message `request` was decoded
+// from: what the host accepted always fits in a message to its worker.
 std::string EncodeHostRequest(const HostRequest& request);
 
 // The replies: {"ok":true,...} for an accepted request, {"ok":false,"error":...} otherwise.
