@@ -9,7 +9,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 DESTDIR="$stage/root" cmake --install "$build_dir" --prefix /opt/vortalux >/dev/null
 program_dir="$stage/root/opt/vortalux"
-for file in vtl vtlupd vortalux libvortalux.so Rules Managers; do
+for file in vtl vtlupd vortalux vortalux-native-host libvortalux.so Rules Managers; do
   [ -e "$program_dir/$file" ] || fail "$file is not installed"
 done
 entry="$stage/root/usr/share/applications/vortalux-vtl.desktop"
@@ -18,6 +18,9 @@ grep -qx 'Exec="/opt/vortalux/vtl"' "$entry" || fail "the menu entry does not st
 
 export QT_QPA_PLATFORM=offscreen VORTALUX_HOME=
 "$program_dir/vortalux" version | grep -q . || fail "the installed vortalux does not run"
+# {"cmd":"version"} behind its length, 17, in the machine's (little-endian) byte order.
+reply=$(printf '\x11\x00\x00\x00{"cmd":"version"}' | "$program_dir/vortalux-native-host" | tail -c +5)
+[[ "$reply" == '{"ok":true,"version":"'* ]] || fail "the installed host answered: $reply"
 VORTALUX_QUIT_AFTER_FIRST_PAINT=1 timeout 60 "$program_dir/vtl" 2>"$stage/vtl.err" \
   || fail "the installed vtl did not start: $(cat "$stage/vtl.err")"
 
