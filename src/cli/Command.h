@@ -46,6 +46,7 @@ extern const Command AddUrlListCommand;
 extern const Command HandOffCommand;
 extern const Command ScriptCommand;
 extern const Command UpdateCommand;
+extern const Command BrowserCommand;
 
 // Prints "vortalux COMMAND: message" and the usage line on the error stream; returns ExitUsage.
 int UsageError(CommandContext& context, const Command& command, std::string_view message);

@@ -17,7 +17,7 @@ namespace {
 
 constexpr std::array KnownCommands = {&AddUrlCommand, &AddUrlListCommand, &HandOffCommand, &ConvertCommand,
     &FetchCommand, &RulesCommand, &RuleCommand, &ManagersCommand, &ReportsCommand, &PatternCommand,
-    &ScriptCommand, &UpdateCommand, &VersionCommand};
+    &ScriptCommand, &UpdateCommand, &BrowserCommand, &VersionCommand};
 
 const Command* FindCommand(std::string_view name)
 {

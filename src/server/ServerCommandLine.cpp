@@ -194,7 +194,7 @@ int Reports(const std::vector<std::string>& arguments, std::ostream& out, std::o
         return 1;
     }
     if (options.contains("--json")) {
-        cli::JsonWriter json(out);
+        JsonWriter json(out);
         json.BeginArray();
         for (const StoredReport& report : reports) {
             json.BeginObject();

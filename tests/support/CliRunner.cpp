@@ -103,7 +103,8 @@ void CliProcess::Start(const std::vector<std::string>& args, const Options& opti
     QStringList arguments;
     for (const std::string& arg : args)
         arguments << Q(arg);
-    m_process->start(QStringLiteral(VORTALUX_PROGRAM_DIR "/vortalux"), arguments);
+    m_program = options.program;
+    m_process->start(QStringLiteral(VORTALUX_PROGRAM_DIR "/") + Q(options.program), arguments);
     ASSERT_TRUE(m_process->waitForStarted()) << m_process->errorString().toStdString();
     m_process->write(options.input.data(), static_cast<qint64>(options.input.size()));
     m_process->closeWriteChannel();
@@ -119,7 +120,7 @@ CliResult CliProcess::Finish(double seconds)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     CliResult result;
     if (m_process->state() != QProcess::NotRunning) {
-        ADD_FAILURE() << "vortalux did not end within " << seconds << " s";
+        ADD_FAILURE() << m_program << " did not end within " << seconds << " s";
         m_process->kill();
         m_process->waitForFinished();
     }

@@ -27,7 +27,8 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& input 
 // stays empty.
 CliResult RunCli(const std::vector<std::string>& args, std::ostream& out);
 
-// The vortalux program itself, as a user starts it without a display. While a test waits for
+// The vortalux program itself (or another of the build's programs), as a user starts it
+// without a display. While a test waits for
 // it, the test's own Qt events keep running, so a ScriptedServer of the test answers it.
 class CliProcess {
 public:
@@ -39,6 +40,8 @@ public:
         PipeWithoutReader, // a pipe whose reading end is closed: writes fail with "broken pipe"
     };
     struct Options {
+        // The program of the build's program directory to run.
+        std::string program = "vortalux";
         std::string input;
         Output output = Output::Captured;
         // VORTALUX_HOME; empty: not set.
@@ -60,6 +63,7 @@ public:
 
 private:
     std::unique_ptr<QProcess> m_process;
+    std::string m_program;
 };
 
 // Starts the program and waits for it.

@@ -18,30 +18,8 @@ namespace {
 
 class RecordingDefinitionTest : public ::testing::Test {
 protected:
-    // A definition that appends "AddLink|referer|url|name" or "AddList|referer|url|name|..."
-    // lines to calls.txt in the program directory; `extra` goes at the end of its script.
-    void WriteRecorder(const std::string& extra = {})
-    {
-        const std::string calls = (m_home.Path() / "calls.txt").string();
-        WriteFileBytes(m_home.Path() / "Managers" / "Recorder.vtm",
-            "[Main]\r\nver=1\r\nDefault=1\r\n[SCRIPT]\r\n\r\n"
-            "Sub Record(text)\r\n"
-            "    Dim file\r\n"
-            "    Set file = CreateObject(\"Scripting.FileSystemObject\").OpenTextFile(\""
-                + calls
-                + "\", 8, True)\r\n"
-                  "    file.Write text & vbLf\r\n"
-                  "    file.Close\r\n"
-                  "End Sub\r\n"
-                  "Sub AddLink(referer, url, name)\r\n"
-                  "    Record \"AddLink|\" & referer & \"|\" & url & \"|\" & name\r\n"
-                  "End Sub\r\n"
-                  "Sub AddList(referer, list)\r\n"
-                  "    Record \"AddList|\" & referer & \"|\" & Join(list, \"|\")\r\n"
-                  "End Sub\r\n"
-                + extra);
-    }
-    std::string Calls() const { return ReadFileBytes(m_home.Path() / "calls.txt"); }
+    void WriteRecorder(const std::string& extra = {}) { m_home.RecordingManager(extra); }
+    std::string Calls() const { return m_home.RecordedCalls(); }
 
     void ClickOkOnTheListWindow()
     {

@@ -121,6 +121,12 @@ public:
                 + "\r\n[SCRIPT]\r\n\r\nSub AddLink(r, u, n)\r\nEnd Sub\r\nSub AddList(r, l)\r\nEnd Sub\r\n");
     }
 
+    // The default download-manager definition "Recorder": it appends "AddLink|referer|url|name"
+    // or "AddList|referer|url|name|..." lines to RecordedCalls(); `extra` goes at the end of its
+    // script.
+    void RecordingManager(const std::string& extra = {});
+    std::string RecordedCalls() const;
+
     const std::filesystem::path& Path() const { return m_dir.Path(); }
 
     // Names of the rules of the failure reports written, in number order.

@@ -6,15 +6,19 @@
 #include <string_view>
 #include <vector>
 
-namespace vortalux::cli {
+namespace vortalux {
 
-// Writes indented JSON to a stream. Texts are byte strings: valid UTF-8 passes through, and a
+// How a JsonWriter lays out what it writes: indented for people, on one line for programs.
+enum class JsonLayout { Indented, Compact };
+
+// Writes JSON to a stream. Texts are byte strings: valid UTF-8 passes through, and a
 // byte that is not part of valid UTF-8 becomes the Unicode character of the same code (Latin-1),
 // so no input can produce invalid JSON.
 class JsonWriter {
 public:
-    explicit JsonWriter(std::ostream& out)
+    explicit JsonWriter(std::ostream& out, JsonLayout layout = JsonLayout::Indented)
         : m_out(out)
+        , m_layout(layout)
     {
     }
 
@@ -41,8 +45,9 @@ private:
         bool empty = true;
     };
     std::ostream& m_out;
+    JsonLayout m_layout;
     std::vector<Level> m_levels;
     bool m_afterKey = false;
 };
 
-} // namespace vortalux::cli
+} // namespace vortalux

@@ -2,7 +2,7 @@
 
 #include "Utf8Text.h"
 
-namespace vortalux::cli {
+namespace vortalux {
 
 std::string JsonWriter::Quote(std::string_view bytes)
 {
@@ -49,6 +49,8 @@ std::string JsonWriter::Quote(std::string_view bytes)
 
 void JsonWriter::NewLine()
 {
+    if (m_layout == JsonLayout::Compact)
+        return;
     m_out << '\n';
     for (size_t i = 0; i < m_levels.size(); ++i)
         m_out << "  ";
@@ -108,7 +110,7 @@ JsonWriter& JsonWriter::EndArray()
 JsonWriter& JsonWriter::Key(std::string_view key)
 {
     BeforeValue();
-    m_out << Quote(key) << ": ";
+    m_out << Quote(key) << (m_layout == JsonLayout::Compact ? ":" : ": ");
     m_afterKey = true;
     return *this;
 }
@@ -143,4 +145,4 @@ JsonWriter& JsonWriter::Null()
 
 void JsonWriter::Finish() { m_out << '\n'; }
 
-} // namespace vortalux::cli
+} // namespace vortalux

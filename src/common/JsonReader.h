@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace vortalux::cli {
+namespace vortalux {
 
 struct JsonMember;
 
@@ -35,21 +35,31 @@ struct JsonMember {
     JsonValue value;
 };
 
+// How much a document may hold. Every value costs memory far beyond its text (a "0," is two
+// bytes of text and a whole JsonValue), so a large text is bounded by its value count too.
+struct JsonLimits {
+    size_t maxBytes = 4 * 1024 * 1024;
+    int maxDepth = 32;
+    size_t maxValues = 1'000'000;
+};
+
 // A strict reader of one JSON document (RFC 8259): no comments, no trailing commas, no
-// duplicate keys, nothing after the value but blanks. Input from users and files is bounded:
-// at most MaxBytes of text and MaxDepth nested arrays and objects. Bytes of strings pass as
-// they are; "\u" escapes become UTF-8 (a lone surrogate is an error).
+// duplicate keys, nothing after the value but blanks. Input from users and files is bounded by
+// JsonLimits: the text's size, the nesting of arrays and objects and the number of values.
+// Bytes of strings pass as they are; "\u" escapes become UTF-8 (a lone surrogate is an error).
 class JsonReader {
 public:
-    static constexpr size_t MaxBytes = 4 * 1024 * 1024;
-    static constexpr int MaxDepth = 32;
+    static constexpr size_t MaxBytes = JsonLimits {}.maxBytes;
+    static constexpr int MaxDepth = JsonLimits {}.maxDepth;
 
     // Nothing on error, with a message (and the byte offset) in `error`.
-    static std::optional<JsonValue> Parse(std::string_view text, std::string& error);
+    static std::optional<JsonValue> Parse(
+        std::string_view text, std::string& error, const JsonLimits& limits = {});
 
 private:
-    explicit JsonReader(std::string_view text)
+    JsonReader(std::string_view text, const JsonLimits& limits)
         : m_text(text)
+        , m_limits(limits)
     {
     }
 
@@ -62,8 +72,10 @@ private:
     bool Fail(std::string message);
 
     std::string_view m_text;
+    JsonLimits m_limits;
+    size_t m_values = 0;
     size_t m_at = 0;
     std::string m_error;
 };
 
-} // namespace vortalux::cli
+} // namespace vortalux

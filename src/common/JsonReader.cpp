@@ -3,8 +3,9 @@
 #include "AsciiText.h"
 
 #include <charconv>
+#include <unordered_set>
 
-namespace vortalux::cli {
+namespace vortalux {
 
 namespace {
 
@@ -51,13 +52,14 @@ std::optional<int64_t> JsonValue::Integer() const
     return number;
 }
 
-std::optional<JsonValue> JsonReader::Parse(std::string_view text, std::string& error)
+std::optional<JsonValue> JsonReader::Parse(
+    std::string_view text, std::string& error, const JsonLimits& limits)
 {
-    if (text.size() > MaxBytes) {
-        error = "the JSON text is larger than " + std::to_string(MaxBytes) + " bytes";
+    if (text.size() > limits.maxBytes) {
+        error = "the JSON text is larger than " + std::to_string(limits.maxBytes) + " bytes";
         return std::nullopt;
     }
-    JsonReader reader(text);
+    JsonReader reader(text, limits);
     JsonValue value;
     reader.SkipBlanks();
     if (!reader.ParseValue(value, 0)) {
@@ -99,10 +101,12 @@ bool JsonReader::ParseValue(JsonValue& value, int depth)
 {
     if (m_at >= m_text.size())
         return Fail("unexpected end of the JSON text");
+    if (++m_values > m_limits.maxValues)
+        return Fail("more than " + std::to_string(m_limits.maxValues) + " JSON values");
     const char c = m_text[m_at];
     if (c == '{' || c == '[') {
-        if (depth >= MaxDepth)
-            return Fail("JSON nested deeper than " + std::to_string(MaxDepth) + " levels");
+        if (depth >= m_limits.maxDepth)
+            return Fail("JSON nested deeper than " + std::to_string(m_limits.maxDepth) + " levels");
         const bool isObject = c == '{';
         const char close = isObject ? '}' : ']';
         value.kind = isObject ? JsonValue::Kind::Object : JsonValue::Kind::Array;
@@ -112,6 +116,10 @@ bool JsonReader::ParseValue(JsonValue& value, int depth)
             ++m_at;
             return true;
         }
+        // Past a few members the duplicate check looks names up in a set, so that an object of
+        // many members costs linear time, not quadratic.
+        constexpr size_t LinearSearchMembers = 16;
+        std::unordered_set<std::string> names;
         while (true) {
             SkipBlanks();
             if (isObject) {
@@ -120,7 +128,17 @@ bool JsonReader::ParseValue(JsonValue& value, int depth)
                 std::string key;
                 if (!ParseString(key))
                     return false;
-                if (value.Find(key) != nullptr)
+                bool duplicate = false;
+                if (value.members.size() < LinearSearchMembers) {
+                    duplicate = value.Find(key) != nullptr;
+                } else {
+                    if (names.empty()) {
+                        for (const JsonMember& member : value.members)
+                            names.insert(member.name);
+                    }
+                    duplicate = !names.insert(key).second;
+                }
+                if (duplicate)
                     return Fail("duplicate key \"" + key + "\"");
                 SkipBlanks();
                 if (m_at >= m_text.size() || m_text[m_at] != ':')
@@ -278,4 +296,4 @@ bool JsonReader::ParseString(std::string& out)
     }
 }
 
-} // namespace vortalux::cli
+} // namespace vortalux
