@@ -18,7 +18,10 @@ async function checkHost() {
     const problem = vortaluxMessages.replyProblem(reply, failure);
     if (problem) {
         status.className = 'missing';
-        text.textContent = problem;
+        // The line below says what to run; the browser's own words help when it is something else.
+        text.textContent = vortaluxMessages.isMissingHost(failure)
+            ? 'The Vortalux helper program is not set up for this browser.'
+            : problem;
         help.hidden = false;
         return;
     }
