@@ -54,17 +54,26 @@ async function sendToHost(message) {
 }
 
 // Runs `collect` (a function of the page's document, from collect.js) in one frame of the tab;
-// its result, or null when the browser does not let extensions into the page.
+// its result, or null when the browser does not let extensions into the page. Chromium can deliver
+// the toolbar button's click before the tab access it grants has reached the page (seen in about
+// one click in seven under load): a refusal for want of access is tried again a little later.
 async function runInFrame(tabId, frameId, collect, args) {
     const target = { tabId, frameIds: [frameId || 0] };
-    try {
-        await browserApi.scripting.executeScript({ target, files: ['collect.js'] });
-        const results = await browserApi.scripting.executeScript({ target, func: collect, args: args || [] });
-        return results && results.length ? results[0].result : null;
-    } catch (error) {
-        console.warn('Vortalux: the page cannot be read', error);
-        return null;
+    for (const wait of [50, 150, 400, null]) {
+        try {
+            await browserApi.scripting.executeScript({ target, files: ['collect.js'] });
+            const results = await browserApi.scripting.executeScript({ target, func: collect, args: args || [] });
+            return results && results.length ? results[0].result : null;
+        } catch (error) {
+            const message = String((error && error.message) || error);
+            if (wait === null || !/permission|cannot access/i.test(message)) {
+                console.warn('Vortalux: the page cannot be read: ' + message);
+                return null;
+            }
+            await new Promise((resolve) => setTimeout(resolve, wait));
+        }
     }
+    return null;
 }
 
 // "Send all links to Vortalux" and the toolbar button: every link of the page and its frames of
