@@ -80,7 +80,7 @@ function makeHome(dir) {
 // The host's engine runs in a process of its own that outlives the connection: wait for the
 // definition to have written `lines` calls.
 async function recordedCalls(file, lines) {
-    const deadline = Date.now() + 30000;
+    const deadline = Date.now() + 60000;
     for (;;) {
         const text = fs.existsSync(file) ? fs.readFileSync(file, 'utf8') : '';
         if (text.split('\n').length > lines || Date.now() > deadline)
@@ -112,7 +112,7 @@ test('Chromium sends a page and a link through the host to the download manager'
         executablePath: Chromium,
         headless: true,
         pipe: true,
-        protocolTimeout: 20000,
+        protocolTimeout: 60000,
         enableExtensions: true,
         userDataDir: profile,
         env,
@@ -130,6 +130,8 @@ test('Chromium sends a page and a link through the host to the download manager'
     const workerTarget = await browser.waitForTarget(
         (target) => target.type() === 'service_worker' && target.url() === `chrome-extension://${ExtensionId}/background.js`);
     const worker = await workerTarget.worker();
+    // What the background logs (why a page could not be read) explains a failure.
+    worker.on('console', (entry) => console.error('extension: ' + entry.text()));
 
     // Before the host is registered, the user is told what to do.
     const unregistered = await worker.evaluate(() => sendToHost(vortaluxMessages.versionMessage()));
@@ -158,12 +160,25 @@ test('Chromium sends a page and a link through the host to the download manager'
         allowed_origins: [`chrome-extension://${ExtensionId}/`],
     }));
 
+    // The options page's tab is gone; the user's click is on this one, in front.
     const [page] = await browser.pages();
+    await page.bringToFront();
     const thread = `${site}/forum/thread.html`;
     await page.goto(thread, { waitUntil: 'load' });
 
     // The toolbar button: every link of the page, the frame's at its place, the others left out.
+    // The button's listener calls sendAllLinks by its global name: wrap it to learn how the click
+    // ended.
+    await worker.evaluate(() => {
+        const send = sendAllLinks;
+        globalThis.buttonOutcome = new Promise((resolve) => {
+            globalThis.sendAllLinks = (tab) => send(tab).then((outcome) => (resolve(outcome), outcome));
+        });
+    });
     await extension.triggerAction(page);
+    const buttonOutcome = await worker.evaluate(() => globalThis.buttonOutcome);
+    assert.deepEqual({ reply: buttonOutcome.reply, problem: buttonOutcome.problem },
+        { reply: { ok: true, accepted: 4, refused: 0 }, problem: null });
     const afterList = await recordedCalls(calls, 1);
     assert.equal(afterList,
         `AddList|${thread}|${site}/full/1.png|1.png|${site}/full/2.png|2.png|${site}/full/4.png|4.png|${site}/full/3.png|3.png\n`);
