@@ -1,7 +1,7 @@
-// The extension in Debian's Chromium, headless, with the real vortalux-native-host registered for
-// a test profile and a download-manager definition that records what reaches it. A loopback
-// server plays a forum thread of thumbnails that link to viewer pages.
-//   VORTALUX_NATIVE_HOST  the host program (from the build)
+// The extension in Debian's Chromium, headless, with the real vortalux-native-host registered by
+// `vortalux browser install` for a test user and a download-manager definition that records what
+// reaches it. A loopback server plays a forum thread of thumbnails that link to viewer pages.
+//   VORTALUX_CLI          the vortalux program of the build (the host is beside it)
 //   VORTALUX_CHROMIUM     the browser (default /usr/bin/chromium)
 //   VORTALUX_SCREENSHOT_DIR  when set, the options page is saved there as a picture
 'use strict';
@@ -12,12 +12,13 @@ const fs = require('node:fs');
 const http = require('node:http');
 const os = require('node:os');
 const path = require('node:path');
+const { execFileSync } = require('node:child_process');
 const puppeteer = require('puppeteer-core');
 
 const ExtensionDir = path.resolve(__dirname, '../../browser/extension');
 // The ID `vortalux browser install` allows: fixed by the key in the manifest.
 const ExtensionId = 'pmecckbmogajcjgcnjgoapjoigjchane';
-const HostProgram = process.env.VORTALUX_NATIVE_HOST;
+const Cli = process.env.VORTALUX_CLI;
 const Chromium = process.env.VORTALUX_CHROMIUM || '/usr/bin/chromium';
 
 // The thread: three thumbnails, a same-origin frame with a fourth, and links the extension
@@ -95,12 +96,14 @@ async function screenshot(page, name) {
 }
 
 test('Chromium sends a page and a link through the host to the download manager', async (t) => {
-    assert.ok(HostProgram && fs.existsSync(HostProgram), `VORTALUX_NATIVE_HOST names no program: ${HostProgram}`);
+    assert.ok(Cli && fs.existsSync(Cli), `VORTALUX_CLI names no program: ${Cli}`);
     const work = fs.mkdtempSync(path.join(os.tmpdir(), 'vortalux-chromium-'));
     const home = path.join(work, 'home');
-    const profile = path.join(work, 'profile');
+    // The test user's home; Chromium's profile is where it would be for them.
+    const userHome = path.join(work, 'user');
+    const profile = path.join(userHome, '.config', 'chromium');
     fs.mkdirSync(home);
-    fs.mkdirSync(profile);
+    fs.mkdirSync(profile, { recursive: true });
     const calls = makeHome(home);
     const { server, site } = await startSite();
 
@@ -149,16 +152,8 @@ test('Chromium sends a page and a link through the host to the download manager'
     await screenshot(options, 'extension-options-missing.png');
     await options.close();
 
-    // What `vortalux browser install` writes, in the test profile.
-    const hostFolder = path.join(profile, 'NativeMessagingHosts');
-    fs.mkdirSync(hostFolder, { recursive: true });
-    fs.writeFileSync(path.join(hostFolder, 'org.vortalux.native_host.json'), JSON.stringify({
-        name: 'org.vortalux.native_host',
-        description: 'Vortalux',
-        path: path.resolve(HostProgram),
-        type: 'stdio',
-        allowed_origins: [`chrome-extension://${ExtensionId}/`],
-    }));
+    // The user follows the advice; the browser reads the registration at the next message.
+    execFileSync(Cli, ['browser', 'install', '--chromium'], { env: { ...process.env, HOME: userHome } });
 
     // The options page's tab is gone; the user's click is on this one, in front.
     const [page] = await browser.pages();
