@@ -207,6 +207,25 @@ test('Chromium sends a page and a link through the host to the download manager'
     assert.deepEqual(selectionOutcome.reply, { ok: true, accepted: 2, refused: 0 });
     assert.equal(await recordedCalls(calls, 3),
         afterList + `AddLink|${thread}|${site}/full/2.png|2.png\n` + `AddList|${thread}|${site}/full/1.png|1.png|${site}/full/2.png|2.png\n`);
+    const afterSelection = await recordedCalls(calls, 3);
+
+    // On another site the click's tab access is gone: the page cannot be read, and "Send link"
+    // still goes out, described by what the menu knows (the picture's file name).
+    const otherSite = site.replace('127.0.0.1', 'localhost');
+    await page.goto(`${otherSite}/forum/frame.html`, { waitUntil: 'load' });
+    const blindOutcome = await worker.evaluate((info, tab) => handleMenuClick(info, tab), {
+        menuItemId: 'vortalux-send-link',
+        linkUrl: `${otherSite}/viewer/4.html`,
+        srcUrl: `${otherSite}/thumbs/my%20cat_t.png`,
+        mediaType: 'image',
+        pageUrl: `${otherSite}/forum/frame.html`,
+        frameId: 0,
+    }, { id: tabId });
+    assert.deepEqual(blindOutcome.message,
+        { cmd: 'add-url', url: `${otherSite}/viewer/4.html`, desc: 'my cat_t.png', referer: `${otherSite}/forum/frame.html` });
+    // No rule knows that site: the link goes to the definition as it is.
+    assert.equal(await recordedCalls(calls, 4),
+        afterSelection + `AddLink|${otherSite}/forum/frame.html|${otherSite}/viewer/4.html|4.html\n`);
 
     // The options page, now that the host is there.
     const optionsAgain = await browser.newPage();
