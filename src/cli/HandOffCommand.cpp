@@ -4,7 +4,7 @@
 
 #include "ApplicationScope.h"
 #include "AsciiText.h"
-#include "HttpRequestObject.h"
+#include "DefaultHandOff.h"
 #include "Link.h"
 #include "ManagerStore.h"
 #include "ProgramDirectory.h"
@@ -63,7 +63,7 @@ int RunHandOff(CommandContext& context)
     // The HTTP objects of scripts wait in Qt event loops.
     const ApplicationScope application(ApplicationScope::Kind::Console);
     ScriptHandOff handOff;
-    RegisterHttpRequestObjects(handOff.Host());
+    RegisterEngineObjects(handOff.Host());
     const std::string referer = parser.Value("--referer").value_or("");
     std::vector<Link> links;
     for (const std::string& url : urls)

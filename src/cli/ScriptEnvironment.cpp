@@ -1,7 +1,7 @@
 #include "ScriptEnvironment.h"
 
+#include "DefaultHandOff.h"
 #include "HostObjects.h"
-#include "HttpRequestObject.h"
 #include "ScriptHost.h"
 
 namespace vortalux::cli {
@@ -9,7 +9,7 @@ namespace vortalux::cli {
 void RegisterScriptObjects(script::ScriptHost& host)
 {
     script::RegisterHostObjects(host);
-    RegisterHttpRequestObjects(host);
+    RegisterEngineObjects(host);
 }
 
 } // namespace vortalux::cli

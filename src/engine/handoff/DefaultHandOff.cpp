@@ -1,5 +1,6 @@
 #include "DefaultHandOff.h"
 
+#include "CookiesObject.h"
 #include "HttpRequestObject.h"
 #include "ScriptHandOff.h"
 
@@ -8,8 +9,14 @@ namespace vortalux {
 std::unique_ptr<HandOff> CreateDefaultHandOff()
 {
     auto handOff = std::make_unique<ScriptHandOff>();
-    RegisterHttpRequestObjects(handOff->Host());
+    RegisterEngineObjects(handOff->Host());
     return handOff;
+}
+
+void RegisterEngineObjects(script::ScriptHost& host)
+{
+    RegisterHttpRequestObjects(host);
+    RegisterCookiesObject(host);
 }
 
 } // namespace vortalux

@@ -137,7 +137,7 @@ std::string CookieStore::ReadCookies(std::string_view url) const
     return CookieHeader(LoadCookies(m_source), url, static_cast<std::int64_t>(std::time(nullptr)));
 }
 
-std::string CookieStore::CookieHeader(
+std::vector<const Cookie*> CookieStore::MatchingCookies(
     const std::vector<Cookie>& cookies, std::string_view url, std::int64_t now)
 {
     RequestTarget target;
@@ -165,7 +165,13 @@ std::string CookieStore::CookieHeader(
             return aLength > bLength;
         return a->creationTime < b->creationTime;
     });
+    return matching;
+}
 
+std::string CookieStore::CookieHeader(
+    const std::vector<Cookie>& cookies, std::string_view url, std::int64_t now)
+{
+    const std::vector<const Cookie*> matching = MatchingCookies(cookies, url, now);
     std::string header;
     for (const Cookie* cookie : matching) {
         if (!header.empty())

@@ -31,7 +31,11 @@ public:
     // The cookies a browser sends to the address at the given time (seconds since the epoch):
     // host-only and domain cookies, path-matched, secure ones only over https, unexpired ones,
     // longer paths first and older cookies first among equal paths. Cookies whose name or value
-    // could break the request header are left out.
+    // could break the request header are left out. The pointers point into `cookies`.
+    static std::vector<const Cookie*> MatchingCookies(
+        const std::vector<Cookie>& cookies, std::string_view url, std::int64_t now);
+
+    // The Cookie header value of the MatchingCookies: "name=value; name2=value2".
     static std::string CookieHeader(
         const std::vector<Cookie>& cookies, std::string_view url, std::int64_t now);
 

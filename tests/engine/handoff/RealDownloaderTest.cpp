@@ -1,6 +1,8 @@
 // The shipped definitions driving the real wget, curl and aria2c against a loopback server that
 // records the request bytes: the picture arrives in the download folder, the server saw the
-// referer and no header a link or a referer smuggled in, and wget and curl ask for the same.
+// referer, the browser's cookies (a session cookie among them) and no header a link or a referer
+// smuggled in, and wget and curl ask for the same.
+#include "DefaultHandOff.h"
 #include "HttpRequestObject.h"
 #include "LoopbackHttpServer.h"
 #include "ManagerStore.h"
@@ -59,15 +61,29 @@ protected:
         : m_server([this](const RecordedRequest& request) {
             if (request.target.rfind("/pictures/", 0) == 0)
                 return LoopbackHttpServer::Response(200, m_picture, "image/png");
+            // As a host that shows its pictures to logged-in visitors only.
+            if (request.target.rfind("/members/", 0) == 0) {
+                const std::string cookies = request.Header("Cookie");
+                if (cookies.find("session=s3cret") != std::string::npos
+                    && cookies.find("theme=dark") != std::string::npos)
+                    return LoopbackHttpServer::Response(200, m_picture, "image/png");
+                return LoopbackHttpServer::Response(403, "log in first");
+            }
             return LoopbackHttpServer::Response(404, "no");
         })
         , m_downloadsSetting("VORTALUX_DOWNLOADS", m_downloads.Path().string())
+        , m_cookiesSetting("VORTALUX_COOKIES", (m_home.Path() / "cookies.txt").string())
+        , m_runtimeSetting("XDG_RUNTIME_DIR", m_runtime.Path().string())
     {
+        // A session cookie (no expiry) and a lasting one, as the browser holds them.
+        WriteFileBytes(m_home / "cookies.txt",
+            "127.0.0.1\tFALSE\t/members\tFALSE\t0\tsession\ts3cret\n"
+            "127.0.0.1\tFALSE\t/\tFALSE\t4102444800\ttheme\tdark\n");
         const fs::path source = fs::path(VORTALUX_SOURCE_DIR) / "data" / "Managers";
         for (const char* name : {"wget.vtm", "curl.vtm", "aria2.vtm"})
             WriteFileBytes(m_home / "Managers" / name, ReadFileBytes(source / name));
         m_store.LoadManagers(m_home.Path());
-        RegisterHttpRequestObjects(m_handOff.Host());
+        RegisterEngineObjects(m_handOff.Host());
     }
 
     int Position(const std::string& manager) const
@@ -87,7 +103,7 @@ protected:
         const std::string referer = "http://gallery.test/page?x='y'&n=1 \"q\"\r\nX-Evil: 1";
         const std::string sent = "http://gallery.test/page?x='y'&n=1%20%22q%22%0D%0AX-Evil:%201";
         std::vector<Variant> list = {Variant::FromString(m_server.Url("/pictures/one.png?size=full")),
-            Variant::FromString("one.png"), Variant::FromString(m_server.Url("/pictures/it's-two.png")),
+            Variant::FromString("one.png"), Variant::FromString(m_server.Url("/members/it's-two.png")),
             Variant::FromString("it's-two.png")};
         std::vector<Variant> args = {Variant::FromString(referer),
             Variant::FromArray(script::ScriptArray::FromElements(std::move(list)))};
@@ -102,8 +118,19 @@ protected:
         for (const RecordedRequest& request : requests) {
             EXPECT_EQ(request.Header("Referer"), sent) << request.target;
             EXPECT_EQ(request.Header("X-Evil"), "") << request.raw;
+            const bool member = request.target.rfind("/members/", 0) == 0;
+            EXPECT_EQ(request.Header("Cookie").find("session=s3cret") != std::string::npos, member)
+                << request.raw;
         }
         EXPECT_TRUE(m_presenter.Shown().empty());
+        // The cookie file goes once the program has read it (aria2 needs none).
+        const auto noCookieFile = [this] {
+            std::error_code missing;
+            return fs::is_empty(m_runtime.Path() / "vortalux", missing) || missing;
+        };
+        for (int wait = 0; wait < 250 && !noCookieFile(); ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_TRUE(noCookieFile());
     }
 
     // The requests `program` made for `paths` (handed over as one list), by their order.
@@ -132,7 +159,10 @@ protected:
     LoopbackHttpServer m_server;
     TempDir m_home;
     TempDir m_downloads;
+    TempDir m_runtime;
     ScopedEnvironment m_downloadsSetting;
+    ScopedEnvironment m_cookiesSetting;
+    ScopedEnvironment m_runtimeSetting;
     ManagerStore m_store;
     RecordingPresenter m_presenter;
     ScriptHandOff m_handOff;

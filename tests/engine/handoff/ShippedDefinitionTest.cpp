@@ -1,8 +1,8 @@
 // The definitions of data/Managers against stand-ins: fake programs on PATH that record their
 // arguments, and loopback servers that record what aria2 and JDownloader would receive.
 #include "AsciiText.h"
+#include "DefaultHandOff.h"
 #include "FakePrograms.h"
-#include "HttpRequestObject.h"
 #include "LoopbackHttpServer.h"
 #include "ManagerStore.h"
 #include "RecordingPresenter.h"
@@ -14,8 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 using namespace vortalux;
 using namespace vortalux::test;
@@ -31,6 +34,8 @@ class ShippedDefinition : public testing::Test {
 protected:
     ShippedDefinition()
         : m_downloadsSetting("VORTALUX_DOWNLOADS", (m_downloads.Path() / "Pictures" / "new").string())
+        , m_cookiesSetting("VORTALUX_COOKIES", (m_home.Path() / "cookies.txt").string())
+        , m_runtimeSetting("XDG_RUNTIME_DIR", m_runtime.Path().string())
     {
         for (const auto& entry :
             fs::directory_iterator(fs::path(VORTALUX_SOURCE_DIR) / "data" / "Managers")) {
@@ -38,7 +43,7 @@ protected:
             fs::copy_file(entry.path(), m_home / "Managers" / entry.path().filename());
         }
         m_store.LoadManagers(m_home.Path());
-        RegisterHttpRequestObjects(m_handOff.Host());
+        RegisterEngineObjects(m_handOff.Host());
     }
 
     int Position(const std::string& manager) const
@@ -124,7 +129,11 @@ protected:
 
     TempDir m_home;
     TempDir m_downloads;
+    TempDir m_runtime;
     ScopedEnvironment m_downloadsSetting;
+    // The browser's cookies: none until a test writes the file.
+    ScopedEnvironment m_cookiesSetting;
+    ScopedEnvironment m_runtimeSetting;
     ManagerStore m_store;
     RecordingPresenter m_presenter;
     ScriptHandOff m_handOff;
@@ -399,4 +408,66 @@ TEST_F(ShippedDefinition, DownloadsGoToTheHomeFolderWithoutTheSetting)
     ScopedEnvironment homeSetting("HOME", home.Path().string());
     ASSERT_TRUE(AddLink("Links file", "", "http://example.test/a.jpg"));
     EXPECT_TRUE(fs::exists(home / "Downloads" / "Vortalux" / "links.txt"));
+}
+
+TEST_F(ShippedDefinition, BrowserCookiesReachEveryManagerButNeverACommandLine)
+{
+    WriteFileBytes(m_home / "cookies.txt",
+        "example.test\tFALSE\t/\tFALSE\t0\tsession\ts3cret-value\n"
+        ".example.test\tTRUE\t/private\tTRUE\t4102444800\tsecure\tonly-https\n");
+    const std::vector<std::string> urls
+        = {"http://example.test/a.jpg", "https://img.example.test/private/b.jpg", "http://other.test/c.jpg"};
+    const fs::path cookieFolder = m_runtime.Path() / "vortalux";
+
+    // wget and curl read a private file named on the command line; the job removes it at its end.
+    for (const auto& [program, option] : {std::pair {"wget", "--load-cookies"}, std::pair {"curl", "-b"}}) {
+        SCOPED_TRACE(program);
+        FakePrograms fakes({program});
+        ASSERT_TRUE(AddList(program, "", urls));
+        const auto calls = fakes.WaitForCalls(program, urls.size(), 5);
+        ASSERT_EQ(calls.size(), urls.size());
+        std::string cookieFile;
+        for (const auto& call : calls) {
+            const auto at = std::find(call.begin(), call.end(), option);
+            ASSERT_NE(at, call.end());
+            ASSERT_NE(at + 1, call.end());
+            EXPECT_EQ(fs::path(at[1]).parent_path(), cookieFolder);
+            EXPECT_TRUE(cookieFile.empty() || cookieFile == at[1]) << "one file for the whole list";
+            cookieFile = at[1];
+            for (const std::string& argument : call)
+                EXPECT_EQ(argument.find("s3cret"), std::string::npos) << argument;
+        }
+        bool removed = false;
+        for (int wait = 0; wait < 250 && !removed; ++wait) {
+            removed = !fs::exists(cookieFile);
+            if (!removed)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        EXPECT_TRUE(removed) << cookieFile;
+        fs::remove_all(Folder());
+    }
+
+    // aria2 gets each link's Cookie header inside the request body.
+    LoopbackHttpServer aria2([](const RecordedRequest&) {
+        return LoopbackHttpServer::Response(200, R"({"id":"vortalux","jsonrpc":"2.0","result":[]})");
+    });
+    ScopedEnvironment port("VORTALUX_ARIA2_PORT", std::to_string(aria2.Port()));
+    ASSERT_TRUE(AddList("aria2", "", urls));
+    ASSERT_EQ(aria2.Requests().size(), 1u);
+    const std::string body = aria2.Requests()[0].body;
+    const size_t first = body.find(R"("header":["Cookie: session=s3cret-value"])");
+    const size_t second = body.find(R"("header":["Cookie: secure=only-https"])");
+    EXPECT_NE(first, std::string::npos) << body;
+    EXPECT_NE(second, std::string::npos) << body;
+    EXPECT_LT(first, second);
+    EXPECT_EQ(body.find("Cookie", body.find("other.test")), std::string::npos) << body;
+
+    // The links file carries them as aria2's input-file option.
+    ASSERT_TRUE(AddList("Links file", "", urls));
+    EXPECT_EQ(ReadFileBytes(fs::path(Folder()) / "links.txt"),
+        "http://example.test/a.jpg\r\n  out=a.jpg\r\n  header=Cookie: session=s3cret-value\r\n"
+        "https://img.example.test/private/b.jpg\r\n  out=b.jpg\r\n"
+        "  header=Cookie: secure=only-https\r\n"
+        "http://other.test/c.jpg\r\n  out=c.jpg\r\n");
+    EXPECT_TRUE(m_presenter.Shown().empty());
 }
