@@ -90,7 +90,9 @@ async function screenshot(page, name) {
 test('Chromium sends a page and a link through the host to the download manager', async (t) => {
     assert.ok(Cli && fs.existsSync(Cli), `VORTALUX_CLI names no program: ${Cli}`);
     const work = temporaryFolder('vortalux-chromium-');
-    const home = path.join(work, 'home');
+    // The program directory reaches the host through what `vortalux browser install` registers, not
+    // through the browser's environment; its name needs quoting in the launcher.
+    const home = path.join(work, "Ann's home");
     // The test user's home; Chromium's profile is where it would be for them.
     const userHome = path.join(work, 'user');
     const profile = path.join(userHome, '.config', 'chromium');
@@ -100,7 +102,7 @@ test('Chromium sends a page and a link through the host to the download manager'
     const { server, site } = await startSite();
 
     // Without a display the engine runs as `--batch` does: every link is sent, no window waits.
-    const { browser, extension, worker } = await launchWithExtension({ profile, home, chromium: Chromium, protocolTimeout: 60000 });
+    const { browser, extension, worker } = await launchWithExtension({ profile, chromium: Chromium, protocolTimeout: 60000 });
     t.after(() => closeAll({ browser, server, work }));
 
     // What the background logs (why a page could not be read) explains a failure.
@@ -123,7 +125,9 @@ test('Chromium sends a page and a link through the host to the download manager'
     await options.close();
 
     // The user follows the advice; the browser reads the registration at the next message.
-    execFileSync(Cli, ['browser', 'install', '--chromium'], { env: { ...process.env, HOME: userHome } });
+    const installEnv = { ...process.env, HOME: userHome, VORTALUX_HOME: home };
+    delete installEnv.XDG_DATA_HOME;
+    execFileSync(Cli, ['browser', 'install', '--chromium'], { env: installEnv });
 
     // The options page's tab is gone; the user's click is on this one, in front.
     const [page] = await browser.pages();

@@ -51,13 +51,14 @@ function registerHost(profile, host) {
 }
 
 // Starts headless Chromium on `profile` with the extension loaded and its service worker up. The
-// browser's environment, which the host inherits, sets the program directory to `home`; the
-// display variables are cleared unless `display` is 'keep' (the engine then runs without windows,
+// browser's environment, which the host inherits, sets the program directory to `home`, or none
+// when it is not given (a user's browser, where the registration has to say it); the display
+// variables are cleared unless `display` is 'keep' (the engine then runs without windows,
 // as `--batch` does). Resolves to { browser, extension, worker }.
 async function launchWithExtension({ profile, home, display = 'clear', chromium = DefaultChromium, protocolTimeout }) {
-    const env = { ...process.env };
-    if (home !== undefined)
-        env.VORTALUX_HOME = home;
+    const env = { ...process.env, VORTALUX_HOME: home };
+    if (home === undefined)
+        delete env.VORTALUX_HOME;
     for (const name of display === 'keep' ? ['WAYLAND_DISPLAY', 'QT_QPA_PLATFORM'] : ['DISPLAY', 'WAYLAND_DISPLAY', 'QT_QPA_PLATFORM'])
         delete env[name];
     const browser = await puppeteer.launch({
