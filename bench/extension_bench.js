@@ -4,7 +4,8 @@
 //             background runs it, plus the building of the add-url-list message;
 //   send      the toolbar button's whole path, from the click to the host's reply
 //             (vortalux-native-host with an empty program directory: it checks and accepts
-//             the list; the engine's own part is timed by engine_bench);
+//             the list; the engine's own part is timed by engine_bench, and the whole path to
+//             the engine's window by selection_window_bench.js);
 //   host      of that, the native-messaging exchange alone: the browser starts the host, sends
 //             the list and reads the reply.
 //   node bench/extension_bench.js --host build/bin/vortalux-native-host [--runs 20]
@@ -17,23 +18,12 @@ const support = require('../tests/browser/support/chromium.js');
 
 const LinkCount = 2000;
 
-function thumbnailPage() {
-    let html = '<!DOCTYPE html><title>Gallery</title><h1>2,000 pictures</h1>\n';
-    for (let i = 0; i < LinkCount; ++i)
-        html += `<a href="/viewer/${i}.html"><img src="/thumbs/${i}_t.png" alt="Picture ${i}" width="8" height="8"></a>\n`;
-    return html;
-}
-
 async function main() {
     const host = support.option('--host', '');
     const runs = Number(support.option('--runs', '20'));
     if (!host || !fs.existsSync(host))
         throw new Error('--host must name the built vortalux-native-host');
-    const page = thumbnailPage();
-    const { server, site } = await support.serveLoopback((request, response) => {
-        response.writeHead(200, { 'Content-Type': request.url === '/gallery.html' ? 'text/html' : 'image/png' });
-        response.end(request.url === '/gallery.html' ? page : '');
-    });
+    const { server, site } = await support.serveGallery(LinkCount);
     const gallery = `${site}/gallery.html`;
 
     const work = support.temporaryFolder('vortalux-extension-bench-');

@@ -37,6 +37,23 @@ function serveLoopback(handler) {
     });
 }
 
+// A gallery of `count` thumbnails, each linking to its viewer page /viewer/N.html.
+function thumbnailGallery(count) {
+    let html = `<!DOCTYPE html><title>Gallery</title><h1>${count} pictures</h1>\n`;
+    for (let i = 0; i < count; ++i)
+        html += `<a href="/viewer/${i}.html"><img src="/thumbs/${i}_t.png" alt="Picture ${i}" width="8" height="8"></a>\n`;
+    return html;
+}
+
+// Serves the gallery at /gallery.html, and an empty picture for anything else.
+function serveGallery(count) {
+    const page = thumbnailGallery(count);
+    return serveLoopback((request, response) => {
+        response.writeHead(200, { 'Content-Type': request.url === '/gallery.html' ? 'text/html' : 'image/png' });
+        response.end(request.url === '/gallery.html' ? page : '');
+    });
+}
+
 // Registers `host` for the profile as `vortalux browser install` would, without touching a home.
 function registerHost(profile, host) {
     const folder = path.join(profile, 'NativeMessagingHosts');
@@ -161,6 +178,7 @@ module.exports = {
     option,
     registerHost,
     runScript,
+    serveGallery,
     serveLoopback,
     sleep,
     stopHostProcesses,
