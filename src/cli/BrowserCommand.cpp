@@ -4,6 +4,7 @@
 #include "JsonWriter.h"
 
 #include "ProfileFile.h"
+#include "ProgramDirectory.h"
 #include "TerminalText.h"
 #include "Utf8Text.h"
 
@@ -81,6 +82,105 @@ fs::path HostProgramPath()
     return self.parent_path() / HostProgram;
 }
 
+// A browser starts the host with the browser's own environment, where neither `--home` nor the
+// VORTALUX_HOME of the install is: for another program directory than the host's own folder, the
+// manifest names a launcher that sets it and then runs the host. One launcher a browser, so that
+// each can be installed for its own directory and uninstalled alone.
+fs::path LauncherPath(const fs::path& home, const Browser& browser)
+{
+    const char* data = std::getenv("XDG_DATA_HOME");
+    const fs::path dataFolder = data != nullptr && *data == '/' ? fs::path(data) : home / ".local/share";
+    return dataFolder / "vortalux/native-host" / browser.name;
+}
+
+constexpr std::string_view LauncherHeader
+    = "#!/bin/sh\n# Written by `vortalux browser install`: runs the host with the program directory\n"
+      "# that was in effect then. `vortalux browser uninstall` removes it.\n";
+
+// One word for the shell: everything inside single quotes, a quote as '\''.
+std::string ShellWord(std::string_view text)
+{
+    std::string word = "'";
+    for (const char c : text)
+        word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return word + "'";
+}
+
+// Reads back a word ShellWord wrote at the start of `text`; nullopt when it is not one.
+std::optional<std::string> ReadShellWord(std::string_view text)
+{
+    std::string word;
+    size_t at = 0;
+    while (at < text.size() && text[at] == '\'') {
+        const size_t close = text.find('\'', at + 1);
+        if (close == std::string_view::npos)
+            return std::nullopt;
+        word.append(text.substr(at + 1, close - at - 1));
+        at = close + 1;
+        if (text.substr(at, 2) != "\\'")
+            return at == text.size() ? std::optional(word) : std::nullopt;
+        word += '\'';
+        at += 2;
+    }
+    return std::nullopt;
+}
+
+std::string LauncherText(const fs::path& host, const fs::path& directory)
+{
+    return std::string(LauncherHeader) + "VORTALUX_HOME=" + ShellWord(directory.string())
+        + "\nexport VORTALUX_HOME\nexec " + ShellWord(host.string()) + " \"$@\"\n";
+}
+
+struct LauncherTarget {
+    std::string host;
+    std::string directory;
+};
+
+// What a launcher of ours runs; nullopt when the file is not one.
+std::optional<LauncherTarget> ReadLauncher(std::string_view text)
+{
+    if (text.substr(0, LauncherHeader.size()) != LauncherHeader)
+        return std::nullopt;
+    std::istringstream lines {std::string(text.substr(LauncherHeader.size()))};
+    std::string homeLine;
+    std::string exportLine;
+    std::string execLine;
+    std::getline(lines, homeLine);
+    std::getline(lines, exportLine);
+    std::getline(lines, execLine);
+    constexpr std::string_view HomePrefix = "VORTALUX_HOME=";
+    constexpr std::string_view ExecPrefix = "exec ";
+    constexpr std::string_view ExecSuffix = " \"$@\"";
+    if (homeLine.rfind(HomePrefix, 0) != 0 || exportLine != "export VORTALUX_HOME"
+        || execLine.rfind(ExecPrefix, 0) != 0 || !std::string_view(execLine).ends_with(ExecSuffix))
+        return std::nullopt;
+    std::optional<std::string> directory
+        = ReadShellWord(std::string_view(homeLine).substr(HomePrefix.size()));
+    std::optional<std::string> host = ReadShellWord(std::string_view(execLine).substr(
+        ExecPrefix.size(), execLine.size() - ExecPrefix.size() - ExecSuffix.size()));
+    if (!directory || !host)
+        return std::nullopt;
+    return LauncherTarget {std::move(*host), std::move(*directory)};
+}
+
+bool SameFolder(const fs::path& a, const fs::path& b)
+{
+    std::error_code failure;
+    return fs::equivalent(a, b, failure) || a.lexically_normal() == b.lexically_normal();
+}
+
+// Whether `text` may stand in a manifest (UTF-8) and a launcher (no control byte).
+bool UsablePath(std::string_view text)
+{
+    for (size_t at = 0; at < text.size();) {
+        const size_t length = Utf8SequenceLength(text, at);
+        if (length == 0 || static_cast<unsigned char>(text[at]) < 0x20 || text[at] == 0x7f)
+            return false;
+        at += length;
+    }
+    return true;
+}
+
 // The browsers the flags name; none named: every browser, or with `onlyFound` those whose
 // folder is there.
 std::vector<const Browser*> ChosenBrowsers(const ArgumentParser& parser, const fs::path& home, bool onlyFound)
@@ -119,15 +219,20 @@ int Install(CommandContext& context, const ArgumentParser& parser, const fs::pat
                     << " is not there\n";
         return ExitFailure;
     }
-    const std::string hostText = host.string();
-    for (size_t at = 0; at < hostText.size();) {
-        const size_t length = Utf8SequenceLength(hostText, at);
-        if (length == 0) {
-            context.err << "vortalux browser: the host program's path " << TerminalText(hostText)
-                        << " is not UTF-8, as the browsers' manifests need\n";
+    const fs::path directory = ProgramDirectory();
+    if (!fs::is_directory(directory, failure)) {
+        context.err << "vortalux browser: the home folder " << TerminalText(directory.string())
+                    << " does not exist\n";
+        return ExitFailure;
+    }
+    const bool ownFolder = SameFolder(directory, host.parent_path());
+    for (const fs::path& path : {host, directory}) {
+        if (!UsablePath(path.string())) {
+            context.err
+                << "vortalux browser: the path " << TerminalText(path.string())
+                << " holds control characters or is not UTF-8, which the browsers' manifests cannot take\n";
             return ExitFailure;
         }
-        at += length;
     }
     const std::vector<const Browser*> browsers = ChosenBrowsers(parser, home, true);
     if (browsers.empty()) {
@@ -137,15 +242,37 @@ int Install(CommandContext& context, const ArgumentParser& parser, const fs::pat
     }
     int code = ExitOk;
     for (const Browser* browser : browsers) {
+        const fs::path launcher = LauncherPath(home, *browser);
+        fs::path started = host;
+        if (ownFolder) {
+            fs::remove(launcher, failure);
+        } else {
+            started = launcher;
+            fs::create_directories(launcher.parent_path(), failure);
+            if (failure || !UsablePath(launcher.string())
+                || !WriteFileAtomically(launcher, LauncherText(host, directory),
+                    fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec
+                        | fs::perms::others_read | fs::perms::others_exec,
+                    failure)) {
+                context.err << "vortalux browser: " << browser->name << ": cannot write "
+                            << TerminalText(launcher.string()) << ": "
+                            << (failure ? failure.message()
+                                        : "the path holds control characters or is not UTF-8")
+                            << '\n';
+                code = ExitFailure;
+                continue;
+            }
+        }
         const fs::path manifest = ManifestPath(home, *browser);
         fs::create_directories(manifest.parent_path(), failure);
-        if (failure || !WriteFileAtomically(manifest, ManifestText(*browser, host), failure)) {
+        if (failure || !WriteFileAtomically(manifest, ManifestText(*browser, started), failure)) {
             context.err << "vortalux browser: " << browser->name << ": cannot write "
                         << TerminalText(manifest.string()) << ": " << failure.message() << '\n';
             code = ExitFailure;
             continue;
         }
-        context.out << browser->name << ": registered in " << TerminalText(manifest.string()) << '\n';
+        context.out << browser->name << ": registered in " << TerminalText(manifest.string())
+                    << ", program directory " << TerminalText(directory.string()) << '\n';
     }
     return code;
 }
@@ -154,17 +281,26 @@ int Uninstall(CommandContext& context, const ArgumentParser& parser, const fs::p
 {
     int code = ExitOk;
     for (const Browser* browser : ChosenBrowsers(parser, home, false)) {
-        const fs::path manifest = ManifestPath(home, *browser);
-        std::error_code failure;
-        if (fs::remove(manifest, failure))
-            context.out << browser->name << ": removed " << TerminalText(manifest.string()) << '\n';
-        else if (failure) {
-            context.err << "vortalux browser: " << browser->name << ": cannot remove "
-                        << TerminalText(manifest.string()) << ": " << failure.message() << '\n';
-            code = ExitFailure;
-        } else
+        bool removedAny = false;
+        for (const fs::path& path : {ManifestPath(home, *browser), LauncherPath(home, *browser)}) {
+            std::error_code failure;
+            if (fs::remove(path, failure)) {
+                context.out << browser->name << ": removed " << TerminalText(path.string()) << '\n';
+                removedAny = true;
+            } else if (failure) {
+                context.err << "vortalux browser: " << browser->name << ": cannot remove "
+                            << TerminalText(path.string()) << ": " << failure.message() << '\n';
+                code = ExitFailure;
+            }
+        }
+        if (!removedAny && code == ExitOk)
             context.out << browser->name << ": not registered\n";
     }
+    // The launchers' folder and ours in the data folder, once they are empty.
+    std::error_code ignored;
+    const fs::path launchers = LauncherPath(home, Browsers[0]).parent_path();
+    if (fs::remove(launchers, ignored))
+        fs::remove(launchers.parent_path(), ignored);
     return code;
 }
 
@@ -187,12 +323,30 @@ int Status(CommandContext& context, const ArgumentParser& parser, const fs::path
                         << ", but the file is not a host manifest\n";
             continue;
         }
+        // A launcher of ours names the host and the directory; a host alone uses its own folder.
+        LauncherTarget target {path->text, fs::path(path->text).parent_path().string()};
+        const bool launched = fs::path(path->text) == LauncherPath(home, *browser);
+        if (launched) {
+            std::optional<LauncherTarget> read = ReadLauncher(ReadSmallFile(path->text));
+            if (!read) {
+                context.out << "registered in " << TerminalText(manifest.string()) << ", through "
+                            << TerminalText(path->text)
+                            << ", which is missing or not a launcher of Vortalux\n";
+                continue;
+            }
+            target = std::move(*read);
+        }
         context.out << "registered in " << TerminalText(manifest.string()) << ", host "
-                    << TerminalText(path->text);
-        if (!fs::is_regular_file(path->text, failure))
+                    << TerminalText(target.host);
+        if (!fs::is_regular_file(target.host, failure))
             context.out << " (missing)";
-        else if (path->text != HostProgramPath().string())
+        else if (target.host != HostProgramPath().string())
             context.out << " (another copy of Vortalux)";
+        context.out << ", program directory " << TerminalText(target.directory);
+        if (!fs::is_directory(target.directory, failure))
+            context.out << " (missing)";
+        if (launched)
+            context.out << ", set by " << TerminalText(path->text);
         context.out << '\n';
     }
     return ExitOk;
@@ -233,7 +387,10 @@ const Command BrowserCommand {"browser", "register the native-messaging host wit
     "  Firefox   ~/.mozilla/native-messaging-hosts/org.vortalux.native_host.json\n"
     "Without a browser named, install registers every browser whose folder is there, uninstall\n"
     "removes the manifests of all three and status reports on all three. Run install again after\n"
-    "moving the program.\n",
+    "moving the program.\n\n"
+    "The host uses the program directory that was in effect at install (--home, VORTALUX_HOME):\n"
+    "when that is not the host's own folder, the manifest names a launcher that sets it, written\n"
+    "to ~/.local/share/vortalux/native-host/ (or below XDG_DATA_HOME); status shows the directory.\n",
     RunBrowser};
 
 } // namespace vortalux::cli

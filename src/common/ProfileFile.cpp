@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 namespace vortalux {
 
@@ -276,7 +277,11 @@ bool WriteFileAtomically(const fs::path& path, std::string_view bytes)
     return WriteFileAtomically(path, bytes, error);
 }
 
-bool WriteFileAtomically(const fs::path& path, std::string_view bytes, std::error_code& error)
+namespace {
+
+// `permissions` empty: those of the file replaced, or the usual ones for a new file.
+bool WriteAtomically(
+    const fs::path& path, std::string_view bytes, std::optional<mode_t> permissions, std::error_code& error)
 {
     error.clear();
     std::error_code ec;
@@ -314,10 +319,13 @@ bool WriteFileAtomically(const fs::path& path, std::string_view bytes, std::erro
         if (ok)
             written += static_cast<size_t>(n);
     }
-    // The new file takes the old one's permissions, or the usual ones for a new file.
+    // The new file takes the permissions asked for, else the old one's, else the usual ones for
+    // a new file.
     struct stat old { };
     mode_t mode = 0;
-    if (::stat(path.c_str(), &old) == 0) {
+    if (permissions) {
+        mode = *permissions;
+    } else if (::stat(path.c_str(), &old) == 0) {
         mode = old.st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);
@@ -333,6 +341,19 @@ bool WriteFileAtomically(const fs::path& path, std::string_view bytes, std::erro
         error.assign(failure, std::generic_category());
     }
     return ok;
+}
+
+} // namespace
+
+bool WriteFileAtomically(const fs::path& path, std::string_view bytes, std::error_code& error)
+{
+    return WriteAtomically(path, bytes, std::nullopt, error);
+}
+
+bool WriteFileAtomically(
+    const fs::path& path, std::string_view bytes, fs::perms permissions, std::error_code& error)
+{
+    return WriteAtomically(path, bytes, static_cast<mode_t>(permissions & fs::perms::mask), error);
 }
 
 } // namespace vortalux

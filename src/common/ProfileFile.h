@@ -89,5 +89,8 @@ bool FileExists(const std::filesystem::path& path);
 // The same, with the system's reason in `error` (errno in the generic category) on failure.
 [[nodiscard]] bool WriteFileAtomically(
     const std::filesystem::path& path, std::string_view bytes, std::error_code& error);
+// The same, the new file with exactly `permissions` (a script the system runs: 0755).
+[[nodiscard]] bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+    std::filesystem::perms permissions, std::error_code& error);
 
 } // namespace vortalux

@@ -9,17 +9,12 @@
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
-const http = require('node:http');
-const os = require('node:os');
 const path = require('node:path');
 const { execFileSync } = require('node:child_process');
-const puppeteer = require('puppeteer-core');
+const { closeAll, DefaultChromium, ExtensionId, launchWithExtension, serveLoopback, temporaryFolder } = require('./support/chromium.js');
 
-const ExtensionDir = path.resolve(__dirname, '../../browser/extension');
-// The ID `vortalux browser install` allows: fixed by the key in the manifest.
-const ExtensionId = 'pmecckbmogajcjgcnjgoapjoigjchane';
 const Cli = process.env.VORTALUX_CLI;
-const Chromium = process.env.VORTALUX_CHROMIUM || '/usr/bin/chromium';
+const Chromium = process.env.VORTALUX_CHROMIUM || DefaultChromium;
 
 // The thread: three thumbnails, a same-origin frame with a fourth, and links the extension
 // leaves out. Each viewer page shows its full-size picture.
@@ -35,7 +30,7 @@ function startSite() {
             <a href="/viewer/3.html"><img src="/thumbs/3_t.png"></a>`,
         '/forum/frame.html': '<!DOCTYPE html><a href="/viewer/4.html">Sunset in the frame</a>',
     };
-    const server = http.createServer((request, response) => {
+    return serveLoopback((request, response) => {
         const viewer = /^\/viewer\/(\d+)\.html$/.exec(request.url);
         const body = viewer ? `<html><body><img id="full" src="/full/${viewer[1]}.png"></body></html>` : pages[request.url];
         if (body === undefined && !request.url.startsWith('/thumbs/')) {
@@ -44,9 +39,6 @@ function startSite() {
         }
         response.writeHead(200, { 'Content-Type': body === undefined ? 'image/png' : 'text/html' });
         response.end(body || '');
-    });
-    return new Promise((resolve) => {
-        server.listen(0, '127.0.0.1', () => resolve({ server, site: `http://127.0.0.1:${server.address().port}` }));
     });
 }
 
@@ -97,8 +89,10 @@ async function screenshot(page, name) {
 
 test('Chromium sends a page and a link through the host to the download manager', async (t) => {
     assert.ok(Cli && fs.existsSync(Cli), `VORTALUX_CLI names no program: ${Cli}`);
-    const work = fs.mkdtempSync(path.join(os.tmpdir(), 'vortalux-chromium-'));
-    const home = path.join(work, 'home');
+    const work = temporaryFolder('vortalux-chromium-');
+    // The program directory reaches the host through what `vortalux browser install` registers, not
+    // through the browser's environment; its name needs quoting in the launcher.
+    const home = path.join(work, "Ann's home");
     // The test user's home; Chromium's profile is where it would be for them.
     const userHome = path.join(work, 'user');
     const profile = path.join(userHome, '.config', 'chromium');
@@ -108,31 +102,9 @@ test('Chromium sends a page and a link through the host to the download manager'
     const { server, site } = await startSite();
 
     // Without a display the engine runs as `--batch` does: every link is sent, no window waits.
-    const env = { ...process.env, VORTALUX_HOME: home };
-    for (const name of ['DISPLAY', 'WAYLAND_DISPLAY', 'QT_QPA_PLATFORM'])
-        delete env[name];
-    const browser = await puppeteer.launch({
-        executablePath: Chromium,
-        headless: true,
-        pipe: true,
-        protocolTimeout: 60000,
-        enableExtensions: true,
-        userDataDir: profile,
-        env,
-        args: ['--no-sandbox', '--no-first-run', '--disable-gpu'],
-    });
-    t.after(async () => {
-        await browser.close();
-        server.close();
-        fs.rmSync(work, { recursive: true, force: true });
-    });
+    const { browser, extension, worker } = await launchWithExtension({ profile, chromium: Chromium, protocolTimeout: 60000 });
+    t.after(() => closeAll({ browser, server, work }));
 
-    // Loaded as chrome://extensions loads an unpacked folder; its key gives the fixed ID.
-    assert.equal(await browser.installExtension(ExtensionDir), ExtensionId);
-    const extension = (await browser.extensions()).get(ExtensionId);
-    const workerTarget = await browser.waitForTarget(
-        (target) => target.type() === 'service_worker' && target.url() === `chrome-extension://${ExtensionId}/background.js`);
-    const worker = await workerTarget.worker();
     // What the background logs (why a page could not be read) explains a failure.
     worker.on('console', (entry) => console.error('extension: ' + entry.text()));
 
@@ -153,7 +125,9 @@ test('Chromium sends a page and a link through the host to the download manager'
     await options.close();
 
     // The user follows the advice; the browser reads the registration at the next message.
-    execFileSync(Cli, ['browser', 'install', '--chromium'], { env: { ...process.env, HOME: userHome } });
+    const installEnv = { ...process.env, HOME: userHome, VORTALUX_HOME: home };
+    delete installEnv.XDG_DATA_HOME;
+    execFileSync(Cli, ['browser', 'install', '--chromium'], { env: installEnv });
 
     // The options page's tab is gone; the user's click is on this one, in front.
     const [page] = await browser.pages();
