@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace vortalux::script {
@@ -12,7 +13,7 @@ namespace vortalux::script {
 // The syntax tree the parser builds and the interpreter walks. Nodes are plain records; the
 // interpreter dispatches on `kind`.
 
-enum class ExprKind { Literal, Identifier, Member, Call, Unary, Binary, Paren };
+enum class ExprKind { Literal, Identifier, Member, Call, Unary, Binary, Paren, New, Me };
 
 struct Expr {
     explicit Expr(ExprKind k, int l)
@@ -41,9 +42,10 @@ struct LiteralExpr final : Expr {
 
 class Procedure;
 
-// How a name is bound. Local names and constants are settled at compile time; every other
-// name ("free") is looked up when first used and the answer kept in `cache`.
-enum class BindingKind { Free, Local, Constant };
+// How a name is bound. Local names, constants and the members of the class around a procedure
+// are settled at compile time; every other name ("free") is looked up when first used and the
+// answer kept in `cache`.
+enum class BindingKind { Free, Local, Constant, Member };
 enum class FreeKind { Unresolved, Global, Procedure, Builtin, BuiltinConstant, ImplicitLocal };
 
 struct IdentifierExpr final : Expr {
@@ -56,7 +58,9 @@ struct IdentifierExpr final : Expr {
     std::string name; // as written
     std::string key; // lower case
     BindingKind binding = BindingKind::Free;
-    int slot = -1; // Local: frame slot; Free inside a procedure: slot of an implicit local
+    // Local: frame slot; Free inside a procedure: slot of an implicit local; Member: index of the
+    // member in its class.
+    int slot = -1;
     Variant constant; // Constant
     // The function's own name used to call it rather than to set its result.
     bool isCallTarget = false;
@@ -90,6 +94,26 @@ struct CallExpr final : Expr {
     }
     ExprPtr target;
     std::vector<ExprPtr> args;
+};
+
+// `New ClassName`.
+struct NewExpr final : Expr {
+    NewExpr(int l, std::string n, std::string k)
+        : Expr(ExprKind::New, l)
+        , name(std::move(n))
+        , key(std::move(k))
+    {
+    }
+    std::string name;
+    std::string key; // lower case
+};
+
+// `Me`: the instance whose method runs.
+struct MeExpr final : Expr {
+    explicit MeExpr(int l)
+        : Expr(ExprKind::Me, l)
+    {
+    }
 };
 
 enum class UnaryOp { Negate, Plus, Not };
@@ -282,7 +306,7 @@ struct WithStmt final : Stmt {
     Block body;
 };
 
-enum class ExitKind { Sub, Function, For, Do };
+enum class ExitKind { Sub, Function, Property, For, Do };
 
 struct ExitStmt final : Stmt {
     ExitStmt(int l, ExitKind k)
@@ -303,8 +327,11 @@ struct OnErrorStmt final : Stmt {
 };
 
 struct Module;
+class ClassDefinition;
 
-// A Sub or Function. Frame slot 0 holds a function's result, slots 1..n the parameters, then
+enum class ProcedureKind { Sub, Function, PropertyGet, PropertyLet, PropertySet };
+
+// A Sub, Function or Property. Frame slot 0 holds a function's result, slots 1..n the parameters, then
 // the declared locals, then one slot per free name that may turn out to be an implicit local.
 class Procedure {
 public:
@@ -318,13 +345,58 @@ public:
     };
 
     std::string name;
-    bool isFunction = false;
+    ProcedureKind procedureKind = ProcedureKind::Sub;
+    bool isFunction = false; // has a result: a Function or a Property Get
+    bool isPublic = true;
     std::vector<Parameter> parameters;
     std::vector<ArrayDeclaration> arrays;
     int slotCount = 1;
     int line = 0;
     Block body;
     const Module* module = nullptr;
+    const ClassDefinition* owner = nullptr; // the class of a method
+    // The frame slots by name (parameters, locals, the result), for Execute and Eval.
+    std::unordered_map<std::string, int> localNames;
+    std::unordered_map<std::string, Variant> constants;
+    std::unordered_map<std::string, int> implicitNames; // slots of names that may be implicit locals
+};
+
+// One name of a class: a field, a Sub or Function, or the Get / Let / Set of a property.
+struct ClassMember {
+    std::string name;
+    bool isPublic = true;
+    int field = -1; // index of the field, or -1
+    const Procedure* method = nullptr;
+    const Procedure* get = nullptr;
+    const Procedure* let = nullptr;
+    const Procedure* set = nullptr;
+};
+
+struct ClassField {
+    bool isArray = false;
+    std::vector<int32_t> upperBounds; // for arrays; empty for `Dim a()`
+};
+
+// `Class ... End Class`. Shared with its instances, which may outlive the module.
+class ClassDefinition {
+public:
+    std::string name;
+    std::string key;
+    int line = 0;
+    std::vector<ClassField> fields;
+    std::vector<ClassMember> members;
+    std::unordered_map<std::string, int> memberIndex; // lower-case name -> members
+    int defaultMember = -1;
+    const Procedure* initialize = nullptr;
+    const Procedure* terminate = nullptr;
+    std::vector<std::unique_ptr<Procedure>> procedures;
+
+    // The index of the member `key` (lower case), or -1.
+    int IndexOf(const std::string& memberKey) const
+    {
+        const auto it = memberIndex.find(memberKey);
+        return it == memberIndex.end() ? -1 : it->second;
+    }
 };
 
 // A global name declared by Dim, Public, Private or Const at the top level of a module.
@@ -342,6 +414,7 @@ struct GlobalDeclaration {
 struct Module {
     bool optionExplicit = false;
     std::vector<std::unique_ptr<Procedure>> procedures;
+    std::vector<std::shared_ptr<ClassDefinition>> classes;
     std::vector<GlobalDeclaration> globals;
     Block body; // the global statements
 };

@@ -4,8 +4,13 @@
 
 #include "AsciiText.h"
 #include "Builtins.h"
+#include "ClassInstance.h"
 #include "Coercion.h"
+#include "CompileError.h"
+#include "Lexer.h"
 #include "Operators.h"
+#include "Parser.h"
+#include "ProcedureReference.h"
 #include "ScriptArray.h"
 #include "ScriptObject.h"
 
@@ -23,6 +28,8 @@ struct Interpreter::Frame {
     std::vector<Variant*> slots;
     std::vector<ObjectRef> withObjects;
     bool resumeNext = false;
+    ObjectRef self; // the instance a method runs on
+    ClassInstance* instance = nullptr;
 };
 
 namespace {
@@ -52,7 +59,7 @@ bool SameVariable(const IdentifierExpr& a, const IdentifierExpr& b)
 {
     if (a.binding != b.binding)
         return false;
-    if (a.binding == BindingKind::Local)
+    if (a.binding == BindingKind::Local || a.binding == BindingKind::Member)
         return a.slot == b.slot;
     return a.binding == BindingKind::Free && a.key == b.key;
 }
@@ -117,12 +124,13 @@ Interpreter::Interpreter(const ObjectFactoryMap& factories, const RunLimits& lim
     : m_factories(factories)
     , m_limits(limits)
     , m_timeLeft(limits.time)
+    , m_link(std::make_shared<InterpreterLink>(InterpreterLink {this}))
     , m_err(std::make_shared<ErrObject>())
 {
     AddGlobal("err", GlobalVariable {"Err", Variant::FromObject(m_err), true});
 }
 
-Interpreter::~Interpreter() = default;
+Interpreter::~Interpreter() { EndInstances(); }
 
 int Interpreter::AddGlobal(const std::string& key, GlobalVariable variable)
 {
@@ -137,7 +145,11 @@ void Interpreter::AddObject(std::string_view name, ObjectRef object)
 {
     const std::string key = AsciiLowerCopy(name);
     if (const auto it = m_globalIndex.find(key); it != m_globalIndex.end()) {
-        m_globals[static_cast<size_t>(it->second)].value = Variant::FromObject(std::move(object));
+        // The old value goes only once the new one is in place: it may be an instance whose
+        // Class_Terminate runs right away and reads the variable.
+        Variant& value = m_globals[static_cast<size_t>(it->second)].value;
+        const Variant old = std::move(value);
+        value = Variant::FromObject(std::move(object));
         return;
     }
     AddGlobal(key, GlobalVariable {std::string(name), Variant::FromObject(std::move(object)), true});
@@ -164,9 +176,7 @@ bool Interpreter::Load(std::unique_ptr<Module> module, RuntimeFailure& failure)
     }
     Module& loaded = *module;
     m_modules.push_back(std::move(module));
-    for (const std::unique_ptr<Procedure>& procedure : loaded.procedures)
-        m_procedures[AsciiLowerCopy(procedure->name)] = procedure.get();
-    ++m_generation;
+    RegisterModule(loaded);
 
     RunScope scope(*this);
     Frame frame;
@@ -182,6 +192,7 @@ bool Interpreter::Load(std::unique_ptr<Module> module, RuntimeFailure& failure)
     } catch (const std::exception& error) {
         FailAt(Translate(error), failure);
     }
+    FinishAfterFailure();
     return false;
 }
 
@@ -229,13 +240,25 @@ bool Interpreter::Run(
     try {
         CheckClock();
         result = InvokeWithValues(*it->second, args);
+        RunTerminates();
         return true;
     } catch (const ScriptError& error) {
         FailAt(error, failure);
     } catch (const std::exception& error) {
         FailAt(Translate(error), failure);
     }
+    FinishAfterFailure();
     return false;
+}
+
+void Interpreter::FinishAfterFailure()
+{
+    // The frames the error left released their instances: their Class_Terminate runs still.
+    try {
+        RunTerminates();
+    } catch (const std::exception&) {
+        // The failure already reported is the run's answer.
+    }
 }
 
 // ---- Limits ----
@@ -320,6 +343,8 @@ Variant* Interpreter::Variable(const IdentifierExpr& id, bool declare)
         return m_frame->slots[static_cast<size_t>(id.slot)];
     case BindingKind::Constant:
         return nullptr;
+    case BindingKind::Member:
+        return MemberField(id);
     case BindingKind::Free:
         break;
     }
@@ -424,6 +449,8 @@ Interpreter::Flow Interpreter::ExecBlock(const Block& block)
                 continue;
             }
         }
+        if (!m_terminating.empty())
+            RunTerminates();
         if (flow != Flow::Normal)
             return flow;
     }
@@ -479,11 +506,19 @@ void Interpreter::ExecCall(const CallStmt& statement)
     if (statement.callee->kind == ExprKind::Member) {
         const auto& member = static_cast<const MemberExpr&>(*statement.callee);
         ObjectRef object = EvalObject(member.object.get());
+        if (const ClassInstance* instance = OwnInstance(object)) {
+            GetMember(object, FindMember(*instance, member.name), statement.args, false);
+            return;
+        }
         std::vector<Variant> args = EvalArguments(statement.args);
         object->CallMethod(member.name, args);
         return;
     }
     const auto& id = static_cast<const IdentifierExpr&>(*statement.callee);
+    if (id.binding == BindingKind::Member && MemberField(id) == nullptr) {
+        GetMember(m_frame->self, OwnMember(id), statement.args, true);
+        return;
+    }
     if (id.binding == BindingKind::Free) {
         Resolve(id);
         switch (id.cacheKind) {
@@ -519,6 +554,12 @@ void Interpreter::ExecAssign(const AssignStmt& statement)
     switch (target.kind) {
     case ExprKind::Identifier: {
         const auto& id = static_cast<const IdentifierExpr&>(target);
+        if (id.binding == BindingKind::Member && MemberField(id) == nullptr) {
+            Variant value = Eval(*statement.value);
+            std::vector<Variant> noArgs;
+            AssignMember(m_frame->self, OwnMember(id), noArgs, std::move(value), statement.isSet, true);
+            return;
+        }
         if (!statement.isSet && AppendInPlace(id, *statement.value))
             return;
         Variant value = Eval(*statement.value);
@@ -530,6 +571,11 @@ void Interpreter::ExecAssign(const AssignStmt& statement)
         ObjectRef object = EvalObject(member.object.get());
         Variant value = Eval(*statement.value);
         std::vector<Variant> noArgs;
+        if (const ClassInstance* instance = OwnInstance(object)) {
+            AssignMember(
+                object, FindMember(*instance, member.name), noArgs, std::move(value), statement.isSet, false);
+            return;
+        }
         object->SetProperty(member.name, noArgs, statement.isSet ? SetValue(std::move(value)) : value);
         return;
     }
@@ -540,11 +586,22 @@ void Interpreter::ExecAssign(const AssignStmt& statement)
             ObjectRef object = EvalObject(member.object.get());
             std::vector<Variant> args = EvalArguments(call.args);
             Variant value = Eval(*statement.value);
+            if (const ClassInstance* instance = OwnInstance(object)) {
+                AssignMember(object, FindMember(*instance, member.name), args, std::move(value),
+                    statement.isSet, false);
+                return;
+            }
             object->SetProperty(member.name, args, statement.isSet ? SetValue(std::move(value)) : value);
             return;
         }
         if (call.target->kind == ExprKind::Identifier) {
             const auto& id = static_cast<const IdentifierExpr&>(*call.target);
+            if (id.binding == BindingKind::Member && MemberField(id) == nullptr) {
+                std::vector<Variant> args = EvalArguments(call.args);
+                Variant value = Eval(*statement.value);
+                AssignMember(m_frame->self, OwnMember(id), args, std::move(value), statement.isSet, true);
+                return;
+            }
             Variant& variable = AssignableVariable(id);
             if (variable.IsObject()) {
                 if (!variable.AsObject())
@@ -552,6 +609,11 @@ void Interpreter::ExecAssign(const AssignStmt& statement)
                 ObjectRef object = variable.AsObject();
                 std::vector<Variant> args = EvalArguments(call.args);
                 Variant value = Eval(*statement.value);
+                if (const ClassInstance* instance = OwnInstance(object)) {
+                    AssignMember(
+                        object, FindMember(*instance, ""), args, std::move(value), statement.isSet, false);
+                    return;
+                }
                 object->SetProperty("", args, statement.isSet ? SetValue(std::move(value)) : value);
                 return;
             }
@@ -798,6 +860,12 @@ Variant Interpreter::Eval(const Expr& expr)
         return EvalBinary(static_cast<const BinaryExpr&>(expr));
     case ExprKind::Paren:
         return Eval(*static_cast<const ParenExpr&>(expr).inner);
+    case ExprKind::New:
+        return Variant::FromObject(NewInstance(static_cast<const NewExpr&>(expr)));
+    case ExprKind::Me:
+        if (m_frame->instance == nullptr)
+            Raise(errc::ObjectRequired);
+        return Variant::FromObject(m_frame->self);
     }
     return {};
 }
@@ -849,6 +917,10 @@ Variant Interpreter::EvalIdentifier(const IdentifierExpr& id)
         return *m_frame->slots[static_cast<size_t>(id.slot)];
     case BindingKind::Constant:
         return id.constant;
+    case BindingKind::Member:
+        if (const Variant* field = MemberField(id))
+            return *field;
+        return GetMember(m_frame->self, OwnMember(id), {}, true);
     case BindingKind::Free:
         break;
     }
@@ -921,6 +993,8 @@ Variant Interpreter::EvalCall(const CallExpr& call)
     if (call.target->kind == ExprKind::Member) {
         const auto& member = static_cast<const MemberExpr&>(*call.target);
         ObjectRef object = EvalObject(member.object.get());
+        if (const ClassInstance* instance = OwnInstance(object))
+            return GetMember(object, FindMember(*instance, member.name), call.args, false);
         std::vector<Variant> args = EvalArguments(call.args);
         return object->GetProperty(member.name, args);
     }
@@ -928,6 +1002,8 @@ Variant Interpreter::EvalCall(const CallExpr& call)
         return IndexValue(Eval(*call.target), call.args);
 
     const auto& id = static_cast<const IdentifierExpr&>(*call.target);
+    if (id.binding == BindingKind::Member && MemberField(id) == nullptr)
+        return GetMember(m_frame->self, OwnMember(id), call.args, true);
     if (id.binding == BindingKind::Free) {
         Resolve(id);
         switch (id.cacheKind) {
@@ -960,6 +1036,8 @@ Variant Interpreter::EvalCall(const CallExpr& call)
 Variant Interpreter::EvalMember(const MemberExpr& member)
 {
     ObjectRef object = EvalObject(member.object.get());
+    if (const ClassInstance* instance = OwnInstance(object))
+        return GetMember(object, FindMember(*instance, member.name), {}, false);
     std::vector<Variant> noArgs;
     return object->GetProperty(member.name, noArgs);
 }
@@ -999,7 +1077,7 @@ Variant Interpreter::CallBuiltin(int index, std::span<const ExprPtr> args)
     return builtin.function(*this, values);
 }
 
-Variant Interpreter::Invoke(const Procedure& procedure, std::span<const ExprPtr> args)
+Variant Interpreter::Invoke(const Procedure& procedure, std::span<const ExprPtr> args, const ObjectRef* self)
 {
     if (args.size() != procedure.parameters.size())
         Raise(errc::WrongArgumentCount);
@@ -1052,7 +1130,7 @@ Variant Interpreter::Invoke(const Procedure& procedure, std::span<const ExprPtr>
         }
         frame.storage[slot] = Eval(arg);
     }
-    Variant result = RunFrame(procedure, frame);
+    Variant result = RunFrame(procedure, frame, self);
     for (const ElementWriteBack& writeBack : writeBacks) {
         if (!writeBack.arrayVariable->IsArray())
             continue;
@@ -1061,10 +1139,16 @@ Variant Interpreter::Invoke(const Procedure& procedure, std::span<const ExprPtr>
         if (element != nullptr)
             *element = frame.storage[writeBack.slot];
     }
+    // The locals go with the frame: instances they held last terminate now.
+    frame.storage.clear();
+    frame.self.reset();
+    if (!m_terminating.empty())
+        RunTerminates();
     return result;
 }
 
-Variant Interpreter::InvokeWithValues(const Procedure& procedure, std::vector<Variant>& args)
+Variant Interpreter::InvokeWithValues(
+    const Procedure& procedure, std::vector<Variant>& args, const ObjectRef* self)
 {
     if (args.size() != procedure.parameters.size())
         Raise(errc::WrongArgumentCount);
@@ -1079,16 +1163,25 @@ Variant Interpreter::InvokeWithValues(const Procedure& procedure, std::vector<Va
         else
             frame.slots[i + 1] = &args[i];
     }
-    return RunFrame(procedure, frame);
+    Variant result = RunFrame(procedure, frame, self);
+    frame.storage.clear();
+    frame.self.reset();
+    if (!m_terminating.empty())
+        RunTerminates();
+    return result;
 }
 
-Variant Interpreter::RunFrame(const Procedure& procedure, Frame& frame)
+Variant Interpreter::RunFrame(const Procedure& procedure, Frame& frame, const ObjectRef* self)
 {
     if (m_callDepth >= m_limits.maxCallDepth)
         Raise(errc::OutOfStackSpace);
     CheckNativeStack();
     frame.procedure = &procedure;
     frame.module = procedure.module;
+    if (self != nullptr) {
+        frame.self = *self;
+        frame.instance = static_cast<ClassInstance*>(self->get());
+    }
     for (const Procedure::ArrayDeclaration& declaration : procedure.arrays) {
         auto array = std::make_shared<ScriptArray>(declaration.upperBounds);
         array->SetFixed(!declaration.upperBounds.empty());
@@ -1111,6 +1204,367 @@ Variant Interpreter::RunFrame(const Procedure& procedure, Frame& frame)
     // Only a normal return restores the caller's line: an error keeps the line it happened on.
     m_currentLine = callerLine;
     return procedure.isFunction ? std::move(frame.storage[0]) : Variant();
+}
+
+// ---- Classes ----
+
+void Interpreter::RegisterModule(const Module& module)
+{
+    // A name defined again by later code (ExecuteGlobal, another AddCode) means the new one.
+    for (const std::unique_ptr<Procedure>& procedure : module.procedures)
+        m_procedures[AsciiLowerCopy(procedure->name)] = procedure.get();
+    for (const std::shared_ptr<ClassDefinition>& definition : module.classes)
+        m_classes[definition->key] = definition;
+    ++m_generation;
+}
+
+ObjectRef Interpreter::NewInstance(const NewExpr& expr)
+{
+    const auto it = m_classes.find(expr.key);
+    if (it == m_classes.end()) {
+        // VBScript's one built-in class; the host provides it.
+        if (expr.key == "regexp")
+            return CreateObject("VBScript.RegExp");
+        Raise(506);
+    }
+    const ClassDefinition& definition = *it->second;
+    ObjectRef object(new ClassInstance(it->second, m_link), ClassInstance::Release);
+    auto& instance = static_cast<ClassInstance&>(*object);
+    instance.SetSelf(object);
+    for (size_t i = 0; i < definition.fields.size(); ++i) {
+        const ClassField& field = definition.fields[i];
+        if (!field.isArray)
+            continue;
+        auto array = std::make_shared<ScriptArray>(field.upperBounds);
+        array->SetFixed(!field.upperBounds.empty());
+        instance.Fields()[i] = Variant::FromArray(std::move(array));
+    }
+    if (definition.initialize != nullptr) {
+        std::vector<Variant> none;
+        InvokeWithValues(*definition.initialize, none, &object);
+    }
+    return object;
+}
+
+ClassInstance* Interpreter::OwnInstance(const ObjectRef& object) const
+{
+    auto* instance = dynamic_cast<ClassInstance*>(object.get());
+    return instance != nullptr && instance->Owner() == this ? instance : nullptr;
+}
+
+const ClassMember& Interpreter::FindMember(const ClassInstance& instance, std::string_view name) const
+{
+    const ClassDefinition& definition = instance.Definition();
+    const int index = name.empty() ? definition.defaultMember : definition.IndexOf(AsciiLowerCopy(name));
+    if (index < 0)
+        Raise(errc::NoSuchMember);
+    return definition.members[static_cast<size_t>(index)];
+}
+
+const ClassMember& Interpreter::OwnMember(const IdentifierExpr& id) const
+{
+    return m_frame->instance->Definition().members[static_cast<size_t>(id.slot)];
+}
+
+Variant* Interpreter::MemberField(const IdentifierExpr& id)
+{
+    const ClassMember& member = OwnMember(id);
+    return member.field >= 0 ? &m_frame->instance->Field(member.field) : nullptr;
+}
+
+Variant Interpreter::GetMember(
+    const ObjectRef& object, const ClassMember& member, std::span<const ExprPtr> args, bool inside)
+{
+    auto& instance = static_cast<ClassInstance&>(*object);
+    if (member.field >= 0) {
+        if (!member.isPublic && !inside)
+            Raise(errc::NoSuchMember);
+        // A copy: the arguments may change the field.
+        const Variant field = instance.Field(member.field);
+        return args.empty() ? field : IndexValue(field, args);
+    }
+    const Procedure* procedure = member.get != nullptr ? member.get : member.method;
+    if (procedure == nullptr || (!procedure->isPublic && !inside))
+        Raise(errc::NoSuchMember);
+    return Invoke(*procedure, args, &object);
+}
+
+void Interpreter::AssignMember(const ObjectRef& object, const ClassMember& member, std::vector<Variant>& args,
+    Variant value, bool isSet, bool inside)
+{
+    auto& instance = static_cast<ClassInstance&>(*object);
+    if (member.field >= 0) {
+        if (!member.isPublic && !inside)
+            Raise(errc::NoSuchMember);
+        value = isSet ? SetValue(std::move(value)) : LetValue(std::move(value));
+        Variant& field = instance.Field(member.field);
+        if (args.empty()) {
+            field = std::move(value);
+            return;
+        }
+        if (field.IsObject()) {
+            if (!field.AsObject())
+                Raise(errc::ObjectNotSet);
+            ObjectRef target = field.AsObject();
+            target->SetProperty("", args, value);
+            return;
+        }
+        if (!field.IsArray())
+            Raise(errc::TypeMismatch);
+        int32_t indices[64];
+        if (args.size() > 64)
+            Raise(errc::SubscriptOutOfRange);
+        for (size_t i = 0; i < args.size(); ++i)
+            indices[i] = ToLong(args[i]);
+        Variant* element = MutableArray(field).At(indices, args.size());
+        if (element == nullptr)
+            Raise(errc::SubscriptOutOfRange);
+        *element = std::move(value);
+        return;
+    }
+    // Set calls Property Set, Let calls Property Let; a member with neither cannot be assigned.
+    const Procedure* procedure = isSet ? member.set : member.let;
+    if (procedure == nullptr)
+        Raise(member.get != nullptr || member.method != nullptr ? errc::WrongArgumentCount
+                                                                : errc::NoSuchMember);
+    if (!procedure->isPublic && !inside)
+        Raise(errc::NoSuchMember);
+    args.push_back(isSet ? SetValue(std::move(value)) : LetValue(std::move(value)));
+    InvokeWithValues(*procedure, args, &object);
+}
+
+Variant Interpreter::FromHost(const std::function<Variant()>& body)
+{
+    if (m_running)
+        return body();
+    RunScope scope(*this);
+    Frame frame;
+    m_frame = &frame;
+    CheckClock();
+    Variant result = body();
+    RunTerminates();
+    return result;
+}
+
+Variant Interpreter::MemberFromHost(
+    ClassInstance& instance, std::string_view name, std::vector<Variant>& args, const Variant* value)
+{
+    const ObjectRef object = instance.Self();
+    if (!object)
+        Raise(errc::ObjectRequired);
+    return FromHost([&] {
+        const ClassMember& member = FindMember(instance, name);
+        if (value == nullptr) {
+            if (member.field >= 0) {
+                if (!member.isPublic)
+                    Raise(errc::NoSuchMember);
+                const Variant field = instance.Field(member.field);
+                if (args.empty())
+                    return field;
+                if (field.IsArray()) {
+                    int32_t indices[64];
+                    if (args.size() > 64)
+                        Raise(errc::SubscriptOutOfRange);
+                    for (size_t i = 0; i < args.size(); ++i)
+                        indices[i] = ToLong(args[i]);
+                    const Variant* element = field.AsArray()->At(indices, args.size());
+                    if (element == nullptr)
+                        Raise(errc::SubscriptOutOfRange);
+                    return *element;
+                }
+                if (!field.IsObject())
+                    Raise(errc::TypeMismatch);
+                if (!field.AsObject())
+                    Raise(errc::ObjectNotSet);
+                return field.AsObject()->GetProperty("", args);
+            }
+            const Procedure* procedure = member.get != nullptr ? member.get : member.method;
+            if (procedure == nullptr || !procedure->isPublic)
+                Raise(errc::NoSuchMember);
+            return InvokeWithValues(*procedure, args, &object);
+        }
+        // Host code cannot say Let or Set: an object goes to Property Set where there is one.
+        const bool isSet = value->IsObject() && (member.field >= 0 || member.set != nullptr);
+        AssignMember(object, member, args, *value, isSet, false);
+        return Variant();
+    });
+}
+
+Variant Interpreter::CallFromHost(const Procedure& procedure, std::vector<Variant>& args)
+{
+    return FromHost([&] { return InvokeWithValues(procedure, args); });
+}
+
+void Interpreter::ScheduleTerminate(ClassInstance* instance)
+{
+    m_terminating.push_back(instance);
+    if (m_running)
+        return;
+    // The host let go of the last reference between runs.
+    try {
+        FromHost([this] {
+            RunTerminates();
+            return Variant();
+        });
+    } catch (const std::exception&) {
+        // A Terminate has no caller to report to.
+    }
+}
+
+void Interpreter::RunTerminates()
+{
+    // A Terminate that lets go of other instances queues them for the loop below.
+    if (m_runningTerminates)
+        return;
+    m_runningTerminates = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done {m_runningTerminates};
+    const int line = m_currentLine;
+    while (!m_terminating.empty()) {
+        ClassInstance* instance = m_terminating.front();
+        m_terminating.pop_front();
+        // A new first reference for `Me`; when it goes, the instance is freed (or lives on,
+        // should Terminate have stored `Me` somewhere).
+        const ObjectRef again(instance, ClassInstance::Release);
+        instance->SetSelf(again);
+        std::vector<Variant> none;
+        try {
+            InvokeWithValues(*instance->Definition().terminate, none, &again);
+        } catch (const ScriptError& error) {
+            // Errors stay inside Class_Terminate; the time limit does not.
+            if (error.IsFatal())
+                throw;
+        } catch (const std::exception&) {
+        }
+    }
+    m_currentLine = line;
+}
+
+void Interpreter::EndInstances()
+{
+    // The script ends: the globals let go of their objects in the order they were declared,
+    // each Class_Terminate running as its instance goes, under the host's limits.
+    try {
+        RunScope scope(*this);
+        Frame frame;
+        m_frame = &frame;
+        RunTerminates();
+        for (GlobalVariable& global : m_globals) {
+            const Variant released = std::move(global.value);
+            global.value = Variant();
+            (void)released;
+        }
+        RunTerminates();
+    } catch (const std::exception&) {
+        // Nothing is left to report to.
+    }
+    // From here on instances and references are orphans: no script code runs for them.
+    m_link->interpreter = nullptr;
+    for (ClassInstance* instance : m_terminating)
+        delete instance;
+    m_terminating.clear();
+    // Instances still alive are held by the host or by one another (a cycle, which VBScript
+    // leaks): emptying their fields frees the cycles, and orphans answer no member anyway.
+    std::vector<Variant> fields;
+    for (ClassInstance* instance : m_instances) {
+        for (Variant& field : instance->Fields())
+            fields.push_back(std::move(field));
+    }
+    m_instances.clear();
+    fields.clear();
+}
+
+// ---- Eval, Execute, GetRef ----
+
+std::unique_ptr<Module> Interpreter::CompileFragment(std::string_view code, bool global, ExprPtr* expression)
+{
+    try {
+        Lexer lexer(code);
+        Parser parser(lexer.Tokenize());
+        if (!global && m_frame != nullptr)
+            parser.SetEnclosingProcedure(m_frame->procedure);
+        if (expression != nullptr) {
+            *expression = parser.ParseStandaloneExpression();
+            return nullptr;
+        }
+        return parser.ParseModule();
+    } catch (const CompileError& error) {
+        throw ScriptError(error.Number(), {}, std::string(CompileErrorSource));
+    }
+}
+
+Variant Interpreter::EvalText(std::string_view code)
+{
+    if (m_callDepth >= m_limits.maxCallDepth)
+        Raise(errc::OutOfStackSpace);
+    CheckNativeStack();
+    ExprPtr expression;
+    CompileFragment(code, false, &expression);
+    const int line = m_currentLine;
+    ++m_callDepth;
+    struct Restore {
+        int& depth;
+        ~Restore() { --depth; }
+    } restore {m_callDepth};
+    Variant value = Eval(*expression);
+    m_currentLine = line;
+    return value;
+}
+
+void Interpreter::ExecuteText(std::string_view code, bool global)
+{
+    if (m_callDepth >= m_limits.maxCallDepth)
+        Raise(errc::OutOfStackSpace);
+    CheckNativeStack();
+    std::unique_ptr<Module> module = CompileFragment(code, global, nullptr);
+    const Module& loaded = *module;
+    // Kept while the interpreter lives: its procedures and classes may be used later, and a
+    // reference to the module's nodes may outlive this call (a cached name, a GetRef).
+    m_modules.push_back(std::move(module));
+    RegisterModule(loaded);
+    DeclareGlobals(loaded);
+
+    const int line = m_currentLine;
+    Frame* const caller = m_frame;
+    ++m_callDepth;
+    struct Restore {
+        Interpreter& interpreter;
+        Frame* caller;
+        int line;
+        ~Restore()
+        {
+            interpreter.m_frame = caller;
+            --interpreter.m_callDepth;
+            interpreter.m_currentLine = line;
+        }
+    } restore {*this, caller, line};
+    if (global || m_frame == nullptr) {
+        // The global scope, whatever procedure called.
+        Frame frame;
+        frame.module = caller != nullptr ? caller->module : &loaded;
+        m_frame = &frame;
+        ExecBlock(loaded.body);
+        return;
+    }
+    // The caller's own frame, with its On Error setting kept apart.
+    const bool resumeNext = m_frame->resumeNext;
+    m_frame->resumeNext = false;
+    struct RestoreResume {
+        Frame& frame;
+        bool resumeNext;
+        ~RestoreResume() { frame.resumeNext = resumeNext; }
+    } restoreResume {*m_frame, resumeNext};
+    ExecBlock(loaded.body);
+}
+
+ObjectRef Interpreter::ProcedureReferenceTo(std::string_view name)
+{
+    const auto it = m_procedures.find(AsciiLowerCopy(name));
+    if (it == m_procedures.end())
+        Raise(errc::InvalidProcedureCall);
+    return std::make_shared<ProcedureReference>(*it->second, m_link);
 }
 
 } // namespace vortalux::script

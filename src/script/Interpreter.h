@@ -17,9 +17,13 @@
 #include <span>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace vortalux::script {
+
+class ClassInstance;
+struct InterpreterLink;
 
 using ObjectFactory = std::function<ObjectRef()>;
 // Keyed by the lower-case ProgID.
@@ -88,6 +92,23 @@ public:
     // The line of the statement running now (0 outside a run).
     int CurrentLine() const { return m_currentLine; }
 
+    // Eval, Execute, ExecuteGlobal and GetRef.
+    Variant EvalText(std::string_view code);
+    void ExecuteText(std::string_view code, bool global);
+    ObjectRef ProcedureReferenceTo(std::string_view name);
+
+    // Class instances and procedure references reached by host code (or by the script through
+    // a default member): a member read or called (`value` null) or assigned.
+    Variant MemberFromHost(
+        ClassInstance& instance, std::string_view name, std::vector<Variant>& args, const Variant* value);
+    Variant CallFromHost(const Procedure& procedure, std::vector<Variant>& args);
+    // The instances alive, for freeing their cycles when the interpreter ends.
+    void Track(ClassInstance* instance) { m_instances.insert(instance); }
+    void Untrack(ClassInstance* instance) { m_instances.erase(instance); }
+    // The last reference to `instance` went: its Class_Terminate runs at the next statement
+    // boundary (right away when no script runs), then the instance is freed.
+    void ScheduleTerminate(ClassInstance* instance);
+
 private:
     struct Frame;
     struct GlobalVariable {
@@ -97,6 +118,9 @@ private:
     };
     enum class Flow { Normal, ExitFor, ExitDo, ExitProcedure };
     class RunScope;
+    // Runs `body` as the host's call into the script: inside the run going on, or as a run of
+    // its own with the limits.
+    Variant FromHost(const std::function<Variant()>& body);
 
     // Statements.
     Flow ExecBlock(const Block& block);
@@ -138,11 +162,31 @@ private:
     bool IsExplicit() const;
     int AddGlobal(const std::string& key, GlobalVariable variable);
 
-    // Calls.
-    Variant Invoke(const Procedure& procedure, std::span<const ExprPtr> args);
-    Variant InvokeWithValues(const Procedure& procedure, std::vector<Variant>& args);
-    Variant RunFrame(const Procedure& procedure, Frame& frame);
+    // Calls. `self` is the instance a method runs on.
+    Variant Invoke(
+        const Procedure& procedure, std::span<const ExprPtr> args, const ObjectRef* self = nullptr);
+    Variant InvokeWithValues(
+        const Procedure& procedure, std::vector<Variant>& args, const ObjectRef* self = nullptr);
+    Variant RunFrame(const Procedure& procedure, Frame& frame, const ObjectRef* self);
     Variant CallBuiltin(int index, std::span<const ExprPtr> args);
+
+    // Classes.
+    void RegisterModule(const Module& module);
+    ObjectRef NewInstance(const NewExpr& expr);
+    ClassInstance* OwnInstance(const ObjectRef& object) const;
+    const ClassMember& FindMember(const ClassInstance& instance, std::string_view name) const;
+    // A member read or called; `inside` when named without an object within the class.
+    Variant GetMember(
+        const ObjectRef& object, const ClassMember& member, std::span<const ExprPtr> args, bool inside);
+    void AssignMember(const ObjectRef& object, const ClassMember& member, std::vector<Variant>& args,
+        Variant value, bool isSet, bool inside);
+    const ClassMember& OwnMember(const IdentifierExpr& id) const;
+    Variant* MemberField(const IdentifierExpr& id);
+    void RunTerminates();
+    void FinishAfterFailure();
+    void EndInstances();
+    // Compiles code for Eval and Execute; compilation errors become run-time errors.
+    std::unique_ptr<Module> CompileFragment(std::string_view code, bool global, ExprPtr* expression);
 
     // Values.
     static void AssignTo(Variant& target, Variant value, bool isSet);
@@ -163,6 +207,11 @@ private:
 
     std::vector<std::unique_ptr<Module>> m_modules;
     std::unordered_map<std::string, const Procedure*> m_procedures;
+    std::unordered_map<std::string, std::shared_ptr<const ClassDefinition>> m_classes;
+    std::shared_ptr<InterpreterLink> m_link;
+    std::unordered_set<ClassInstance*> m_instances;
+    std::deque<ClassInstance*> m_terminating; // waiting for their Class_Terminate
+    bool m_runningTerminates = false;
     std::deque<GlobalVariable> m_globals; // a deque: references stay valid as it grows
     std::unordered_map<std::string, int> m_globalIndex;
     uint64_t m_generation = 1;

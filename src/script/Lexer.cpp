@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -139,6 +140,7 @@ std::vector<Token> Lexer::Tokenize()
         Token token;
         token.line = m_line;
         token.column = ColumnOf(m_pos);
+        token.spaceBefore = m_pos > 0 && std::isspace(static_cast<unsigned char>(m_source[m_pos - 1])) != 0;
         if (m_pos >= m_source.size()) {
             token.kind = TokenKind::EndOfFile;
             m_tokens.push_back(std::move(token));

@@ -145,17 +145,40 @@ std::unique_ptr<Module> Parser::ParseModule()
             break;
         ParseTopLevel();
     }
+    BindEnclosing();
     return std::move(m_module);
+}
+
+ExprPtr Parser::ParseStandaloneExpression()
+{
+    m_module = std::make_unique<Module>();
+    SkipSeparators();
+    ExprPtr expr = ParseExpression();
+    SkipSeparators();
+    if (!Is(TokenKind::EndOfFile))
+        Fail(errc::ExpectedEndOfStatement);
+    BindEnclosing();
+    return expr;
 }
 
 void Parser::ParseTopLevel()
 {
+    if (Is(TokenKind::Class)) {
+        ParseClass();
+        return;
+    }
     const bool hasVisibility = Is(TokenKind::Public) || Is(TokenKind::Private);
     const TokenKind next = hasVisibility ? PeekAt(1).kind : Current().kind;
     if (next == TokenKind::Sub || next == TokenKind::Function) {
         if (hasVisibility)
             Advance();
-        ParseProcedure();
+        const Token& keyword = Advance();
+        Scope scope;
+        auto procedure = ParseProcedure(
+            keyword.kind == TokenKind::Function ? ProcedureKind::Function : ProcedureKind::Sub, keyword.line,
+            scope, true, nullptr);
+        BindScope(scope);
+        m_module->procedures.push_back(std::move(procedure));
         return;
     }
     if (Is(TokenKind::Option)) {
@@ -170,25 +193,28 @@ void Parser::ParseTopLevel()
     ParseStatement(m_module->body);
 }
 
-void Parser::ParseProcedure()
+std::unique_ptr<Procedure> Parser::ParseProcedure(
+    ProcedureKind kind, int line, Scope& scope, bool isPublic, const Token* defaultToken)
 {
-    const Token& keyword = Advance();
-    const bool isFunction = keyword.kind == TokenKind::Function;
     const Token& nameToken = Expect(TokenKind::Identifier, errc::ExpectedIdentifier);
     const std::string key = AsciiLowerCopy(nameToken.text);
-    if (m_globalNames.count(key) != 0)
-        Fail(errc::NameRedefined, nameToken);
-    m_globalNames.emplace(key, nameToken.line);
+    if (m_class == nullptr) {
+        if (m_globalNames.count(key) != 0)
+            Fail(errc::NameRedefined, nameToken);
+        m_globalNames.emplace(key, nameToken.line);
+    }
 
     auto procedure = std::make_unique<Procedure>();
     procedure->name = nameToken.text;
-    procedure->isFunction = isFunction;
-    procedure->line = keyword.line;
+    procedure->procedureKind = kind;
+    procedure->isFunction = kind == ProcedureKind::Function || kind == ProcedureKind::PropertyGet;
+    procedure->isPublic = isPublic;
+    procedure->line = line;
     procedure->module = m_module.get();
+    procedure->owner = m_class;
 
     m_forDepth = 0;
     m_doDepth = 0;
-    Scope scope;
     scope.procedure = procedure.get();
     scope.key = key;
     m_scope = &scope;
@@ -213,17 +239,177 @@ void Parser::ParseProcedure()
         }
         Expect(TokenKind::RParen, errc::ExpectedRParen);
     }
+    if (m_class != nullptr)
+        AddClassMember(nameToken, *procedure, defaultToken);
     ExpectStatementEnd();
 
     procedure->body = ParseBlock({TokenKind::End});
     if (Is(TokenKind::EndOfFile))
         Fail(errc::ExpectedEnd);
-    ExpectEnd(isFunction ? TokenKind::Function : TokenKind::Sub,
-        isFunction ? errc::ExpectedFunction : errc::ExpectedSub);
-
-    BindScope(scope);
+    switch (kind) {
+    case ProcedureKind::Sub:
+        ExpectEnd(TokenKind::Sub, errc::ExpectedSub);
+        break;
+    case ProcedureKind::Function:
+        ExpectEnd(TokenKind::Function, errc::ExpectedFunction);
+        break;
+    default:
+        Expect(TokenKind::End, errc::ExpectedEnd);
+        if (!IsIdentifierText("property"))
+            Fail(1050);
+        Advance();
+        ExpectStatementEnd();
+        break;
+    }
     m_scope = nullptr;
-    m_module->procedures.push_back(std::move(procedure));
+    return procedure;
+}
+
+void Parser::AddClassMember(const Token& name, Procedure& procedure, const Token* defaultToken)
+{
+    ClassDefinition& definition = *m_class;
+    const std::string key = AsciiLowerCopy(name.text);
+    const ProcedureKind kind = procedure.procedureKind;
+    if ((kind == ProcedureKind::PropertyLet || kind == ProcedureKind::PropertySet)
+        && procedure.parameters.empty())
+        Fail(1054, name);
+    if ((key == "class_initialize" || key == "class_terminate") && kind == ProcedureKind::Sub) {
+        if (!procedure.parameters.empty())
+            Fail(1053, name);
+        (key == "class_initialize" ? definition.initialize : definition.terminate) = &procedure;
+    }
+    auto [it, added] = definition.memberIndex.emplace(key, static_cast<int>(definition.members.size()));
+    if (added)
+        definition.members.push_back(ClassMember {name.text});
+    ClassMember& member = definition.members[static_cast<size_t>(it->second)];
+    const Procedure** accessor = nullptr;
+    switch (kind) {
+    case ProcedureKind::Sub:
+    case ProcedureKind::Function:
+        accessor = added ? &member.method : nullptr;
+        break;
+    case ProcedureKind::PropertyGet:
+        accessor = &member.get;
+        break;
+    case ProcedureKind::PropertyLet:
+        accessor = &member.let;
+        break;
+    case ProcedureKind::PropertySet:
+        accessor = &member.set;
+        break;
+    }
+    if (accessor == nullptr || *accessor != nullptr || member.field >= 0 || member.method != nullptr)
+        Fail(errc::NameRedefined, name);
+    *accessor = &procedure;
+    if (defaultToken != nullptr) {
+        if (kind == ProcedureKind::PropertyLet || kind == ProcedureKind::PropertySet)
+            Fail(1058, *defaultToken);
+        if (definition.defaultMember >= 0 && definition.defaultMember != it->second)
+            Fail(1052, *defaultToken);
+        definition.defaultMember = it->second;
+    }
+}
+
+void Parser::ParseClass()
+{
+    Advance(); // Class
+    const Token& nameToken = Expect(TokenKind::Identifier, errc::ExpectedIdentifier);
+    const std::string key = AsciiLowerCopy(nameToken.text);
+    if (m_globalNames.count(key) != 0)
+        Fail(errc::NameRedefined, nameToken);
+    m_globalNames.emplace(key, nameToken.line);
+    ExpectStatementEnd();
+
+    auto definition = std::make_shared<ClassDefinition>();
+    definition->name = nameToken.text;
+    definition->key = key;
+    definition->line = nameToken.line;
+    m_class = definition.get();
+    std::vector<std::unique_ptr<Scope>> scopes;
+    while (true) {
+        SkipSeparators();
+        if (Is(TokenKind::EndOfFile))
+            Fail(errc::ExpectedEnd);
+        if (Is(TokenKind::End)) {
+            Advance();
+            Expect(TokenKind::Class, 1047);
+            ExpectStatementEnd();
+            break;
+        }
+        bool isPublic = true;
+        bool hasVisibility = false;
+        if (Is(TokenKind::Public) || Is(TokenKind::Private)) {
+            isPublic = Advance().kind == TokenKind::Public;
+            hasVisibility = true;
+        }
+        const Token* defaultToken = nullptr;
+        if (IsIdentifierText("default")) {
+            defaultToken = &Advance();
+            if (!hasVisibility || !isPublic)
+                Fail(1057, *defaultToken);
+        }
+        ProcedureKind kind = ProcedureKind::Sub;
+        int line = Current().line;
+        if (Is(TokenKind::Sub) || Is(TokenKind::Function)) {
+            kind = Advance().kind == TokenKind::Sub ? ProcedureKind::Sub : ProcedureKind::Function;
+        } else if (IsIdentifierText("property")) {
+            Advance();
+            if (IsIdentifierText("get"))
+                kind = ProcedureKind::PropertyGet;
+            else if (Is(TokenKind::Let))
+                kind = ProcedureKind::PropertyLet;
+            else if (Is(TokenKind::Set))
+                kind = ProcedureKind::PropertySet;
+            else
+                Fail(1049);
+            Advance();
+        } else if (defaultToken != nullptr) {
+            Fail(errc::ExpectedStatement);
+        } else if (Is(TokenKind::Dim) || (hasVisibility && Is(TokenKind::Identifier))) {
+            if (Is(TokenKind::Dim)) {
+                if (hasVisibility)
+                    Fail(errc::ExpectedIdentifier, PeekAt(1));
+                Advance();
+            }
+            ParseClassFields(isPublic);
+            continue;
+        } else {
+            Fail(errc::ExpectedStatement);
+        }
+        scopes.push_back(std::make_unique<Scope>());
+        auto procedure = ParseProcedure(kind, line, *scopes.back(), isPublic, defaultToken);
+        definition->procedures.push_back(std::move(procedure));
+    }
+    // Methods may use members declared after them: names are bound once the class is whole.
+    for (const std::unique_ptr<Scope>& scope : scopes)
+        BindScope(*scope);
+    m_class = nullptr;
+    m_module->classes.push_back(std::move(definition));
+}
+
+void Parser::ParseClassFields(bool isPublic)
+{
+    while (true) {
+        const Token& name = Expect(TokenKind::Identifier, errc::ExpectedIdentifier);
+        ClassField field;
+        if (Is(TokenKind::LParen)) {
+            field.isArray = true;
+            field.upperBounds = ParseDimBounds();
+        }
+        const std::string key = AsciiLowerCopy(name.text);
+        const int index = static_cast<int>(m_class->members.size());
+        if (!m_class->memberIndex.emplace(key, index).second)
+            Fail(errc::NameRedefined, name);
+        ClassMember member {name.text};
+        member.isPublic = isPublic;
+        member.field = static_cast<int>(m_class->fields.size());
+        m_class->members.push_back(std::move(member));
+        m_class->fields.push_back(std::move(field));
+        if (!Is(TokenKind::Comma))
+            break;
+        Advance();
+    }
+    ExpectStatementEnd();
 }
 
 void Parser::ExpectEnd(TokenKind what, int errorNumber)
@@ -246,6 +432,10 @@ void Parser::BindScope(Scope& scope)
         } else if (procedure.isFunction && id->key == scope.key && !id->isCallTarget) {
             id->binding = BindingKind::Local;
             id->slot = 0;
+        } else if (const int member = procedure.owner != nullptr ? procedure.owner->IndexOf(id->key) : -1;
+                   member >= 0) {
+            id->binding = BindingKind::Member;
+            id->slot = member;
         } else {
             // Free: a global, a procedure, a built-in, or else an implicit local.
             auto [it, added] = scope.implicitSlots.emplace(id->key, procedure.slotCount);
@@ -253,6 +443,36 @@ void Parser::BindScope(Scope& scope)
                 ++procedure.slotCount;
             id->binding = BindingKind::Free;
             id->slot = it->second;
+        }
+    }
+    procedure.localNames = scope.locals;
+    if (procedure.isFunction)
+        procedure.localNames.emplace(scope.key, 0);
+    procedure.implicitNames = scope.implicitSlots;
+    procedure.constants = scope.constants;
+}
+
+void Parser::BindEnclosing()
+{
+    if (m_enclosing == nullptr)
+        return;
+    const Procedure& procedure = *m_enclosing;
+    for (IdentifierExpr* id : m_enclosedIdentifiers) {
+        if (const auto local = procedure.localNames.find(id->key);
+            local != procedure.localNames.end() && !(local->second == 0 && id->isCallTarget)) {
+            id->binding = BindingKind::Local;
+            id->slot = local->second;
+        } else if (const auto constant = procedure.constants.find(id->key);
+                   constant != procedure.constants.end()) {
+            id->binding = BindingKind::Constant;
+            id->constant = constant->second;
+        } else if (const int member = procedure.owner != nullptr ? procedure.owner->IndexOf(id->key) : -1;
+                   member >= 0) {
+            id->binding = BindingKind::Member;
+            id->slot = member;
+        } else if (const auto implicit = procedure.implicitNames.find(id->key);
+                   implicit != procedure.implicitNames.end()) {
+            id->slot = implicit->second;
         }
     }
 }
@@ -264,6 +484,8 @@ std::unique_ptr<IdentifierExpr> Parser::MakeIdentifier(const Token& token)
     auto id = std::make_unique<IdentifierExpr>(token.line, token.text, AsciiLowerCopy(token.text));
     if (m_scope != nullptr)
         m_scope->identifiers.push_back(id.get());
+    else if (m_enclosing != nullptr)
+        m_enclosedIdentifiers.push_back(id.get());
     return id;
 }
 
@@ -464,6 +686,7 @@ void Parser::ParseStatement(Block& block)
     switch (Current().kind) {
     case TokenKind::Identifier:
     case TokenKind::Dot:
+    case TokenKind::Me:
         statement = ParseNameStatement();
         break;
     case TokenKind::Call:
@@ -474,7 +697,7 @@ void Parser::ParseStatement(Block& block)
         break;
     case TokenKind::Let:
         Advance();
-        if (!Is(TokenKind::Identifier) && !Is(TokenKind::Dot))
+        if (!Is(TokenKind::Identifier) && !Is(TokenKind::Dot) && !Is(TokenKind::Me))
             Fail(errc::ExpectedIdentifier);
         statement = ParseNameStatement();
         if (statement->kind != StmtKind::Assign)
@@ -531,6 +754,8 @@ void Parser::ParseStatement(Block& block)
 StmtPtr Parser::ParseNameStatement()
 {
     const int line = Current().line;
+    // Inside With, `obj.Method .Member` passes the With object's member.
+    m_spacedDotEndsTarget = m_withDepth > 0;
     ExprPtr target = ParseTarget();
     if (Is(TokenKind::Equal)) {
         Advance();
@@ -591,7 +816,7 @@ StmtPtr Parser::FinishCall(std::unique_ptr<CallStmt> call)
 StmtPtr Parser::ParseCallKeyword()
 {
     const int line = Advance().line;
-    if (!Is(TokenKind::Identifier) && !Is(TokenKind::Dot))
+    if (!Is(TokenKind::Identifier) && !Is(TokenKind::Dot) && !Is(TokenKind::Me))
         Fail(errc::ExpectedIdentifier);
     ExprPtr target = ParseTarget();
     auto call = std::make_unique<CallStmt>(line);
@@ -608,7 +833,7 @@ StmtPtr Parser::ParseCallKeyword()
 StmtPtr Parser::ParseSet()
 {
     const int line = Advance().line;
-    if (!Is(TokenKind::Identifier) && !Is(TokenKind::Dot))
+    if (!Is(TokenKind::Identifier) && !Is(TokenKind::Dot) && !Is(TokenKind::Me))
         Fail(errc::ExpectedIdentifier);
     auto assign = std::make_unique<AssignStmt>(line);
     assign->isSet = true;
@@ -868,6 +1093,12 @@ StmtPtr Parser::ParseExit()
         kind = ExitKind::For;
         valid = m_forDepth > 0;
         break;
+    case TokenKind::Identifier:
+        if (!IsIdentifierText("property"))
+            Fail(errc::InvalidExit);
+        kind = ExitKind::Property;
+        valid = m_scope != nullptr && m_scope->procedure->procedureKind >= ProcedureKind::PropertyGet;
+        break;
     case TokenKind::Do:
         kind = ExitKind::Do;
         valid = m_doDepth > 0;
@@ -982,7 +1213,13 @@ ExprPtr Parser::ParsePrimary()
         return std::make_unique<LiteralExpr>(token.line, Variant::Nothing());
     case TokenKind::Identifier:
     case TokenKind::Dot:
+    case TokenKind::Me:
         return ParseTarget();
+    case TokenKind::New: {
+        Advance();
+        const Token& name = Expect(TokenKind::Identifier, errc::ExpectedIdentifier);
+        return std::make_unique<NewExpr>(token.line, name.text, AsciiLowerCopy(name.text));
+    }
     case TokenKind::LParen: {
         Advance();
         ExprPtr inner = ParseExpression();
@@ -1005,6 +1242,10 @@ ExprPtr Parser::ParseTarget()
         std::string name = ParseMemberName();
         return ParsePostfix(std::make_unique<MemberExpr>(token.line, nullptr, std::move(name)));
     }
+    if (token.kind == TokenKind::Me) {
+        Advance();
+        return ParsePostfix(std::make_unique<MeExpr>(token.line));
+    }
     if (token.kind != TokenKind::Identifier)
         Fail(errc::ExpectedIdentifier);
     Advance();
@@ -1020,8 +1261,10 @@ std::string Parser::ParseMemberName()
 
 ExprPtr Parser::ParsePostfix(ExprPtr target)
 {
+    const bool spacedDotEnds = m_spacedDotEndsTarget;
+    m_spacedDotEndsTarget = false;
     while (true) {
-        if (Is(TokenKind::Dot)) {
+        if (Is(TokenKind::Dot) && !(spacedDotEnds && Current().spaceBefore)) {
             const int line = Advance().line;
             std::string name = ParseMemberName();
             const int depth = target->depth;

@@ -21,7 +21,13 @@ public:
 
     explicit Parser(std::vector<Token> tokens);
 
+    // Code compiled while `procedure` runs (Execute, Eval inside it) sees the procedure's
+    // locals, constants and class members by name.
+    void SetEnclosingProcedure(const Procedure* procedure) { m_enclosing = procedure; }
+
     std::unique_ptr<Module> ParseModule();
+    // One expression and nothing after it (Eval).
+    ExprPtr ParseStandaloneExpression();
 
 private:
     // Names of the procedure being parsed.
@@ -61,7 +67,14 @@ private:
 
     // Statements.
     void ParseTopLevel();
-    void ParseProcedure();
+    // The procedure whose keyword (Sub, Function, or Get / Let / Set after Property) was just
+    // read. Inside a class it becomes one of the class's members.
+    std::unique_ptr<Procedure> ParseProcedure(
+        ProcedureKind kind, int line, Scope& scope, bool isPublic, const Token* defaultToken);
+    void AddClassMember(const Token& name, Procedure& procedure, const Token* defaultToken);
+    void ParseClass();
+    void ParseClassFields(bool isPublic);
+    void BindEnclosing();
     Block ParseBlock(std::initializer_list<TokenKind> terminators);
     Block ParseSingleLineStatements();
     // Adds the statement at the current token to `block` (declarations add nothing).
@@ -110,12 +123,16 @@ private:
 
     std::vector<Token> m_tokens;
     size_t m_pos = 0;
+    ClassDefinition* m_class = nullptr; // the class being parsed
+    const Procedure* m_enclosing = nullptr;
+    std::vector<IdentifierExpr*> m_enclosedIdentifiers; // free names outside procedures
     std::unique_ptr<Module> m_module;
     std::unordered_map<std::string, int> m_globalNames; // key -> declaration line
     Scope* m_scope = nullptr;
     int m_nesting = 0;
     const char* m_stackLimit = nullptr;
     int m_withDepth = 0;
+    bool m_spacedDotEndsTarget = false;
     int m_singleLineIf = 0;
     // Loops around the statement being parsed, for Exit For and Exit Do.
     int m_forDepth = 0;

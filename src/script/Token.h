@@ -92,6 +92,7 @@ struct Token {
     Variant number;
     int line = 1; // 1-based
     int column = 0; // 0-based byte offset in the line
+    bool spaceBefore = false; // white space (or a line continuation) right before the token
 };
 
 } // namespace vortalux::script
