@@ -71,5 +71,11 @@ Variant CreateObject(Interpreter&, Args& args);
 Variant Rnd(Interpreter&, Args& args);
 Variant Randomize(Interpreter&, Args& args);
 
+// CodeFunctions.cpp
+Variant Eval(Interpreter&, Args& args);
+Variant Execute(Interpreter&, Args& args);
+Variant ExecuteGlobal(Interpreter&, Args& args);
+Variant GetRef(Interpreter&, Args& args);
+
 } // namespace builtins
 } // namespace vortalux::script

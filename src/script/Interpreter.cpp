@@ -1518,6 +1518,7 @@ void Interpreter::ExecuteText(std::string_view code, bool global)
     if (m_callDepth >= m_limits.maxCallDepth)
         Raise(errc::OutOfStackSpace);
     CheckNativeStack();
+    const int line = m_currentLine;
     std::unique_ptr<Module> module = CompileFragment(code, global, nullptr);
     const Module& loaded = *module;
     // Kept while the interpreter lives: its procedures and classes may be used later, and a
@@ -1525,8 +1526,8 @@ void Interpreter::ExecuteText(std::string_view code, bool global)
     m_modules.push_back(std::move(module));
     RegisterModule(loaded);
     DeclareGlobals(loaded);
+    m_currentLine = line;
 
-    const int line = m_currentLine;
     Frame* const caller = m_frame;
     ++m_callDepth;
     struct Restore {
