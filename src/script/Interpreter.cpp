@@ -1451,12 +1451,19 @@ void Interpreter::EndInstances()
         Frame frame;
         m_frame = &frame;
         RunTerminates();
-        for (GlobalVariable& global : m_globals) {
-            const Variant released = std::move(global.value);
-            global.value = Variant();
-            (void)released;
+        // Err and the host's objects last: a Terminate may still use them.
+        // A Terminate may add globals: indices, not iterators.
+        for (const bool constants : {false, true}) {
+            for (size_t i = 0; i < m_globals.size(); ++i) {
+                if (m_globals[i].isConst != constants)
+                    continue;
+                {
+                    const Variant released = std::move(m_globals[i].value);
+                    m_globals[i].value = Variant();
+                }
+                RunTerminates();
+            }
         }
-        RunTerminates();
     } catch (const std::exception&) {
         // Nothing is left to report to.
     }
