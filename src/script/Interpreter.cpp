@@ -739,7 +739,8 @@ Interpreter::Flow Interpreter::ExecForEach(const ForEachStmt& statement)
     } else {
         Raise(errc::NotACollection);
     }
-    const size_t count = snapshot ? snapshot->Size() : items.size();
+    // An array never dimensioned (`Dim a()`) has no elements to visit.
+    const size_t count = snapshot ? (snapshot->DimensionCount() == 0 ? 0 : snapshot->Size()) : items.size();
     for (size_t i = 0; i < count; ++i) {
         Variant& variable = AssignableVariable(*statement.variable);
         variable = snapshot ? snapshot->Elements()[i] : items[i];
@@ -792,7 +793,11 @@ Interpreter::Flow Interpreter::ExecSelect(const SelectStmt& statement)
 
 Interpreter::Flow Interpreter::ExecWith(const WithStmt& statement)
 {
-    ObjectRef object = EvalObject(statement.object.get());
+    // `With Nothing` is no error until a member is used.
+    const Variant value = Eval(*statement.object);
+    if (!value.IsObject())
+        Raise(errc::ObjectRequired);
+    ObjectRef object = value.AsObject();
     struct WithGuard {
         std::vector<ObjectRef>& stack;
         ~WithGuard() { stack.pop_back(); }
@@ -1047,6 +1052,8 @@ ObjectRef Interpreter::EvalObject(const Expr* objectExpr)
     if (objectExpr == nullptr) {
         if (m_frame->withObjects.empty())
             Raise(errc::ObjectRequired);
+        if (!m_frame->withObjects.back())
+            Raise(errc::ObjectNotSet);
         return m_frame->withObjects.back();
     }
     const Variant value = Eval(*objectExpr);

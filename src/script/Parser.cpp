@@ -125,8 +125,10 @@ void Parser::SkipSeparators()
 bool Parser::AtStatementEnd() const
 {
     return Is(TokenKind::NewLine) || Is(TokenKind::Colon) || Is(TokenKind::EndOfFile)
-        || (m_singleLineIf > 0 && Is(TokenKind::Else));
+        || (m_singleLineIf > 0 && (Is(TokenKind::Else) || AtSingleLineEndIf()));
 }
+
+bool Parser::AtSingleLineEndIf() const { return Is(TokenKind::End) && PeekAt(1).kind == TokenKind::If; }
 
 void Parser::ExpectStatementEnd()
 {
@@ -161,24 +163,46 @@ ExprPtr Parser::ParseStandaloneExpression()
     return expr;
 }
 
+bool Parser::AtProcedure() const
+{
+    const bool hasVisibility = Is(TokenKind::Public) || Is(TokenKind::Private);
+    const TokenKind next = hasVisibility ? PeekAt(1).kind : Current().kind;
+    return next == TokenKind::Sub || next == TokenKind::Function;
+}
+
+void Parser::ParseGlobalProcedure()
+{
+    if (Is(TokenKind::Public) || Is(TokenKind::Private))
+        Advance();
+    const Token& keyword = Advance();
+    // A procedure may stand inside a block of global code: it is defined all the same, and the
+    // block's state resumes after it.
+    const int forDepth = m_forDepth;
+    const int doDepth = m_doDepth;
+    const int withDepth = m_withDepth;
+    const int singleLineIf = m_singleLineIf;
+    m_withDepth = 0;
+    m_singleLineIf = 0;
+    Scope scope;
+    auto procedure
+        = ParseProcedure(keyword.kind == TokenKind::Function ? ProcedureKind::Function : ProcedureKind::Sub,
+            keyword.line, scope, true, nullptr);
+    BindScope(scope);
+    m_module->procedures.push_back(std::move(procedure));
+    m_forDepth = forDepth;
+    m_doDepth = doDepth;
+    m_withDepth = withDepth;
+    m_singleLineIf = singleLineIf;
+}
+
 void Parser::ParseTopLevel()
 {
     if (Is(TokenKind::Class)) {
         ParseClass();
         return;
     }
-    const bool hasVisibility = Is(TokenKind::Public) || Is(TokenKind::Private);
-    const TokenKind next = hasVisibility ? PeekAt(1).kind : Current().kind;
-    if (next == TokenKind::Sub || next == TokenKind::Function) {
-        if (hasVisibility)
-            Advance();
-        const Token& keyword = Advance();
-        Scope scope;
-        auto procedure = ParseProcedure(
-            keyword.kind == TokenKind::Function ? ProcedureKind::Function : ProcedureKind::Sub, keyword.line,
-            scope, true, nullptr);
-        BindScope(scope);
-        m_module->procedures.push_back(std::move(procedure));
+    if (AtProcedure()) {
+        ParseGlobalProcedure();
         return;
     }
     if (Is(TokenKind::Option)) {
@@ -199,9 +223,11 @@ std::unique_ptr<Procedure> Parser::ParseProcedure(
     const Token& nameToken = Expect(TokenKind::Identifier, errc::ExpectedIdentifier);
     const std::string key = AsciiLowerCopy(nameToken.text);
     if (m_class == nullptr) {
-        if (m_globalNames.count(key) != 0)
+        // A procedure defined again replaces the first, as on Windows; any other name clashes.
+        if (m_globalNames.count(key) != 0 && m_procedureNames.count(key) == 0)
             Fail(errc::NameRedefined, nameToken);
         m_globalNames.emplace(key, nameToken.line);
+        m_procedureNames.insert(key);
     }
 
     auto procedure = std::make_unique<Procedure>();
@@ -671,17 +697,21 @@ Block Parser::ParseSingleLineStatements()
     Block block;
     while (true) {
         ParseStatement(block);
-        if (!Is(TokenKind::Colon))
+        if (AtSingleLineEndIf() || !Is(TokenKind::Colon))
             return block;
         while (Is(TokenKind::Colon))
             Advance();
-        if (Is(TokenKind::NewLine) || Is(TokenKind::EndOfFile) || Is(TokenKind::Else))
+        if (Is(TokenKind::NewLine) || Is(TokenKind::EndOfFile) || Is(TokenKind::Else) || AtSingleLineEndIf())
             return block;
     }
 }
 
 void Parser::ParseStatement(Block& block)
 {
+    if (m_scope == nullptr && m_class == nullptr && m_singleLineIf == 0 && AtProcedure()) {
+        ParseGlobalProcedure();
+        return;
+    }
     StmtPtr statement;
     switch (Current().kind) {
     case TokenKind::Identifier:
@@ -887,18 +917,36 @@ StmtPtr Parser::ParseIf()
     IfStmt::Branch first;
     first.condition = ParseExpression();
     Expect(TokenKind::Then, errc::ExpectedThen);
+    // `If c Then :` followed by the end of the line opens a block, as a line end would.
+    size_t afterColons = 0;
+    while (PeekAt(afterColons).kind == TokenKind::Colon)
+        ++afterColons;
+    if (afterColons > 0
+        && (PeekAt(afterColons).kind == TokenKind::NewLine
+            || PeekAt(afterColons).kind == TokenKind::EndOfFile)) {
+        while (Is(TokenKind::Colon))
+            Advance();
+    }
 
     if (!Is(TokenKind::NewLine) && !Is(TokenKind::EndOfFile)) {
-        // One-line form: If c Then a : b Else d : e
+        // One-line form: If c Then a : b Else d : e [End If]
+        while (Is(TokenKind::Colon))
+            Advance();
         ++m_singleLineIf;
         first.body = ParseSingleLineStatements();
         statement->branches.push_back(std::move(first));
         if (Is(TokenKind::Else)) {
             Advance();
-            if (!Is(TokenKind::NewLine) && !Is(TokenKind::EndOfFile))
+            while (Is(TokenKind::Colon))
+                Advance();
+            if (!Is(TokenKind::NewLine) && !Is(TokenKind::EndOfFile) && !AtSingleLineEndIf())
                 statement->elseBody = ParseSingleLineStatements();
         }
         --m_singleLineIf;
+        if (AtSingleLineEndIf()) {
+            Advance();
+            Advance();
+        }
         ExpectStatementEnd();
         return statement;
     }
@@ -1179,8 +1227,10 @@ ExprPtr Parser::ParseUnary()
         return Finish(std::make_unique<UnaryExpr>(token.line, UnaryOp::Not, std::move(operand)), depth);
     }
     if (token.kind == TokenKind::Minus || token.kind == TokenKind::Plus) {
+        // The sign takes the operand alone: -3 ^ 2 is 9, as VBScript computes it.
+        NestingGuard guard(*this, token);
         Advance();
-        ExprPtr operand = ParseBinary(Power);
+        ExprPtr operand = ParseUnary();
         const int depth = operand->depth;
         const UnaryOp op = token.kind == TokenKind::Minus ? UnaryOp::Negate : UnaryOp::Plus;
         return Finish(std::make_unique<UnaryExpr>(token.line, op, std::move(operand)), depth);

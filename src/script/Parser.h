@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace vortalux::script {
@@ -63,6 +64,9 @@ private:
 
     void SkipSeparators();
     bool AtStatementEnd() const;
+    bool AtSingleLineEndIf() const;
+    bool AtProcedure() const;
+    void ParseGlobalProcedure();
     void ExpectStatementEnd();
 
     // Statements.
@@ -128,6 +132,7 @@ private:
     std::vector<IdentifierExpr*> m_enclosedIdentifiers; // free names outside procedures
     std::unique_ptr<Module> m_module;
     std::unordered_map<std::string, int> m_globalNames; // key -> declaration line
+    std::unordered_set<std::string> m_procedureNames;
     Scope* m_scope = nullptr;
     int m_nesting = 0;
     const char* m_stackLimit = nullptr;

@@ -13,7 +13,9 @@ Test.Equal Test.Run("x = 5" & nl & "x(0) = 1"), 13, "element of a number"
 Test.Equal Test.Run("Dim a(1)" & nl & "a(0)(1) = 2"), 501, "element of an element that is no array"
 
 ' Objects that are not there.
-Test.Equal Test.Run("With Nothing" & nl & "End With"), 91, "With Nothing"
+Test.Equal Test.Run("With Nothing" & nl & "End With"), 0, "With Nothing and no member used"
+Test.Equal Test.Run("With Nothing" & nl & "  x = 1" & nl & "  .Name = 2" & nl & "End With"), 91, "a member of With Nothing"
+Test.Equal Test.Line, 3, "on the line that uses the member"
 Test.Equal Test.Run("x = Nothing"), 91, "Nothing without Set"
 Test.Equal Test.Run("For Each x In Nothing" & nl & "Next"), 91, "For Each over Nothing"
 

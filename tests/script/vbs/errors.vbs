@@ -38,7 +38,7 @@ ExpectCompile "While x" & nl & "y = 1" & nl, 1018, "Expected 'Wend'", 3, 0
 ExpectCompile "Do" & nl & "y = 1", 1019, "Expected 'Loop'", 2, 5
 ExpectCompile "For i = 1 To 2" & nl & "y = 1", 1020, "Expected 'Next'", 2, 5
 ExpectCompile "Dim a, b, a", 1041, "Name redefined", 1, 10
-ExpectCompile "Sub A()" & nl & "End Sub" & nl & "Sub a()" & nl & "End Sub", 1041, "Name redefined", 3, 4
+ExpectCompile "Dim A" & nl & "Sub a()" & nl & "End Sub", 1041, "Name redefined", 2, 4
 ExpectCompile "Sub A(x, x)" & nl & "End Sub", 1041, "Name redefined", 1, 9
 ExpectCompile "Exit Sub", 1039, "Invalid 'exit' statement", 1, 5
 ExpectCompile "Sub S()" & nl & "Exit For" & nl & "End Sub", 1039, "Invalid 'exit' statement", 2, 5

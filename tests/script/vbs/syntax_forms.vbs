@@ -1,0 +1,68 @@
+' Forms of the language that Windows accepts and that once failed here: operator binding,
+' one-line If with End If, procedures defined again or inside blocks, With Nothing.
+Dim nl, log, a(), x
+nl = vbCrLf
+
+' The sign takes its operand before ^ does.
+Test.Same -3 ^ 2, CDbl(9), "-3 ^ 2"
+x = 2
+Test.Same -x ^ 2, CDbl(4), "-x ^ 2"
+Test.Same 2 ^ -x, CDbl(0.25), "a negative exponent"
+Test.Same 10 - -2 ^ 2, CDbl(6), "a sign after an operator"
+Test.Same Not 1 = 2, True, "Not still takes the whole comparison"
+
+' One-line If closed by End If, and `If c Then :`.
+log = ""
+If x = 2 Then log = log & "a" Else log = log & "b" End If
+If x = 3 Then log = log & "c" End If
+If x = 2 Then log = log & "d" : log = log & "e" End If
+If x = 3 Then log = log & "f" Else End If
+Test.Same log, "ade", "one-line If ... End If"
+If x = 2 Then :
+    log = log & "g"
+End If
+If x = 3 Then :
+    log = log & "h"
+End If
+Test.Same log, "adeg", "If c Then : opens a block"
+Test.Equal Test.Run("If 1 Then x = 1 End If End If"), 1025, "one End If closes a one-line If"
+
+' A procedure defined again: the last definition is the one called, even before it.
+Test.Same Which(), "second", "the last definition wins"
+Function Which()
+    Which = "first"
+End Function
+Function Which()
+    Which = "second"
+End Function
+Test.Equal Test.Run("Dim v" & nl & "Sub v()" & nl & "End Sub"), 1041, "a variable and a procedure still clash"
+
+' A procedure defined inside a block of global code.
+If x = 2 Then
+    Function Inside()
+        Inside = "inside"
+    End Function
+End If
+Test.Same Inside(), "inside", "a function defined inside If"
+For x = 1 To 2
+    Sub InLoop()
+        log = "loop"
+    End Sub
+Next
+InLoop
+Test.Same log, "loop", "a Sub defined inside For"
+Test.Equal Test.Run("Sub S()" & nl & "If 1 Then" & nl & "Sub T()" & nl & "End Sub" & nl & "End If" & nl & "End Sub"), 1024, "not inside another procedure"
+
+' For Each over an array that was never dimensioned.
+log = ""
+For Each x In a
+    log = log & "item"
+Next
+Test.Same log, "", "Dim a() has no elements"
+
+' With Nothing fails only when a member is used.
+log = ""
+With Nothing
+    log = "entered"
+End With
+Test.Same log, "entered", "With Nothing runs its block"
