@@ -41,6 +41,7 @@ struct LiteralExpr final : Expr {
 };
 
 class Procedure;
+class ClassDefinition;
 
 // How a name is bound. Local names, constants and the members of the class around a procedure
 // are settled at compile time; every other name ("free") is looked up when first used and the
@@ -82,6 +83,10 @@ struct MemberExpr final : Expr {
     }
     ExprPtr object;
     std::string name;
+    // The member of a script class last found under this name (class definitions live as long
+    // as the interpreter, so the address is never reused for another class).
+    mutable const ClassDefinition* cacheClass = nullptr;
+    mutable int cacheMember = -1;
 };
 
 // `target(arguments)`: a call, an array element, or a member with arguments. A null argument

@@ -507,7 +507,7 @@ void Interpreter::ExecCall(const CallStmt& statement)
         const auto& member = static_cast<const MemberExpr&>(*statement.callee);
         ObjectRef object = EvalObject(member.object.get());
         if (const ClassInstance* instance = OwnInstance(object)) {
-            GetMember(object, FindMember(*instance, member.name), statement.args, false);
+            GetMember(object, FindMember(*instance, member), statement.args, false);
             return;
         }
         std::vector<Variant> args = EvalArguments(statement.args);
@@ -573,7 +573,7 @@ void Interpreter::ExecAssign(const AssignStmt& statement)
         std::vector<Variant> noArgs;
         if (const ClassInstance* instance = OwnInstance(object)) {
             AssignMember(
-                object, FindMember(*instance, member.name), noArgs, std::move(value), statement.isSet, false);
+                object, FindMember(*instance, member), noArgs, std::move(value), statement.isSet, false);
             return;
         }
         object->SetProperty(member.name, noArgs, statement.isSet ? SetValue(std::move(value)) : value);
@@ -587,8 +587,8 @@ void Interpreter::ExecAssign(const AssignStmt& statement)
             std::vector<Variant> args = EvalArguments(call.args);
             Variant value = Eval(*statement.value);
             if (const ClassInstance* instance = OwnInstance(object)) {
-                AssignMember(object, FindMember(*instance, member.name), args, std::move(value),
-                    statement.isSet, false);
+                AssignMember(
+                    object, FindMember(*instance, member), args, std::move(value), statement.isSet, false);
                 return;
             }
             object->SetProperty(member.name, args, statement.isSet ? SetValue(std::move(value)) : value);
@@ -999,7 +999,7 @@ Variant Interpreter::EvalCall(const CallExpr& call)
         const auto& member = static_cast<const MemberExpr&>(*call.target);
         ObjectRef object = EvalObject(member.object.get());
         if (const ClassInstance* instance = OwnInstance(object))
-            return GetMember(object, FindMember(*instance, member.name), call.args, false);
+            return GetMember(object, FindMember(*instance, member), call.args, false);
         std::vector<Variant> args = EvalArguments(call.args);
         return object->GetProperty(member.name, args);
     }
@@ -1042,7 +1042,7 @@ Variant Interpreter::EvalMember(const MemberExpr& member)
 {
     ObjectRef object = EvalObject(member.object.get());
     if (const ClassInstance* instance = OwnInstance(object))
-        return GetMember(object, FindMember(*instance, member.name), {}, false);
+        return GetMember(object, FindMember(*instance, member), {}, false);
     std::vector<Variant> noArgs;
     return object->GetProperty(member.name, noArgs);
 }
@@ -1266,6 +1266,18 @@ const ClassMember& Interpreter::FindMember(const ClassInstance& instance, std::s
     if (index < 0)
         Raise(errc::NoSuchMember);
     return definition.members[static_cast<size_t>(index)];
+}
+
+const ClassMember& Interpreter::FindMember(const ClassInstance& instance, const MemberExpr& member) const
+{
+    const ClassDefinition& definition = instance.Definition();
+    if (member.cacheClass != &definition) {
+        member.cacheMember = definition.IndexOf(AsciiLowerCopy(member.name));
+        member.cacheClass = &definition;
+    }
+    if (member.cacheMember < 0)
+        Raise(errc::NoSuchMember);
+    return definition.members[static_cast<size_t>(member.cacheMember)];
 }
 
 const ClassMember& Interpreter::OwnMember(const IdentifierExpr& id) const

@@ -175,6 +175,7 @@ private:
     ObjectRef NewInstance(const NewExpr& expr);
     ClassInstance* OwnInstance(const ObjectRef& object) const;
     const ClassMember& FindMember(const ClassInstance& instance, std::string_view name) const;
+    const ClassMember& FindMember(const ClassInstance& instance, const MemberExpr& member) const;
     // A member read or called; `inside` when named without an object within the class.
     Variant GetMember(
         const ObjectRef& object, const ClassMember& member, std::span<const ExprPtr> args, bool inside);
