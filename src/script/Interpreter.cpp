@@ -1222,7 +1222,8 @@ void Interpreter::RegisterModule(const Module& module)
         m_procedures[AsciiLowerCopy(procedure->name)] = procedure.get();
     for (const std::shared_ptr<ClassDefinition>& definition : module.classes)
         m_classes[definition->key] = definition;
-    ++m_generation;
+    if (!module.procedures.empty() || !module.classes.empty())
+        ++m_generation;
 }
 
 ObjectRef Interpreter::NewInstance(const NewExpr& expr)
@@ -1508,7 +1509,7 @@ std::unique_ptr<Module> Interpreter::CompileFragment(std::string_view code, bool
 {
     try {
         Lexer lexer(code);
-        Parser parser(lexer.Tokenize());
+        Parser parser(lexer.Tokenize(), m_stackLimit);
         if (!global && m_frame != nullptr)
             parser.SetEnclosingProcedure(m_frame->procedure);
         if (expression != nullptr) {
@@ -1547,9 +1548,13 @@ void Interpreter::ExecuteText(std::string_view code, bool global)
     const int line = m_currentLine;
     std::unique_ptr<Module> module = CompileFragment(code, global, nullptr);
     const Module& loaded = *module;
-    // Kept while the interpreter lives: its procedures and classes may be used later, and a
-    // reference to the module's nodes may outlive this call (a cached name, a GetRef).
-    m_modules.push_back(std::move(module));
+    // Code that defines procedures or classes is kept while the interpreter lives, as they may
+    // be used later; the rest goes when it has run, so that Execute in a loop does not pile up.
+    std::unique_ptr<Module> transient;
+    if (loaded.procedures.empty() && loaded.classes.empty())
+        transient = std::move(module);
+    else
+        m_modules.push_back(std::move(module));
     RegisterModule(loaded);
     DeclareGlobals(loaded);
     m_currentLine = line;

@@ -81,9 +81,9 @@ Parser::NestingGuard::NestingGuard(Parser& parser, const Token& at)
     }
 }
 
-Parser::Parser(std::vector<Token> tokens)
+Parser::Parser(std::vector<Token> tokens, const char* stackLimit)
     : m_tokens(std::move(tokens))
-    , m_stackLimit(NativeStack::Limit())
+    , m_stackLimit(stackLimit != nullptr ? stackLimit : NativeStack::Limit())
 {
     if (m_tokens.empty() || m_tokens.back().kind != TokenKind::EndOfFile)
         m_tokens.push_back(Token {});

@@ -20,7 +20,9 @@ public:
     static constexpr int MaxNesting = 200;
     static constexpr int MaxExpressionDepth = 1000;
 
-    explicit Parser(std::vector<Token> tokens);
+    // `stackLimit` is the native stack limit of the run that compiles (Eval, Execute); without
+    // one the parser finds out its own (which is slow on a process's main thread).
+    explicit Parser(std::vector<Token> tokens, const char* stackLimit = nullptr);
 
     // Code compiled while `procedure` runs (Execute, Eval inside it) sees the procedure's
     // locals, constants and class members by name.
