@@ -285,3 +285,36 @@ Test.Equal Test.Run("Class T" & nl & "Sub Class_Terminate()" & nl & "Err.Raise 9
 Test.Equal Test.Run("Class N" & nl & "Public Other" & nl & "Sub Class_Terminate()" & nl & "Other.Missing" & nl & "End Sub" & nl & "End Class" & nl & "Set a = New N" & nl & "Set b = New N" & nl & "Set a.Other = b" & nl & "Set b.Other = a"), 0, "a reference cycle at the end of the script"
 Test.Equal Test.Run("Class T" & nl & "Sub Class_Initialize()" & nl & "Err.Raise 11" & nl & "End Sub" & nl & "End Class" & nl & "Set o = New T"), 11, "an error in Class_Initialize reaches New"
 Test.Equal Test.Line, 3, "on its own line"
+
+' ---- Exit Property, objects from Property Get, recursion, names shared with globals ----
+Function Describe(v)
+    Describe = "global " & v
+End Function
+Class Tree
+    Public Kids, Depth
+    Public Property Get First()
+        If IsEmpty(Kids) Then
+            Set First = Nothing
+            Exit Property
+        End If
+        Set First = Kids(0)
+    End Property
+    Public Function Describe(v)
+        Describe = "member " & v
+    End Function
+    Public Function Both()
+        Both = Describe(1) & "/" & Depth
+    End Function
+End Class
+Set a = New Tree
+Test.Check a.First Is Nothing, "Exit Property leaves the result as set"
+Set b = New Tree
+b.Depth = 2
+a.Kids = Array(b)
+Test.Check a.First Is b, "an object from Property Get"
+Test.Same a.First.Depth, 2, "a member of what Property Get gave"
+Test.Same b.Both(), "member 1/2", "inside the class a member hides a global of the same name"
+Test.Same Describe(1), "global 1", "outside it the global answers"
+Test.MaxDepth = 50
+Test.Equal Test.Run("Class R" & nl & "Function F(n)" & nl & "F = F(n + 1)" & nl & "End Function" & nl & "End Class" & nl & "Set o = New R" & nl & "o.F 1"), 28, "endless recursion in a method"
+Test.MaxDepth = 1000
