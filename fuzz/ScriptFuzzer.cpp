@@ -1,6 +1,9 @@
 // Feeds arbitrary bytes to the VBScript host: lexer, parser and a short bounded run of the
-// global statements and of a procedure named Main, with no host objects.
+// global statements and of a procedure named Main, with no host objects. What Main answers is
+// then used as host code uses it (its default member, a release after the interpreter went),
+// which exercises class instances, their Class_Terminate and GetRef references.
 #include "MessageBox.h"
+#include "ScriptError.h"
 #include "ScriptHost.h"
 
 #include <cstddef>
@@ -33,8 +36,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string_view code(reinterpret_cast<const char*>(data), size);
     if (host.AddCode(code)) {
         std::vector<vortalux::script::Variant> args;
+        vortalux::script::Variant result;
         // A script error is an answer like any other here: only crashes and leaks count.
-        [[maybe_unused]] const bool ran = host.Run("Main", args);
+        [[maybe_unused]] const bool ran = host.Run("Main", args, &result);
+        if (result.IsObject() && result.AsObject()) {
+            const vortalux::script::ObjectRef object = result.AsObject();
+            result = vortalux::script::Variant();
+            for (int round = 0; round < 2; ++round) {
+                std::vector<vortalux::script::Variant> none;
+                try {
+                    object->GetProperty("", none);
+                } catch (const std::exception&) {
+                    // Errors are answers here too.
+                }
+                // The second round meets an object whose interpreter is gone.
+                host.Reset();
+            }
+        }
     }
     return 0;
 }
