@@ -695,19 +695,51 @@ Interpreter::Flow Interpreter::ExecIf(const IfStmt& statement)
     return ExecBlock(statement.elseBody);
 }
 
+bool Interpreter::HeaderFails(const std::function<void()>& header)
+{
+    if (!m_frame->resumeNext) {
+        header();
+        return false;
+    }
+    try {
+        header();
+        return false;
+    } catch (const ScriptError& error) {
+        if (error.IsFatal())
+            throw;
+        m_err->Set(error);
+        return true;
+    }
+}
+
+Interpreter::Flow Interpreter::BodyOnce(const Block& body, Flow exit)
+{
+    const Flow flow = ExecBlock(body);
+    return flow == exit ? Flow::Normal : flow;
+}
+
 Interpreter::Flow Interpreter::ExecFor(const ForStmt& statement)
 {
-    Variant from = Eval(*statement.from);
-    const Variant to = Eval(*statement.to);
-    const Variant step = statement.step ? Eval(*statement.step) : Variant::FromInteger(1);
-    if (from.IsNull() || to.IsNull() || step.IsNull())
-        Raise(errc::InvalidUseOfNull);
-    if (!from.IsNumber())
-        from = CheckedDouble(ToDouble(from));
-    const double end = ToDouble(to);
-    const double increment = ToDouble(step);
-    Variant& counter = AssignableVariable(*statement.variable);
-    counter = std::move(from);
+    Variant step;
+    double end = 0;
+    double increment = 0;
+    Variant* counterVariable = nullptr;
+    const bool failed = HeaderFails([&] {
+        Variant from = Eval(*statement.from);
+        const Variant to = Eval(*statement.to);
+        step = statement.step ? Eval(*statement.step) : Variant::FromInteger(1);
+        if (from.IsNull() || to.IsNull() || step.IsNull())
+            Raise(errc::InvalidUseOfNull);
+        if (!from.IsNumber())
+            from = CheckedDouble(ToDouble(from));
+        end = ToDouble(to);
+        increment = ToDouble(step);
+        counterVariable = &AssignableVariable(*statement.variable);
+        *counterVariable = std::move(from);
+    });
+    if (failed)
+        return BodyOnce(statement.body, Flow::ExitFor);
+    Variant& counter = *counterVariable;
     while (true) {
         const double current = ToDouble(counter);
         if (increment >= 0 ? current > end : current < end)
@@ -725,20 +757,24 @@ Interpreter::Flow Interpreter::ExecFor(const ForStmt& statement)
 
 Interpreter::Flow Interpreter::ExecForEach(const ForEachStmt& statement)
 {
-    const Variant collection = Eval(*statement.collection);
     std::vector<Variant> items;
     ArrayRef snapshot;
-    if (collection.IsArray()) {
-        // Iterates the array as it was: the body may change the variable that held it.
-        snapshot = collection.AsArray();
-    } else if (collection.IsObject() && collection.AsObject()) {
-        if (!collection.AsObject()->Enumerate(items))
+    const bool failed = HeaderFails([&] {
+        const Variant collection = Eval(*statement.collection);
+        if (collection.IsArray()) {
+            // Iterates the array as it was: the body may change the variable that held it.
+            snapshot = collection.AsArray();
+        } else if (collection.IsObject() && collection.AsObject()) {
+            if (!collection.AsObject()->Enumerate(items))
+                Raise(errc::NotACollection);
+        } else if (collection.IsObject()) {
+            Raise(errc::ObjectNotSet);
+        } else {
             Raise(errc::NotACollection);
-    } else if (collection.IsObject()) {
-        Raise(errc::ObjectNotSet);
-    } else {
-        Raise(errc::NotACollection);
-    }
+        }
+    });
+    if (failed)
+        return BodyOnce(statement.body, Flow::ExitFor);
     // An array never dimensioned (`Dim a()`) has no elements to visit.
     const size_t count = snapshot ? (snapshot->DimensionCount() == 0 ? 0 : snapshot->Size()) : items.size();
     for (size_t i = 0; i < count; ++i) {
@@ -756,10 +792,17 @@ Interpreter::Flow Interpreter::ExecForEach(const ForEachStmt& statement)
 
 Interpreter::Flow Interpreter::ExecDo(const DoStmt& statement)
 {
+    // Whether the loop goes on; a condition that fails under Resume Next goes on.
+    const auto goesOn = [&](bool isWhile) {
+        bool holds = true;
+        if (HeaderFails([&] { holds = EvalCondition(*statement.condition); }))
+            return true;
+        return isWhile ? holds : !holds;
+    };
     while (true) {
-        if (statement.conditionKind == LoopCondition::WhileBefore && !EvalCondition(*statement.condition))
+        if (statement.conditionKind == LoopCondition::WhileBefore && !goesOn(true))
             return Flow::Normal;
-        if (statement.conditionKind == LoopCondition::UntilBefore && EvalCondition(*statement.condition))
+        if (statement.conditionKind == LoopCondition::UntilBefore && !goesOn(false))
             return Flow::Normal;
         const Flow flow = ExecBlock(statement.body);
         if (flow == Flow::ExitDo && !statement.isWhileWend)
@@ -768,20 +811,25 @@ Interpreter::Flow Interpreter::ExecDo(const DoStmt& statement)
             return flow;
         CountStep();
         m_currentLine = statement.line;
-        if (statement.conditionKind == LoopCondition::WhileAfter && !EvalCondition(*statement.condition))
+        if (statement.conditionKind == LoopCondition::WhileAfter && !goesOn(true))
             return Flow::Normal;
-        if (statement.conditionKind == LoopCondition::UntilAfter && EvalCondition(*statement.condition))
+        if (statement.conditionKind == LoopCondition::UntilAfter && !goesOn(false))
             return Flow::Normal;
     }
 }
 
 Interpreter::Flow Interpreter::ExecSelect(const SelectStmt& statement)
 {
-    const Variant test = Eval(*statement.test);
+    // Under Resume Next a test that fails enters the first Case, a Case value that fails its own.
+    Variant test;
+    if (HeaderFails([&] { test = Eval(*statement.test); }))
+        return ExecBlock(statement.cases.empty() ? statement.elseBody : statement.cases.front().body);
     const bool testLiteral = IsLiteral(*statement.test);
     for (const SelectStmt::Case& branch : statement.cases) {
         for (const ExprPtr& valueExpr : branch.values) {
-            const Variant value = Eval(*valueExpr);
+            Variant value;
+            if (HeaderFails([&] { value = Eval(*valueExpr); }))
+                return ExecBlock(branch.body);
             if (test.IsNull() || value.IsNull())
                 continue;
             if (ops::CompareValues(test, testLiteral, value, IsLiteral(*valueExpr)) == 0)

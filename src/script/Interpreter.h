@@ -135,6 +135,10 @@ private:
     Flow ExecDo(const DoStmt& statement);
     Flow ExecSelect(const SelectStmt& statement);
     Flow ExecWith(const WithStmt& statement);
+    // Under On Error Resume Next a statement's header that fails goes on inside its block, as
+    // Windows does: true (with Err set) when `header` failed so.
+    bool HeaderFails(const std::function<void()>& header);
+    Flow BodyOnce(const Block& body, Flow exit);
     void ExecReDim(const ReDimStmt& statement);
     void ExecErase(const EraseStmt& statement);
 

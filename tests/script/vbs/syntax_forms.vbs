@@ -66,3 +66,37 @@ With Nothing
     log = "entered"
 End With
 Test.Same log, "entered", "With Nothing runs its block"
+
+' Under On Error Resume Next a loop or Select header that fails goes on inside the block.
+On Error Resume Next
+log = ""
+For x = 1 To 1 / 0
+    log = log & "for;"
+Next
+Test.Equal Err.Number, 11, "the For header's error is in Err"
+Err.Clear
+For Each x In 5
+    log = log & "each;"
+Next
+Test.Equal Err.Number, 451, "the For Each header's error is in Err"
+Err.Clear
+x = 0
+Do While 1 / x
+    x = x + 1
+    log = log & "do;"
+    If x = 2 Then Exit Do
+Loop
+Select Case 1 / 0
+Case 1
+    log = log & "case1;"
+Case Else
+    log = log & "else;"
+End Select
+Select Case 3
+Case 1, 1 / 0
+    log = log & "failed case;"
+Case 3
+    log = log & "three;"
+End Select
+On Error GoTo 0
+Test.Same log, "for;each;do;do;case1;failed case;", "the block runs after its header failed"
