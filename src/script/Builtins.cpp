@@ -27,12 +27,15 @@ constexpr std::array Builtins = {
     BuiltinFunction {"asc", 1, 1, builtins::Asc},
     BuiltinFunction {"ascw", 1, 1, builtins::Asc},
     BuiltinFunction {"cbool", 1, 1, builtins::CBool},
+    BuiltinFunction {"cbyte", 1, 1, builtins::CByte},
+    BuiltinFunction {"ccur", 1, 1, builtins::CCur},
     BuiltinFunction {"cdbl", 1, 1, builtins::CDbl},
     BuiltinFunction {"chr", 1, 1, builtins::Chr},
     BuiltinFunction {"chrw", 1, 1, builtins::ChrW},
     BuiltinFunction {"cint", 1, 1, builtins::CInt},
     BuiltinFunction {"clng", 1, 1, builtins::CLng},
     BuiltinFunction {"createobject", 1, 2, builtins::CreateObject},
+    BuiltinFunction {"csng", 1, 1, builtins::CSng},
     BuiltinFunction {"cstr", 1, 1, builtins::CStr},
     BuiltinFunction {"escape", 1, 1, builtins::Escape},
     BuiltinFunction {"fix", 1, 1, builtins::Fix},
@@ -240,9 +243,12 @@ Variant IsNumeric(Interpreter&, Args& args)
     switch (value.Type()) {
     case VarType::Empty:
     case VarType::Boolean:
+    case VarType::Byte:
     case VarType::Integer:
     case VarType::Long:
+    case VarType::Single:
     case VarType::Double:
+    case VarType::Currency:
         return Variant::FromBool(true);
     case VarType::String:
         return Variant::FromBool(ParseNumber(value.AsString()).has_value());
@@ -268,6 +274,12 @@ Variant TypeName(Interpreter&, Args& args)
         return Variant::FromString("Integer");
     case VarType::Long:
         return Variant::FromString("Long");
+    case VarType::Byte:
+        return Variant::FromString("Byte");
+    case VarType::Single:
+        return Variant::FromString("Single");
+    case VarType::Currency:
+        return Variant::FromString("Currency");
     case VarType::Double:
         return Variant::FromString("Double");
     case VarType::Date:
@@ -303,7 +315,8 @@ Variant Timer(Interpreter&, Args&)
     const auto sinceEpoch
         = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
     const double fraction = static_cast<double>(sinceEpoch % 1000) / 1000.0;
-    return Variant::FromDouble(local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + fraction);
+    return Variant::FromSingle(
+        static_cast<float>(local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + fraction));
 }
 
 Variant MsgBox(Interpreter& interpreter, Args& args)
@@ -326,18 +339,23 @@ Variant CreateObject(Interpreter& interpreter, Args& args)
 
 Variant Rnd(Interpreter& interpreter, Args& args)
 {
-    // Rnd(0) would repeat the last number; scripts use Rnd for fresh names, so every call
-    // gives the next one.
-    if (!args.empty() && args[0].IsNull())
+    RandomSequence& random = interpreter.Random();
+    if (args.empty() || args[0].IsEmpty())
+        return Variant::FromSingle(random.Next());
+    if (args[0].IsNull())
         Raise(errc::InvalidUseOfNull);
-    return Variant::FromDouble(interpreter.NextRandom());
+    const float number = ToSingle(args[0]);
+    if (number < 0)
+        return Variant::FromSingle(random.Restart(number));
+    return Variant::FromSingle(number == 0 ? random.Last() : random.Next());
 }
 
 Variant Randomize(Interpreter& interpreter, Args& args)
 {
-    const double seed
-        = args.empty() || args[0].IsEmpty() ? static_cast<double>(std::time(nullptr)) : ToDouble(args[0]);
-    interpreter.SeedRandom(static_cast<uint32_t>(static_cast<int64_t>(seed * 1000.0)));
+    // Without a number the seed comes from the clock, as Timer reads it.
+    Args none;
+    const Variant seed = args.empty() || args[0].IsEmpty() ? Timer(interpreter, none) : args[0];
+    interpreter.Random().Mix(ToDouble(seed));
     return {};
 }
 

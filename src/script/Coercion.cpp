@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <ctime>
 #include <iterator>
+#include <limits>
 #include <system_error>
 #include <vector>
 
@@ -57,6 +58,12 @@ double ToDouble(const Variant& value)
         return value.AsInteger();
     case VarType::Long:
         return value.AsLong();
+    case VarType::Byte:
+        return value.AsByte();
+    case VarType::Single:
+        return value.AsSingle();
+    case VarType::Currency:
+        return static_cast<double>(value.AsCurrency()) / 10000.0;
     case VarType::Double:
     case VarType::Date:
         return value.AsDouble();
@@ -91,10 +98,25 @@ int32_t ToLong(const Variant& value)
         return value.AsInteger();
     case VarType::Long:
         return value.AsLong();
+    case VarType::Byte:
+        return value.AsByte();
     case VarType::Boolean:
         return value.AsBool() ? -1 : 0;
     case VarType::Empty:
         return 0;
+    case VarType::Currency: {
+        // Exact, without the detour through a double that would blur the half-way cases.
+        const int64_t raw = value.AsCurrency();
+        int64_t whole = raw / 10000;
+        const int64_t rest = raw % 10000;
+        if (rest > 5000 || (rest == 5000 && whole % 2 != 0))
+            ++whole;
+        else if (rest < -5000 || (rest == -5000 && whole % 2 != 0))
+            --whole;
+        if (whole < INT32_MIN || whole > INT32_MAX)
+            Raise(errc::Overflow);
+        return static_cast<int32_t>(whole);
+    }
     default:
         break;
     }
@@ -112,6 +134,111 @@ int16_t ToInteger(const Variant& value)
     return static_cast<int16_t>(wide);
 }
 
+uint8_t ToByte(const Variant& value)
+{
+    const int32_t wide = ToLong(value);
+    if (wide < 0 || wide > 255)
+        Raise(errc::Overflow);
+    return static_cast<uint8_t>(wide);
+}
+
+float ToSingle(const Variant& value)
+{
+    const double wide = ToDouble(value);
+    if (!(std::fabs(wide) <= static_cast<double>(std::numeric_limits<float>::max())))
+        Raise(errc::Overflow);
+    return static_cast<float>(wide);
+}
+
+int64_t CurrencyFromDouble(double value)
+{
+    // The half-way case is decided on the decimal digits the user sees: 0.00015 is 1.5
+    // ten-thousandths, not the 1.4999999999999998 of its binary product.
+    const double product = value * 10000.0;
+    const std::optional<double> shown
+        = std::isfinite(product) ? ParseNumber(FormatDouble(product)) : std::nullopt;
+    const double scaled = RoundHalfEven(shown ? *shown : product);
+    // 2^63 is exactly representable; the largest Currency lies just below it.
+    if (!(scaled >= -9223372036854775808.0 && scaled < 9223372036854775808.0))
+        Raise(errc::Overflow);
+    return static_cast<int64_t>(scaled);
+}
+
+namespace {
+
+// Plain decimal text ("-12.34567") read exactly as ten-thousandths, so that amounts beyond the
+// 15 digits of a double keep theirs. Nothing for other forms, which go through a double.
+std::optional<int64_t> ExactCurrency(std::string_view text)
+{
+    text = TrimAsciiBlanks(text);
+    const bool negative = !text.empty() && text.front() == '-';
+    if (!text.empty() && (text.front() == '-' || text.front() == '+'))
+        text.remove_prefix(1);
+    uint64_t amount = 0;
+    int decimals = -1;
+    int roundingDigit = -1;
+    bool sticky = false;
+    bool anyDigit = false;
+    for (const char c : text) {
+        if (c == '.' && decimals < 0) {
+            decimals = 0;
+            continue;
+        }
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        anyDigit = true;
+        if (decimals >= 4) {
+            if (roundingDigit < 0)
+                roundingDigit = c - '0';
+            else
+                sticky = sticky || c != '0';
+            continue;
+        }
+        if (__builtin_mul_overflow(amount, uint64_t {10}, &amount)
+            || __builtin_add_overflow(amount, static_cast<uint64_t>(c - '0'), &amount))
+            Raise(errc::Overflow);
+        if (decimals >= 0)
+            ++decimals;
+    }
+    if (!anyDigit)
+        return std::nullopt;
+    for (int i = std::max(decimals, 0); i < 4; ++i) {
+        if (__builtin_mul_overflow(amount, uint64_t {10}, &amount))
+            Raise(errc::Overflow);
+    }
+    // The magnitude of the most negative amount is one more than that of the largest.
+    const uint64_t limit = uint64_t {1} << 63;
+    if (amount > limit)
+        Raise(errc::Overflow);
+    if (roundingDigit > 5 || (roundingDigit == 5 && (sticky || amount % 2 != 0)))
+        ++amount;
+    if (amount > (negative ? limit : limit - 1))
+        Raise(errc::Overflow);
+    return negative ? static_cast<int64_t>(uint64_t {0} - amount) : static_cast<int64_t>(amount);
+}
+
+} // namespace
+
+int64_t ToCurrency(const Variant& value)
+{
+    switch (value.Type()) {
+    case VarType::Currency:
+        return value.AsCurrency();
+    case VarType::Integer:
+    case VarType::Long:
+    case VarType::Byte:
+    case VarType::Boolean:
+    case VarType::Empty:
+        return int64_t {ToLong(value)} * 10000;
+    case VarType::String:
+        if (const std::optional<int64_t> exact = ExactCurrency(value.AsString()))
+            return *exact;
+        return CurrencyFromDouble(ToDouble(value));
+    default:
+        return CurrencyFromDouble(ToDouble(value));
+    }
+}
+
 bool ToBool(const Variant& value)
 {
     switch (value.Type()) {
@@ -125,6 +252,12 @@ bool ToBool(const Variant& value)
         return value.AsInteger() != 0;
     case VarType::Long:
         return value.AsLong() != 0;
+    case VarType::Byte:
+        return value.AsByte() != 0;
+    case VarType::Single:
+        return value.AsSingle() != 0.0F;
+    case VarType::Currency:
+        return value.AsCurrency() != 0;
     case VarType::Double:
     case VarType::Date:
         return value.AsDouble() != 0.0;
@@ -160,6 +293,43 @@ std::string FormatDouble(double value)
     for (char& c : text) {
         if (c == 'e')
             c = 'E';
+    }
+    return text;
+}
+
+std::string FormatSingle(float value)
+{
+    if (value == 0.0F)
+        return "0";
+    char buffer[32];
+    const auto [end, error]
+        = std::to_chars(std::begin(buffer), std::end(buffer), value, std::chars_format::general, 7);
+    if (error != std::errc())
+        return "0";
+    std::string text(std::begin(buffer), end);
+    for (char& c : text) {
+        if (c == 'e')
+            c = 'E';
+    }
+    return text;
+}
+
+std::string FormatCurrency(int64_t tenThousandths)
+{
+    const bool negative = tenThousandths < 0;
+    // Unsigned, so that the most negative amount has a magnitude too.
+    const uint64_t magnitude = negative ? uint64_t {0} - static_cast<uint64_t>(tenThousandths)
+                                        : static_cast<uint64_t>(tenThousandths);
+    std::string text = negative ? "-" : "";
+    text += std::to_string(magnitude / 10000);
+    uint64_t fraction = magnitude % 10000;
+    if (fraction != 0) {
+        std::string digits = std::to_string(fraction);
+        digits.insert(0, 4 - digits.size(), '0');
+        while (digits.back() == '0')
+            digits.pop_back();
+        text += '.';
+        text += digits;
     }
     return text;
 }
@@ -258,6 +428,12 @@ std::string ToString(const Variant& value)
         return std::to_string(value.AsInteger());
     case VarType::Long:
         return std::to_string(value.AsLong());
+    case VarType::Byte:
+        return std::to_string(value.AsByte());
+    case VarType::Single:
+        return FormatSingle(value.AsSingle());
+    case VarType::Currency:
+        return FormatCurrency(value.AsCurrency());
     case VarType::Double:
         return FormatDouble(value.AsDouble());
     case VarType::Date:
