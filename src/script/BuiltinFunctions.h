@@ -56,6 +56,30 @@ Variant Round(Interpreter&, Args& args);
 Variant Hex(Interpreter&, Args& args);
 Variant Oct(Interpreter&, Args& args);
 
+// DateFunctions.cpp
+Variant Now(Interpreter&, Args& args);
+Variant Date(Interpreter&, Args& args);
+Variant Time(Interpreter&, Args& args);
+Variant CDate(Interpreter&, Args& args);
+Variant IsDate(Interpreter&, Args& args);
+Variant DateSerial(Interpreter&, Args& args);
+Variant TimeSerial(Interpreter&, Args& args);
+Variant DateValue(Interpreter&, Args& args);
+Variant TimeValue(Interpreter&, Args& args);
+Variant Year(Interpreter&, Args& args);
+Variant Month(Interpreter&, Args& args);
+Variant Day(Interpreter&, Args& args);
+Variant Hour(Interpreter&, Args& args);
+Variant Minute(Interpreter&, Args& args);
+Variant Second(Interpreter&, Args& args);
+Variant Weekday(Interpreter&, Args& args);
+Variant WeekdayName(Interpreter&, Args& args);
+Variant MonthName(Interpreter&, Args& args);
+Variant FormatDateTime(Interpreter&, Args& args);
+Variant DateAdd(Interpreter&, Args& args);
+Variant DateDiff(Interpreter&, Args& args);
+Variant DatePart(Interpreter&, Args& args);
+
 // Builtins.cpp
 Variant UBound(Interpreter&, Args& args);
 Variant LBound(Interpreter&, Args& args);
@@ -67,7 +91,6 @@ Variant IsNumeric(Interpreter&, Args& args);
 Variant Array(Interpreter&, Args& args);
 Variant TypeName(Interpreter&, Args& args);
 Variant VarType(Interpreter&, Args& args);
-Variant Now(Interpreter&, Args& args);
 Variant Timer(Interpreter&, Args& args);
 Variant MsgBox(Interpreter&, Args& args);
 Variant CreateObject(Interpreter&, Args& args);

@@ -29,6 +29,7 @@ constexpr std::array Builtins = {
     BuiltinFunction {"cbool", 1, 1, builtins::CBool},
     BuiltinFunction {"cbyte", 1, 1, builtins::CByte},
     BuiltinFunction {"ccur", 1, 1, builtins::CCur},
+    BuiltinFunction {"cdate", 1, 1, builtins::CDate},
     BuiltinFunction {"cdbl", 1, 1, builtins::CDbl},
     BuiltinFunction {"chr", 1, 1, builtins::Chr},
     BuiltinFunction {"chrw", 1, 1, builtins::ChrW},
@@ -37,13 +38,23 @@ constexpr std::array Builtins = {
     BuiltinFunction {"createobject", 1, 2, builtins::CreateObject},
     BuiltinFunction {"csng", 1, 1, builtins::CSng},
     BuiltinFunction {"cstr", 1, 1, builtins::CStr},
+    BuiltinFunction {"date", 0, 0, builtins::Date},
+    BuiltinFunction {"dateadd", 3, 3, builtins::DateAdd},
+    BuiltinFunction {"datediff", 3, 5, builtins::DateDiff},
+    BuiltinFunction {"datepart", 2, 4, builtins::DatePart},
+    BuiltinFunction {"dateserial", 3, 3, builtins::DateSerial},
+    BuiltinFunction {"datevalue", 1, 1, builtins::DateValue},
+    BuiltinFunction {"day", 1, 1, builtins::Day},
     BuiltinFunction {"escape", 1, 1, builtins::Escape},
     BuiltinFunction {"fix", 1, 1, builtins::Fix},
+    BuiltinFunction {"formatdatetime", 1, 2, builtins::FormatDateTime},
     BuiltinFunction {"hex", 1, 1, builtins::Hex},
+    BuiltinFunction {"hour", 1, 1, builtins::Hour},
     BuiltinFunction {"instr", 2, 4, builtins::InStr},
     BuiltinFunction {"instrrev", 2, 4, builtins::InStrRev},
     BuiltinFunction {"int", 1, 1, builtins::Int},
     BuiltinFunction {"isarray", 1, 1, builtins::IsArray},
+    BuiltinFunction {"isdate", 1, 1, builtins::IsDate},
     BuiltinFunction {"isempty", 1, 1, builtins::IsEmpty},
     BuiltinFunction {"isnull", 1, 1, builtins::IsNull},
     BuiltinFunction {"isnumeric", 1, 1, builtins::IsNumeric},
@@ -55,6 +66,9 @@ constexpr std::array Builtins = {
     BuiltinFunction {"len", 1, 1, builtins::Len},
     BuiltinFunction {"ltrim", 1, 1, builtins::LTrim},
     BuiltinFunction {"mid", 2, 3, builtins::Mid},
+    BuiltinFunction {"minute", 1, 1, builtins::Minute},
+    BuiltinFunction {"month", 1, 1, builtins::Month},
+    BuiltinFunction {"monthname", 1, 2, builtins::MonthName},
     BuiltinFunction {"msgbox", 1, 5, builtins::MsgBox},
     BuiltinFunction {"now", 0, 0, builtins::Now},
     BuiltinFunction {"oct", 1, 1, builtins::Oct},
@@ -64,6 +78,7 @@ constexpr std::array Builtins = {
     BuiltinFunction {"rnd", 0, 1, builtins::Rnd},
     BuiltinFunction {"round", 1, 2, builtins::Round},
     BuiltinFunction {"rtrim", 1, 1, builtins::RTrim},
+    BuiltinFunction {"second", 1, 1, builtins::Second},
     BuiltinFunction {"sgn", 1, 1, builtins::Sgn},
     BuiltinFunction {"space", 1, 1, builtins::Space},
     BuiltinFunction {"split", 1, 4, builtins::Split},
@@ -71,13 +86,19 @@ constexpr std::array Builtins = {
     BuiltinFunction {"strcomp", 2, 3, builtins::StrComp},
     BuiltinFunction {"string", 2, 2, builtins::String},
     BuiltinFunction {"strreverse", 1, 1, builtins::StrReverse},
+    BuiltinFunction {"time", 0, 0, builtins::Time},
     BuiltinFunction {"timer", 0, 0, builtins::Timer},
+    BuiltinFunction {"timeserial", 3, 3, builtins::TimeSerial},
+    BuiltinFunction {"timevalue", 1, 1, builtins::TimeValue},
     BuiltinFunction {"trim", 1, 1, builtins::Trim},
     BuiltinFunction {"typename", 1, 1, builtins::TypeName},
     BuiltinFunction {"ubound", 1, 2, builtins::UBound},
     BuiltinFunction {"ucase", 1, 1, builtins::UCase},
     BuiltinFunction {"unescape", 1, 1, builtins::Unescape},
     BuiltinFunction {"vartype", 1, 1, builtins::VarType},
+    BuiltinFunction {"weekday", 1, 2, builtins::Weekday},
+    BuiltinFunction {"weekdayname", 1, 3, builtins::WeekdayName},
+    BuiltinFunction {"year", 1, 1, builtins::Year},
 };
 
 static_assert(std::is_sorted(Builtins.begin(), Builtins.end(),
@@ -146,6 +167,38 @@ const std::unordered_map<std::string, Variant>& Constants()
         integer("vbdataobject", 13);
         integer("vbbyte", 17);
         integer("vbarray", 8192);
+        integer("vbusesystemdayofweek", 0);
+        integer("vbsunday", 1);
+        integer("vbmonday", 2);
+        integer("vbtuesday", 3);
+        integer("vbwednesday", 4);
+        integer("vbthursday", 5);
+        integer("vbfriday", 6);
+        integer("vbsaturday", 7);
+        integer("vbusesystem", 0);
+        integer("vbfirstjan1", 1);
+        integer("vbfirstfourdays", 2);
+        integer("vbfirstfullweek", 3);
+        integer("vbgeneraldate", 0);
+        integer("vblongdate", 1);
+        integer("vbshortdate", 2);
+        integer("vblongtime", 3);
+        integer("vbshorttime", 4);
+        integer("vbdatabasecompare", 2);
+        integer("vbmsgboxhelpbutton", 16384);
+        integer("vbmsgboxsetforeground", 65536);
+        integer("vbmsgboxright", 524288);
+        integer("vbmsgboxrtlreading", 1048576);
+        const auto colour
+            = [&](const char* name, int32_t value) { table.emplace(name, Variant::FromLong(value)); };
+        colour("vbblack", 0x000000);
+        colour("vbred", 0x0000FF);
+        colour("vbgreen", 0x00FF00);
+        colour("vbyellow", 0x00FFFF);
+        colour("vbblue", 0xFF0000);
+        colour("vbmagenta", 0xFF00FF);
+        colour("vbcyan", 0xFFFF00);
+        colour("vbwhite", 0xFFFFFF);
         table.emplace("vbobjecterror", Variant::FromLong(-2147221504));
         return table;
     }();
@@ -303,8 +356,6 @@ Variant VarType(Interpreter&, Args& args)
     const int32_t code = type == script::VarType::Array ? 8204 : static_cast<int32_t>(type);
     return Variant::FromInteger(static_cast<int16_t>(code));
 }
-
-Variant Now(Interpreter&, Args&) { return Variant::FromDate(NowAsOleDate()); }
 
 Variant Timer(Interpreter&, Args&)
 {

@@ -2,14 +2,13 @@
 
 #include "AsciiText.h"
 #include "NumberScanner.h"
+#include "OleDate.h"
 #include "ScriptArray.h"
 #include "ScriptError.h"
 #include "ScriptObject.h"
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <ctime>
 #include <iterator>
 #include <limits>
 #include <system_error>
@@ -334,85 +333,27 @@ std::string FormatCurrency(int64_t tenThousandths)
     return text;
 }
 
-namespace {
-
-// Days since 1970-01-01 to a civil date (Howard Hinnant's algorithm).
-void CivilFromDays(int64_t z, int64_t& year, unsigned& month, unsigned& day)
+double ToDate(const Variant& value)
 {
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const auto doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t y = static_cast<int64_t>(yoe) + era * 400;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    day = doy - (153 * mp + 2) / 5 + 1;
-    month = mp < 10 ? mp + 3 : mp - 9;
-    year = y + (month <= 2 ? 1 : 0);
-}
-
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d)
-{
-    y -= m <= 2 ? 1 : 0;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const auto yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
-// 30 December 1899, day zero of OLE dates, counted from 1970-01-01.
-const int64_t OleEpochDays = DaysFromCivil(1899, 12, 30);
-
-} // namespace
-
-std::string FormatDate(double oleDate)
-{
-    if (!std::isfinite(oleDate) || std::fabs(oleDate) > 3e6)
-        Raise(errc::Overflow);
-    // Negative OLE dates count whole days back but the time forward, from the same midnight.
-    const double wholeDays = std::trunc(oleDate);
-    const double fraction = std::fabs(oleDate - wholeDays);
-    auto seconds = static_cast<int64_t>(std::llround(fraction * 86400.0));
-    int64_t days = static_cast<int64_t>(wholeDays);
-    if (seconds >= 86400) {
-        seconds -= 86400;
-        days += oleDate < 0 ? -1 : 1;
+    switch (value.Type()) {
+    case VarType::Date:
+        return value.AsDouble();
+    case VarType::String: {
+        const std::optional<double> date
+            = ParseDate(value.AsString(), CivilFromDay(SplitDate(NowAsOleDate()).day).year);
+        if (!date)
+            Raise(errc::TypeMismatch);
+        return *date;
     }
-    std::string text;
-    char buffer[64];
-    if (days != 0 || seconds == 0) {
-        int64_t year = 0;
-        unsigned month = 0;
-        unsigned day = 0;
-        CivilFromDays(days + OleEpochDays, year, month, day);
-        std::snprintf(buffer, sizeof buffer, "%u/%u/%lld", month, day, static_cast<long long>(year));
-        text = buffer;
+    case VarType::Object:
+        return ToDate(DefaultValue(value));
+    default: {
+        const double number = ToDouble(value);
+        if (!IsDateInRange(number))
+            Raise(errc::Overflow);
+        return number;
     }
-    if (seconds != 0) {
-        const auto hour = static_cast<int>(seconds / 3600);
-        const auto minute = static_cast<int>(seconds / 60 % 60);
-        const auto second = static_cast<int>(seconds % 60);
-        const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
-        std::snprintf(
-            buffer, sizeof buffer, "%d:%02d:%02d %s", hour12, minute, second, hour < 12 ? "AM" : "PM");
-        if (!text.empty())
-            text += ' ';
-        text += buffer;
     }
-    return text;
-}
-
-double NowAsOleDate()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local {};
-    localtime_r(&now, &local);
-    const int64_t days = DaysFromCivil(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
-                             static_cast<unsigned>(local.tm_mday))
-        - OleEpochDays;
-    const double seconds = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec;
-    return static_cast<double>(days) + seconds / 86400.0;
 }
 
 std::string ToString(const Variant& value)

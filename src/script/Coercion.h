@@ -34,6 +34,9 @@ int64_t ToCurrency(const Variant& value);
 [[nodiscard]] int64_t CurrencyFromDouble(double value);
 bool ToBool(const Variant& value);
 std::string ToString(const Variant& value);
+// A date as an OLE date: text read as an English (United States) date (13 when it is none),
+// numbers as they are (6 outside the dates VBScript holds).
+double ToDate(const Variant& value);
 
 // Half to even.
 double RoundHalfEven(double value);
@@ -44,12 +47,6 @@ std::string FormatDouble(double value);
 std::string FormatSingle(float value);
 // Up to four decimals, never an exponent ("-12.5", "0.0001").
 std::string FormatCurrency(int64_t tenThousandths);
-// An OLE date (days since 30 December 1899) as "M/D/YYYY h:mm:ss AM", date or time part alone
-// when the other is zero.
-std::string FormatDate(double oleDate);
-// The current local time as an OLE date.
-double NowAsOleDate();
-
 // A Double result as VBScript keeps it: infinity and NaN are an overflow.
 Variant CheckedDouble(double value);
 

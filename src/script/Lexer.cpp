@@ -3,6 +3,7 @@
 #include "AsciiText.h"
 #include "CompileError.h"
 #include "NumberScanner.h"
+#include "OleDate.h"
 #include "ScriptError.h"
 
 #include <algorithm>
@@ -157,6 +158,8 @@ std::vector<Token> Lexer::Tokenize()
             LexNumber(token);
         } else if (c == '"') {
             LexString(token);
+        } else if (c == '#') {
+            LexDate(token);
         } else if (c == '&' && (AsciiLower(Peek(1)) == 'h' || AsciiLower(Peek(1)) == 'o')) {
             LexRadixNumber(token, AsciiLower(Peek(1)) == 'h' ? 16 : 8, m_pos + 2);
         } else if (c == '&' && Peek(1) >= '0' && Peek(1) <= '7') {
@@ -339,6 +342,23 @@ void Lexer::LexRadixNumber(Token& token, int radix, size_t digitsStart)
         token.number = Variant::FromInteger(static_cast<int16_t>(static_cast<uint16_t>(value)));
     else
         token.number = Variant::FromLong(static_cast<int32_t>(static_cast<uint32_t>(value)));
+}
+
+void Lexer::LexDate(Token& token)
+{
+    const size_t start = m_pos;
+    size_t end = m_pos + 1;
+    while (!AtLineEnd(end) && m_source[end] != '#')
+        ++end;
+    if (AtLineEnd(end))
+        Fail(errc::InvalidCharacter, start);
+    const std::optional<double> date = ParseDate(
+        m_source.substr(start + 1, end - start - 1), CivilFromDay(SplitDate(NowAsOleDate()).day).year);
+    if (!date)
+        Fail(errc::SyntaxError, start);
+    token.kind = TokenKind::Number;
+    token.number = Variant::FromDate(*date);
+    m_pos = end + 1;
 }
 
 void Lexer::LexString(Token& token)
