@@ -1,7 +1,7 @@
 ' The numeric subtypes: Byte, Integer, Long, Single, Double and Currency, their conversions,
 ' the subtypes arithmetic gives, the text of each and the random numbers.
 Option Explicit
-Dim a, b, i
+Dim a, b, i, hello, ho
 
 ' ---- Subtype names and numbers ----
 a = Array(Empty, Null, CInt(1), CLng(1), CSng(1), CDbl(1), CCur(1), CStr(1), Nothing, True, _
@@ -27,6 +27,10 @@ Test.Same &O177777, CInt(-1), "octal as hexadecimal"
 Test.Same &O7&, CLng(7), "octal Long"
 Test.Same 32768, CLng(32768), "a decimal beyond Integer is a Long"
 Test.Same 2147483648, 2147483648.0, "beyond Long a Double"
+hello = "y"
+ho = "z"
+Test.Same "x" &hello, "xy", "& before a name starting with h joins text"
+Test.Same "x" &ho & &HA, "xz10", "and one starting with o"
 
 ' ---- Byte ----
 Test.Same CByte(2.5), CByte(2), "CByte rounds half to even"
