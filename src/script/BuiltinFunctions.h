@@ -36,6 +36,7 @@ Variant Chr(Interpreter&, Args& args);
 Variant Asc(Interpreter&, Args& args);
 Variant ChrW(Interpreter&, Args& args);
 Variant Escape(Interpreter&, Args& args);
+Variant Filter(Interpreter&, Args& args);
 Variant Unescape(Interpreter&, Args& args);
 
 // NumericFunctions.cpp
@@ -55,6 +56,17 @@ Variant Sqr(Interpreter&, Args& args);
 Variant Round(Interpreter&, Args& args);
 Variant Hex(Interpreter&, Args& args);
 Variant Oct(Interpreter&, Args& args);
+Variant Atn(Interpreter&, Args& args);
+Variant Cos(Interpreter&, Args& args);
+Variant Sin(Interpreter&, Args& args);
+Variant Tan(Interpreter&, Args& args);
+Variant Exp(Interpreter&, Args& args);
+Variant Log(Interpreter&, Args& args);
+
+// FormatFunctions.cpp
+Variant FormatNumber(Interpreter&, Args& args);
+Variant FormatCurrency(Interpreter&, Args& args);
+Variant FormatPercent(Interpreter&, Args& args);
 
 // DateFunctions.cpp
 Variant Now(Interpreter&, Args& args);
@@ -96,6 +108,14 @@ Variant MsgBox(Interpreter&, Args& args);
 Variant CreateObject(Interpreter&, Args& args);
 Variant Rnd(Interpreter&, Args& args);
 Variant Randomize(Interpreter&, Args& args);
+Variant Rgb(Interpreter&, Args& args);
+Variant ScriptEngine(Interpreter&, Args& args);
+Variant ScriptEngineMajorVersion(Interpreter&, Args& args);
+Variant ScriptEngineMinorVersion(Interpreter&, Args& args);
+Variant ScriptEngineBuildVersion(Interpreter&, Args& args);
+Variant GetLocale(Interpreter&, Args& args);
+Variant SetLocale(Interpreter&, Args& args);
+Variant Stop(Interpreter&, Args& args);
 
 } // namespace builtins
 } // namespace vortalux::script

@@ -26,6 +26,7 @@ constexpr std::array Builtins = {
     BuiltinFunction {"array", 0, Any, builtins::Array},
     BuiltinFunction {"asc", 1, 1, builtins::Asc},
     BuiltinFunction {"ascw", 1, 1, builtins::Asc},
+    BuiltinFunction {"atn", 1, 1, builtins::Atn},
     BuiltinFunction {"cbool", 1, 1, builtins::CBool},
     BuiltinFunction {"cbyte", 1, 1, builtins::CByte},
     BuiltinFunction {"ccur", 1, 1, builtins::CCur},
@@ -35,6 +36,7 @@ constexpr std::array Builtins = {
     BuiltinFunction {"chrw", 1, 1, builtins::ChrW},
     BuiltinFunction {"cint", 1, 1, builtins::CInt},
     BuiltinFunction {"clng", 1, 1, builtins::CLng},
+    BuiltinFunction {"cos", 1, 1, builtins::Cos},
     BuiltinFunction {"createobject", 1, 2, builtins::CreateObject},
     BuiltinFunction {"csng", 1, 1, builtins::CSng},
     BuiltinFunction {"cstr", 1, 1, builtins::CStr},
@@ -46,8 +48,14 @@ constexpr std::array Builtins = {
     BuiltinFunction {"datevalue", 1, 1, builtins::DateValue},
     BuiltinFunction {"day", 1, 1, builtins::Day},
     BuiltinFunction {"escape", 1, 1, builtins::Escape},
+    BuiltinFunction {"exp", 1, 1, builtins::Exp},
+    BuiltinFunction {"filter", 2, 4, builtins::Filter},
     BuiltinFunction {"fix", 1, 1, builtins::Fix},
+    BuiltinFunction {"formatcurrency", 1, 5, builtins::FormatCurrency},
     BuiltinFunction {"formatdatetime", 1, 2, builtins::FormatDateTime},
+    BuiltinFunction {"formatnumber", 1, 5, builtins::FormatNumber},
+    BuiltinFunction {"formatpercent", 1, 5, builtins::FormatPercent},
+    BuiltinFunction {"getlocale", 0, 0, builtins::GetLocale},
     BuiltinFunction {"hex", 1, 1, builtins::Hex},
     BuiltinFunction {"hour", 1, 1, builtins::Hour},
     BuiltinFunction {"instr", 2, 4, builtins::InStr},
@@ -64,6 +72,7 @@ constexpr std::array Builtins = {
     BuiltinFunction {"lcase", 1, 1, builtins::LCase},
     BuiltinFunction {"left", 2, 2, builtins::Left},
     BuiltinFunction {"len", 1, 1, builtins::Len},
+    BuiltinFunction {"log", 1, 1, builtins::Log},
     BuiltinFunction {"ltrim", 1, 1, builtins::LTrim},
     BuiltinFunction {"mid", 2, 3, builtins::Mid},
     BuiltinFunction {"minute", 1, 1, builtins::Minute},
@@ -74,18 +83,27 @@ constexpr std::array Builtins = {
     BuiltinFunction {"oct", 1, 1, builtins::Oct},
     BuiltinFunction {"randomize", 0, 1, builtins::Randomize},
     BuiltinFunction {"replace", 3, 6, builtins::Replace},
+    BuiltinFunction {"rgb", 3, 3, builtins::Rgb},
     BuiltinFunction {"right", 2, 2, builtins::Right},
     BuiltinFunction {"rnd", 0, 1, builtins::Rnd},
     BuiltinFunction {"round", 1, 2, builtins::Round},
     BuiltinFunction {"rtrim", 1, 1, builtins::RTrim},
+    BuiltinFunction {"scriptengine", 0, 0, builtins::ScriptEngine},
+    BuiltinFunction {"scriptenginebuildversion", 0, 0, builtins::ScriptEngineBuildVersion},
+    BuiltinFunction {"scriptenginemajorversion", 0, 0, builtins::ScriptEngineMajorVersion},
+    BuiltinFunction {"scriptengineminorversion", 0, 0, builtins::ScriptEngineMinorVersion},
     BuiltinFunction {"second", 1, 1, builtins::Second},
+    BuiltinFunction {"setlocale", 0, 1, builtins::SetLocale},
     BuiltinFunction {"sgn", 1, 1, builtins::Sgn},
+    BuiltinFunction {"sin", 1, 1, builtins::Sin},
     BuiltinFunction {"space", 1, 1, builtins::Space},
     BuiltinFunction {"split", 1, 4, builtins::Split},
     BuiltinFunction {"sqr", 1, 1, builtins::Sqr},
+    BuiltinFunction {"stop", 0, 0, builtins::Stop},
     BuiltinFunction {"strcomp", 2, 3, builtins::StrComp},
     BuiltinFunction {"string", 2, 2, builtins::String},
     BuiltinFunction {"strreverse", 1, 1, builtins::StrReverse},
+    BuiltinFunction {"tan", 1, 1, builtins::Tan},
     BuiltinFunction {"time", 0, 0, builtins::Time},
     BuiltinFunction {"timer", 0, 0, builtins::Timer},
     BuiltinFunction {"timeserial", 3, 3, builtins::TimeSerial},
@@ -409,6 +427,38 @@ Variant Randomize(Interpreter& interpreter, Args& args)
     interpreter.Random().Mix(ToDouble(seed));
     return {};
 }
+
+Variant Rgb(Interpreter&, Args& args)
+{
+    int32_t colour = 0;
+    for (size_t i = 0; i < 3; ++i) {
+        const int32_t part = ToLong(args[i]);
+        if (part < 0)
+            Raise(errc::InvalidProcedureCall);
+        // Parts above 255 count as 255.
+        colour |= std::min(part, 255) << (8 * i);
+    }
+    return Variant::FromLong(colour);
+}
+
+Variant ScriptEngine(Interpreter&, Args&) { return Variant::FromString("VBScript"); }
+
+Variant ScriptEngineMajorVersion(Interpreter&, Args&) { return Variant::FromLong(5); }
+
+Variant ScriptEngineMinorVersion(Interpreter&, Args&) { return Variant::FromLong(8); }
+
+// The build of the 5.8 engine that Windows 7 shipped.
+Variant ScriptEngineBuildVersion(Interpreter&, Args&) { return Variant::FromLong(16384); }
+
+// Scripts always run under English (United States), whatever locale they ask for.
+constexpr int32_t EnglishUnitedStates = 1033;
+
+Variant GetLocale(Interpreter&, Args&) { return Variant::FromLong(EnglishUnitedStates); }
+
+Variant SetLocale(Interpreter&, Args&) { return Variant::FromLong(EnglishUnitedStates); }
+
+// Stops nowhere: there is no debugger to hand the script to.
+Variant Stop(Interpreter&, Args&) { return {}; }
 
 } // namespace builtins
 } // namespace vortalux::script

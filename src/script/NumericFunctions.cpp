@@ -162,6 +162,59 @@ Variant Round(Interpreter&, Args& args)
     }
 }
 
+namespace {
+
+// A function of a Double: Null for Null, 5 where `defined` says no, 6 when the result overflows.
+template<typename F, typename D> Variant RealFunction(const Variant& value, F function, D defined)
+{
+    if (value.IsNull())
+        return Variant::Null();
+    const double x = ToDouble(value);
+    if (!defined(x))
+        Raise(errc::InvalidProcedureCall);
+    return CheckedDouble(function(x));
+}
+
+bool Everywhere(double) { return true; }
+
+} // namespace
+
+Variant Atn(Interpreter&, Args& args)
+{
+    return RealFunction(
+        args[0], [](double x) { return std::atan(x); }, Everywhere);
+}
+
+Variant Cos(Interpreter&, Args& args)
+{
+    return RealFunction(
+        args[0], [](double x) { return std::cos(x); }, Everywhere);
+}
+
+Variant Sin(Interpreter&, Args& args)
+{
+    return RealFunction(
+        args[0], [](double x) { return std::sin(x); }, Everywhere);
+}
+
+Variant Tan(Interpreter&, Args& args)
+{
+    return RealFunction(
+        args[0], [](double x) { return std::tan(x); }, Everywhere);
+}
+
+Variant Exp(Interpreter&, Args& args)
+{
+    return RealFunction(
+        args[0], [](double x) { return std::exp(x); }, Everywhere);
+}
+
+Variant Log(Interpreter&, Args& args)
+{
+    return RealFunction(
+        args[0], [](double x) { return std::log(x); }, [](double x) { return x > 0; });
+}
+
 Variant Hex(Interpreter&, Args& args)
 {
     if (args[0].IsNull())
