@@ -21,6 +21,8 @@ Test.Same #1/1/2020# + 0.5, #1/1/2020 12:00 PM#, "a fraction is a time"
 Test.Check #1/1/2020# < #1/2/2020#, "dates compare"
 Test.Check #1/1/2020# = CDate("January 1, 2020"), "a literal equals the same date read from text"
 Test.Equal Test.Run("x = #2/30/2020#"), 1002, "an impossible date literal"
+Test.Equal Test.Run("Const c = #1/1/2020#" & vbCrLf & "If c + 1 <> #1/2/2020# Then Err.Raise 1"), 0, "a date constant"
+Test.Equal Test.Run("Dim x(#1/1/2020#)"), 1026, "a date is no array bound"
 Test.Equal Test.Run("x = #12/31/9999# + 1"), 6, "past the last date"
 
 ' ---- Reading dates ----
