@@ -154,8 +154,9 @@ int64_t CurrencyFromDouble(double value)
     // The half-way case is decided on the decimal digits the user sees: 0.00015 is 1.5
     // ten-thousandths, not the 1.4999999999999998 of its binary product.
     const double product = value * 10000.0;
+    // From 1E+15 on the 15 digits shown would drop digits the product still has.
     const std::optional<double> shown
-        = std::isfinite(product) ? ParseNumber(FormatDouble(product)) : std::nullopt;
+        = std::fabs(product) < 1e15 ? ParseNumber(FormatDouble(product)) : std::nullopt;
     const double scaled = RoundHalfEven(shown ? *shown : product);
     // 2^63 is exactly representable; the largest Currency lies just below it.
     if (!(scaled >= -9223372036854775808.0 && scaled < 9223372036854775808.0))

@@ -49,7 +49,9 @@ double RoundedTo(double x, int32_t places)
         return x;
     const double scale = std::pow(10.0, places);
     const double scaled = x * scale;
-    const std::optional<double> shown = ParseNumber(FormatDouble(scaled));
+    // From 1E+15 on the 15 digits shown would drop digits the product still has.
+    const std::optional<double> shown
+        = std::fabs(scaled) < 1e15 ? ParseNumber(FormatDouble(scaled)) : std::nullopt;
     return RoundHalfEven(shown ? *shown : scaled) / scale;
 }
 
