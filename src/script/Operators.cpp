@@ -475,8 +475,12 @@ int CompareValues(const Variant& a, bool aLiteral, const Variant& b, bool bLiter
         return CompareStrings(a.AsString(), kb == Kind::String ? b.AsString() : emptyText);
     if (kb == Kind::String && ka != Kind::Number)
         return CompareStrings(emptyText, b.AsString());
-    if (ka != Kind::String && kb != Kind::String)
+    if (ka != Kind::String && kb != Kind::String) {
+        // Two Currency amounts compare exactly: beyond 15 digits doubles would blur them.
+        if (a.Type() == VarType::Currency && b.Type() == VarType::Currency)
+            return a.AsCurrency() < b.AsCurrency() ? -1 : (a.AsCurrency() > b.AsCurrency() ? 1 : 0);
         return CompareReals(ToDouble(a), ToDouble(b));
+    }
     // A number meets a string. A literal number reads numeric text as a number; text that is not
     // a number sorts after every number, as between two variables.
     const bool numberFirst = ka == Kind::Number;

@@ -86,6 +86,7 @@ Test.Same Abs(CCur(-1.5)), CCur(1.5), "Abs keeps Currency"
 Test.Same CLng(CCur(2.5)), CLng(2), "CLng of Currency rounds half to even"
 Test.Same CLng(CCur(3.5)), CLng(4), "up as well"
 Test.Check CCur(1.5) = 1.5, "Currency equals the Double"
+Test.Check CCur("922337203685477.5807") > CCur("922337203685477.5806"), "Currency compares exactly"
 
 ' ---- Double text ----
 a = Array(1E+20, 0.00001, 123456789012345, 1234567890123456, -0.5, 0.1 + 0.2, 0 * -1.5, 1.5E-10, 1E+15)
