@@ -25,7 +25,26 @@ Test.Equal Test.Run("Const c = #1/1/2020#" & vbCrLf & "If c + 1 <> #1/2/2020# Th
 Test.Equal Test.Run("Dim x(#1/1/2020#)"), 1026, "a date is no array bound"
 Test.Equal Test.Run("x = #12/31/9999# + 1"), 6, "past the last date"
 
+' ---- Before day zero and at the ends of the range ----
+' Arithmetic works on the number: -1 (12/29/1899) + 0.25 is -0.75, 6 PM of day zero.
+a = Array(CStr(CDate(-1.5)), CStr(DateAdd("h", -30, #12/31/1899#)), CStr(CDbl(#12/29/1899 6:00 PM#)), _
+    Hour(CDate(-1.75)), DateDiff("d", #12/29/1899#, #12/31/1899#), CStr(CDate(0.99999999)), _
+    CStr(#1/1/100#), CStr(#12/31/9999 11:59:59 PM#), Weekday(#1/1/100#), CStr(DateSerial(1899, 12, 29) + 0.25))
+b = Array("12/29/1899 12:00:00 PM", "12/29/1899 6:00:00 PM", "-1.75", 18, 2, "12/31/1899", _
+    "1/1/100", "12/31/9999 11:59:59 PM", 6, "6:00:00 PM")
+For i = 0 To UBound(a)
+    Test.Equal a(i), b(i), "edge " & i
+Next
+Test.Equal Test.Run("x = #1/1/99# - 1"), 0, "a two-digit year in a literal is 1999"
+Test.Equal Test.Run("x = CDate(-657435)"), 6, "before 1 January 100"
+
 ' ---- Reading dates ----
+Test.Same CDate("Jan 2020"), #1/1/2020#, "a month and a year"
+Test.Same CDate("2020/1/5"), #1/5/2020#, "year first with slashes"
+Test.Same CDate("12:00 PM"), #12:00:00 PM#, "12 PM is noon"
+Test.Same Year(CDate("5 January")), Year(Date), "a day and a month are in this year"
+Test.Check Not IsDate("1/5/2020 13:05 PM"), "an hour past 12 with PM"
+Test.Check Not IsDate("1/2/3/4"), "four numbers"
 a = Array("October 19, 1962", "19-Oct-1962", "10/19/1962", "10-19-62", "1962-10-19", "19/10/1962", _
     "Friday, October 19, 1962", "oct 19 1962")
 For i = 0 To UBound(a)
