@@ -153,8 +153,20 @@ Variant CurrencyArithmetic(Arith op, const Number& x, const Number& y)
     return Variant::FromCurrency(result);
 }
 
+// Integer or Long, the operands of nearly all script arithmetic.
+bool IsSmallWhole(VarType type) { return type == VarType::Integer || type == VarType::Long; }
+
+int64_t SmallWhole(const Variant& v) { return v.Type() == VarType::Integer ? v.AsInteger() : v.AsLong(); }
+
 Variant Arithmetic(Arith op, const Variant& a, const Variant& b)
 {
+    if (IsSmallWhole(a.Type()) && IsSmallWhole(b.Type())) {
+        const Rank rank = a.Type() == VarType::Long || b.Type() == VarType::Long ? Rank::Long : Rank::Integer;
+        const int64_t p = SmallWhole(a);
+        const int64_t q = SmallWhole(b);
+        // Both fit in 32 bits, so none of these overflows 64 bits.
+        return FromWhole(op == Arith::Add ? p + q : (op == Arith::Subtract ? p - q : p * q), rank);
+    }
     const Number x = ToNumber(a);
     const Number y = ToNumber(b);
     const Rank rank = op == Arith::Multiply ? ProductRank(x.rank, y.rank) : SumRank(x.rank, y.rank);
@@ -320,6 +332,13 @@ Variant IntegerDivide(const Variant& a, const Variant& b)
 
 Variant Modulo(const Variant& a, const Variant& b)
 {
+    if (IsSmallWhole(a.Type()) && IsSmallWhole(b.Type())) {
+        const int64_t q = SmallWhole(b);
+        if (q == 0)
+            Raise(errc::DivisionByZero);
+        const Rank rank = a.Type() == VarType::Long || b.Type() == VarType::Long ? Rank::Long : Rank::Integer;
+        return FromWhole(SmallWhole(a) % q, rank);
+    }
     if (a.IsNull() || b.IsNull())
         return Variant::Null();
     const Number x = WholeOperand(a);
