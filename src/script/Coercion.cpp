@@ -340,8 +340,7 @@ double ToDate(const Variant& value)
     case VarType::Date:
         return value.AsDouble();
     case VarType::String: {
-        const std::optional<double> date
-            = ParseDate(value.AsString(), CivilFromDay(SplitDate(NowAsOleDate()).day).year);
+        const std::optional<double> date = ParseDate(value.AsString(), CurrentYear());
         if (!date)
             Raise(errc::TypeMismatch);
         return *date;

@@ -128,7 +128,7 @@ Variant IsDate(Interpreter&, Args& args)
         return Variant::FromBool(true);
     if (!value.IsString())
         return Variant::FromBool(false);
-    return Variant::FromBool(ParseDate(value.AsString(), 2000).has_value());
+    return Variant::FromBool(ParseDate(value.AsString(), CurrentYear()).has_value());
 }
 
 Variant DateSerial(Interpreter&, Args& args)

@@ -367,8 +367,7 @@ void Lexer::LexDate(Token& token)
         ++end;
     if (AtLineEnd(end))
         Fail(errc::InvalidCharacter, start);
-    const std::optional<double> date = ParseDate(
-        m_source.substr(start + 1, end - start - 1), CivilFromDay(SplitDate(NowAsOleDate()).day).year);
+    const std::optional<double> date = ParseDate(m_source.substr(start + 1, end - start - 1), CurrentYear());
     if (!date)
         Fail(errc::SyntaxError, start);
     token.kind = TokenKind::Number;

@@ -401,4 +401,6 @@ double NowAsOleDate()
     return JoinDate(day, local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec);
 }
 
+int64_t CurrentYear() { return CivilFromDay(SplitDate(NowAsOleDate()).day).year; }
+
 } // namespace vortalux::script

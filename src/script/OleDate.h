@@ -64,5 +64,7 @@ std::string_view WeekdayName(int weekday, bool abbreviated);
 
 // The current local time.
 double NowAsOleDate();
+// The year of the current local time: that of a date written without one.
+int64_t CurrentYear();
 
 } // namespace vortalux::script

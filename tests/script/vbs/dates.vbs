@@ -45,6 +45,7 @@ Test.Same CDate("12:00 PM"), #12:00:00 PM#, "12 PM is noon"
 Test.Same Year(CDate("5 January")), Year(Date), "a day and a month are in this year"
 Test.Check Not IsDate("1/5/2020 13:05 PM"), "an hour past 12 with PM"
 Test.Check Not IsDate("1/2/3/4"), "four numbers"
+Test.Same IsDate("2/29"), Day(DateSerial(Year(Date), 3, 0)) = 29, "February 29 without a year: in leap years only"
 a = Array("October 19, 1962", "19-Oct-1962", "10/19/1962", "10-19-62", "1962-10-19", "19/10/1962", _
     "Friday, October 19, 1962", "oct 19 1962")
 For i = 0 To UBound(a)
