@@ -26,25 +26,47 @@ constexpr std::array Builtins = {
     BuiltinFunction {"array", 0, Any, builtins::Array},
     BuiltinFunction {"asc", 1, 1, builtins::Asc},
     BuiltinFunction {"ascw", 1, 1, builtins::Asc},
+    BuiltinFunction {"atn", 1, 1, builtins::Atn},
     BuiltinFunction {"cbool", 1, 1, builtins::CBool},
+    BuiltinFunction {"cbyte", 1, 1, builtins::CByte},
+    BuiltinFunction {"ccur", 1, 1, builtins::CCur},
+    BuiltinFunction {"cdate", 1, 1, builtins::CDate},
     BuiltinFunction {"cdbl", 1, 1, builtins::CDbl},
     BuiltinFunction {"chr", 1, 1, builtins::Chr},
     BuiltinFunction {"chrw", 1, 1, builtins::ChrW},
     BuiltinFunction {"cint", 1, 1, builtins::CInt},
     BuiltinFunction {"clng", 1, 1, builtins::CLng},
+    BuiltinFunction {"cos", 1, 1, builtins::Cos},
     BuiltinFunction {"createobject", 1, 2, builtins::CreateObject},
+    BuiltinFunction {"csng", 1, 1, builtins::CSng},
     BuiltinFunction {"cstr", 1, 1, builtins::CStr},
+    BuiltinFunction {"date", 0, 0, builtins::Date},
+    BuiltinFunction {"dateadd", 3, 3, builtins::DateAdd},
+    BuiltinFunction {"datediff", 3, 5, builtins::DateDiff},
+    BuiltinFunction {"datepart", 2, 4, builtins::DatePart},
+    BuiltinFunction {"dateserial", 3, 3, builtins::DateSerial},
+    BuiltinFunction {"datevalue", 1, 1, builtins::DateValue},
+    BuiltinFunction {"day", 1, 1, builtins::Day},
     BuiltinFunction {"escape", 1, 1, builtins::Escape},
     BuiltinFunction {"eval", 1, 1, builtins::Eval},
     BuiltinFunction {"execute", 1, 1, builtins::Execute},
     BuiltinFunction {"executeglobal", 1, 1, builtins::ExecuteGlobal},
+    BuiltinFunction {"exp", 1, 1, builtins::Exp},
+    BuiltinFunction {"filter", 2, 4, builtins::Filter},
     BuiltinFunction {"fix", 1, 1, builtins::Fix},
+    BuiltinFunction {"formatcurrency", 1, 5, builtins::FormatCurrency},
+    BuiltinFunction {"formatdatetime", 1, 2, builtins::FormatDateTime},
+    BuiltinFunction {"formatnumber", 1, 5, builtins::FormatNumber},
+    BuiltinFunction {"formatpercent", 1, 5, builtins::FormatPercent},
+    BuiltinFunction {"getlocale", 0, 0, builtins::GetLocale},
     BuiltinFunction {"getref", 1, 1, builtins::GetRef},
     BuiltinFunction {"hex", 1, 1, builtins::Hex},
+    BuiltinFunction {"hour", 1, 1, builtins::Hour},
     BuiltinFunction {"instr", 2, 4, builtins::InStr},
     BuiltinFunction {"instrrev", 2, 4, builtins::InStrRev},
     BuiltinFunction {"int", 1, 1, builtins::Int},
     BuiltinFunction {"isarray", 1, 1, builtins::IsArray},
+    BuiltinFunction {"isdate", 1, 1, builtins::IsDate},
     BuiltinFunction {"isempty", 1, 1, builtins::IsEmpty},
     BuiltinFunction {"isnull", 1, 1, builtins::IsNull},
     BuiltinFunction {"isnumeric", 1, 1, builtins::IsNumeric},
@@ -54,31 +76,51 @@ constexpr std::array Builtins = {
     BuiltinFunction {"lcase", 1, 1, builtins::LCase},
     BuiltinFunction {"left", 2, 2, builtins::Left},
     BuiltinFunction {"len", 1, 1, builtins::Len},
+    BuiltinFunction {"log", 1, 1, builtins::Log},
     BuiltinFunction {"ltrim", 1, 1, builtins::LTrim},
     BuiltinFunction {"mid", 2, 3, builtins::Mid},
+    BuiltinFunction {"minute", 1, 1, builtins::Minute},
+    BuiltinFunction {"month", 1, 1, builtins::Month},
+    BuiltinFunction {"monthname", 1, 2, builtins::MonthName},
     BuiltinFunction {"msgbox", 1, 5, builtins::MsgBox},
     BuiltinFunction {"now", 0, 0, builtins::Now},
     BuiltinFunction {"oct", 1, 1, builtins::Oct},
     BuiltinFunction {"randomize", 0, 1, builtins::Randomize},
     BuiltinFunction {"replace", 3, 6, builtins::Replace},
+    BuiltinFunction {"rgb", 3, 3, builtins::Rgb},
     BuiltinFunction {"right", 2, 2, builtins::Right},
     BuiltinFunction {"rnd", 0, 1, builtins::Rnd},
     BuiltinFunction {"round", 1, 2, builtins::Round},
     BuiltinFunction {"rtrim", 1, 1, builtins::RTrim},
+    BuiltinFunction {"scriptengine", 0, 0, builtins::ScriptEngine},
+    BuiltinFunction {"scriptenginebuildversion", 0, 0, builtins::ScriptEngineBuildVersion},
+    BuiltinFunction {"scriptenginemajorversion", 0, 0, builtins::ScriptEngineMajorVersion},
+    BuiltinFunction {"scriptengineminorversion", 0, 0, builtins::ScriptEngineMinorVersion},
+    BuiltinFunction {"second", 1, 1, builtins::Second},
+    BuiltinFunction {"setlocale", 0, 1, builtins::SetLocale},
     BuiltinFunction {"sgn", 1, 1, builtins::Sgn},
+    BuiltinFunction {"sin", 1, 1, builtins::Sin},
     BuiltinFunction {"space", 1, 1, builtins::Space},
     BuiltinFunction {"split", 1, 4, builtins::Split},
     BuiltinFunction {"sqr", 1, 1, builtins::Sqr},
+    BuiltinFunction {"stop", 0, 0, builtins::Stop},
     BuiltinFunction {"strcomp", 2, 3, builtins::StrComp},
     BuiltinFunction {"string", 2, 2, builtins::String},
     BuiltinFunction {"strreverse", 1, 1, builtins::StrReverse},
+    BuiltinFunction {"tan", 1, 1, builtins::Tan},
+    BuiltinFunction {"time", 0, 0, builtins::Time},
     BuiltinFunction {"timer", 0, 0, builtins::Timer},
+    BuiltinFunction {"timeserial", 3, 3, builtins::TimeSerial},
+    BuiltinFunction {"timevalue", 1, 1, builtins::TimeValue},
     BuiltinFunction {"trim", 1, 1, builtins::Trim},
     BuiltinFunction {"typename", 1, 1, builtins::TypeName},
     BuiltinFunction {"ubound", 1, 2, builtins::UBound},
     BuiltinFunction {"ucase", 1, 1, builtins::UCase},
     BuiltinFunction {"unescape", 1, 1, builtins::Unescape},
     BuiltinFunction {"vartype", 1, 1, builtins::VarType},
+    BuiltinFunction {"weekday", 1, 2, builtins::Weekday},
+    BuiltinFunction {"weekdayname", 1, 3, builtins::WeekdayName},
+    BuiltinFunction {"year", 1, 1, builtins::Year},
 };
 
 static_assert(std::is_sorted(Builtins.begin(), Builtins.end(),
@@ -147,6 +189,38 @@ const std::unordered_map<std::string, Variant>& Constants()
         integer("vbdataobject", 13);
         integer("vbbyte", 17);
         integer("vbarray", 8192);
+        integer("vbusesystemdayofweek", 0);
+        integer("vbsunday", 1);
+        integer("vbmonday", 2);
+        integer("vbtuesday", 3);
+        integer("vbwednesday", 4);
+        integer("vbthursday", 5);
+        integer("vbfriday", 6);
+        integer("vbsaturday", 7);
+        integer("vbusesystem", 0);
+        integer("vbfirstjan1", 1);
+        integer("vbfirstfourdays", 2);
+        integer("vbfirstfullweek", 3);
+        integer("vbgeneraldate", 0);
+        integer("vblongdate", 1);
+        integer("vbshortdate", 2);
+        integer("vblongtime", 3);
+        integer("vbshorttime", 4);
+        integer("vbdatabasecompare", 2);
+        integer("vbmsgboxhelpbutton", 16384);
+        integer("vbmsgboxsetforeground", 65536);
+        integer("vbmsgboxright", 524288);
+        integer("vbmsgboxrtlreading", 1048576);
+        const auto colour
+            = [&](const char* name, int32_t value) { table.emplace(name, Variant::FromLong(value)); };
+        colour("vbblack", 0x000000);
+        colour("vbred", 0x0000FF);
+        colour("vbgreen", 0x00FF00);
+        colour("vbyellow", 0x00FFFF);
+        colour("vbblue", 0xFF0000);
+        colour("vbmagenta", 0xFF00FF);
+        colour("vbcyan", 0xFFFF00);
+        colour("vbwhite", 0xFFFFFF);
         table.emplace("vbobjecterror", Variant::FromLong(-2147221504));
         return table;
     }();
@@ -244,9 +318,12 @@ Variant IsNumeric(Interpreter&, Args& args)
     switch (value.Type()) {
     case VarType::Empty:
     case VarType::Boolean:
+    case VarType::Byte:
     case VarType::Integer:
     case VarType::Long:
+    case VarType::Single:
     case VarType::Double:
+    case VarType::Currency:
         return Variant::FromBool(true);
     case VarType::String:
         return Variant::FromBool(ParseNumber(value.AsString()).has_value());
@@ -272,6 +349,12 @@ Variant TypeName(Interpreter&, Args& args)
         return Variant::FromString("Integer");
     case VarType::Long:
         return Variant::FromString("Long");
+    case VarType::Byte:
+        return Variant::FromString("Byte");
+    case VarType::Single:
+        return Variant::FromString("Single");
+    case VarType::Currency:
+        return Variant::FromString("Currency");
     case VarType::Double:
         return Variant::FromString("Double");
     case VarType::Date:
@@ -296,8 +379,6 @@ Variant VarType(Interpreter&, Args& args)
     return Variant::FromInteger(static_cast<int16_t>(code));
 }
 
-Variant Now(Interpreter&, Args&) { return Variant::FromDate(NowAsOleDate()); }
-
 Variant Timer(Interpreter&, Args&)
 {
     const auto now = std::chrono::system_clock::now();
@@ -307,7 +388,8 @@ Variant Timer(Interpreter&, Args&)
     const auto sinceEpoch
         = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
     const double fraction = static_cast<double>(sinceEpoch % 1000) / 1000.0;
-    return Variant::FromDouble(local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + fraction);
+    return Variant::FromSingle(
+        static_cast<float>(local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + fraction));
 }
 
 Variant MsgBox(Interpreter& interpreter, Args& args)
@@ -330,20 +412,57 @@ Variant CreateObject(Interpreter& interpreter, Args& args)
 
 Variant Rnd(Interpreter& interpreter, Args& args)
 {
-    // Rnd(0) would repeat the last number; scripts use Rnd for fresh names, so every call
-    // gives the next one.
-    if (!args.empty() && args[0].IsNull())
+    RandomSequence& random = interpreter.Random();
+    if (args.empty() || args[0].IsEmpty())
+        return Variant::FromSingle(random.Next());
+    if (args[0].IsNull())
         Raise(errc::InvalidUseOfNull);
-    return Variant::FromDouble(interpreter.NextRandom());
+    const float number = ToSingle(args[0]);
+    if (number < 0)
+        return Variant::FromSingle(random.Restart(number));
+    return Variant::FromSingle(number == 0 ? random.Last() : random.Next());
 }
 
 Variant Randomize(Interpreter& interpreter, Args& args)
 {
-    const double seed
-        = args.empty() || args[0].IsEmpty() ? static_cast<double>(std::time(nullptr)) : ToDouble(args[0]);
-    interpreter.SeedRandom(static_cast<uint32_t>(static_cast<int64_t>(seed * 1000.0)));
+    // Without a number the seed comes from the clock, as Timer reads it.
+    Args none;
+    const Variant seed = args.empty() || args[0].IsEmpty() ? Timer(interpreter, none) : args[0];
+    interpreter.Random().Mix(ToDouble(seed));
     return {};
 }
+
+Variant Rgb(Interpreter&, Args& args)
+{
+    int32_t colour = 0;
+    for (size_t i = 0; i < 3; ++i) {
+        const int32_t part = ToLong(args[i]);
+        if (part < 0)
+            Raise(errc::InvalidProcedureCall);
+        // Parts above 255 count as 255.
+        colour |= std::min(part, 255) << (8 * i);
+    }
+    return Variant::FromLong(colour);
+}
+
+Variant ScriptEngine(Interpreter&, Args&) { return Variant::FromString("VBScript"); }
+
+Variant ScriptEngineMajorVersion(Interpreter&, Args&) { return Variant::FromLong(5); }
+
+Variant ScriptEngineMinorVersion(Interpreter&, Args&) { return Variant::FromLong(8); }
+
+// The build of the 5.8 engine that Windows 7 shipped.
+Variant ScriptEngineBuildVersion(Interpreter&, Args&) { return Variant::FromLong(16384); }
+
+// Scripts always run under English (United States), whatever locale they ask for.
+constexpr int32_t EnglishUnitedStates = 1033;
+
+Variant GetLocale(Interpreter&, Args&) { return Variant::FromLong(EnglishUnitedStates); }
+
+Variant SetLocale(Interpreter&, Args&) { return Variant::FromLong(EnglishUnitedStates); }
+
+// Stops nowhere: there is no debugger to hand the script to.
+Variant Stop(Interpreter&, Args&) { return {}; }
 
 } // namespace builtins
 } // namespace vortalux::script

@@ -24,20 +24,29 @@ double ToDouble(const Variant& value);
 // Rounded half to even, as VBScript rounds every conversion to a whole number.
 int32_t ToLong(const Variant& value);
 int16_t ToInteger(const Variant& value);
+// 0 to 255, else 6.
+uint8_t ToByte(const Variant& value);
+// Rounded to the nearest Single; 6 beyond its range.
+float ToSingle(const Variant& value);
+// The amount times 10,000, rounded half to even at the fourth decimal; 6 beyond the range of
+// -922,337,203,685,477.5808 to 922,337,203,685,477.5807.
+int64_t ToCurrency(const Variant& value);
+[[nodiscard]] int64_t CurrencyFromDouble(double value);
 bool ToBool(const Variant& value);
 std::string ToString(const Variant& value);
+// A date as an OLE date: text read as an English (United States) date (13 when it is none),
+// numbers as they are (6 outside the dates VBScript holds).
+double ToDate(const Variant& value);
 
 // Half to even.
 double RoundHalfEven(double value);
 // 15 significant digits, exponent notation from 1E+15 up and below 1E-04 ("1E+20", "1.5E-05"),
 // "." as the decimal mark whatever the process locale.
 std::string FormatDouble(double value);
-// An OLE date (days since 30 December 1899) as "M/D/YYYY h:mm:ss AM", date or time part alone
-// when the other is zero.
-std::string FormatDate(double oleDate);
-// The current local time as an OLE date.
-double NowAsOleDate();
-
+// 7 significant digits in the form of FormatDouble ("1.5", "1.234568E+07").
+std::string FormatSingle(float value);
+// Up to four decimals, never an exponent ("-12.5", "0.0001").
+std::string FormatCurrency(int64_t tenThousandths);
 // A Double result as VBScript keeps it: infinity and NaN are an overflow.
 Variant CheckedDouble(double value);
 

@@ -294,8 +294,6 @@ ObjectRef Interpreter::CreateObject(std::string_view progId)
     return object;
 }
 
-double Interpreter::NextRandom() { return std::uniform_real_distribution<double>(0.0, 1.0)(m_random); }
-
 MessageAnswer Interpreter::ShowMessageBox(const MessageRequest& request)
 {
     // Time the user spends reading a box is not the script's running time.

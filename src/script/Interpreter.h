@@ -3,6 +3,7 @@
 #include "Ast.h"
 #include "ErrObject.h"
 #include "MessageBox.h"
+#include "RandomSequence.h"
 #include "RunBudget.h"
 #include "ScriptError.h"
 #include "Variant.h"
@@ -87,8 +88,7 @@ public:
     ObjectRef CreateObject(std::string_view progId);
     MessageAnswer ShowMessageBox(const MessageRequest& request);
     // Rnd and Randomize: one sequence per interpreter.
-    double NextRandom();
-    void SeedRandom(uint32_t seed) { m_random.seed(seed); }
+    RandomSequence& Random() { return m_random; }
     // The line of the statement running now (0 outside a run).
     int CurrentLine() const { return m_currentLine; }
 
@@ -230,7 +230,7 @@ private:
     std::optional<RunBudget::Scope> m_budget;
     const char* m_stackLimit = nullptr;
     bool m_running = false;
-    std::minstd_rand m_random;
+    RandomSequence m_random;
 };
 
 } // namespace vortalux::script

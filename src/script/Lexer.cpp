@@ -3,6 +3,7 @@
 #include "AsciiText.h"
 #include "CompileError.h"
 #include "NumberScanner.h"
+#include "OleDate.h"
 #include "ScriptError.h"
 
 #include <algorithm>
@@ -159,7 +160,10 @@ std::vector<Token> Lexer::Tokenize()
             LexNumber(token);
         } else if (c == '"') {
             LexString(token);
-        } else if (c == '&' && (AsciiLower(Peek(1)) == 'h' || AsciiLower(Peek(1)) == 'o')) {
+        } else if (c == '#') {
+            LexDate(token);
+        } else if (c == '&' && (AsciiLower(Peek(1)) == 'h' || AsciiLower(Peek(1)) == 'o')
+            && IsRadixLiteral(m_pos + 2, AsciiLower(Peek(1)) == 'h' ? 16 : 8)) {
             LexRadixNumber(token, AsciiLower(Peek(1)) == 'h' ? 16 : 8, m_pos + 2);
         } else if (c == '&' && Peek(1) >= '0' && Peek(1) <= '7') {
             LexRadixNumber(token, 8, m_pos + 1);
@@ -341,6 +345,36 @@ void Lexer::LexRadixNumber(Token& token, int radix, size_t digitsStart)
         token.number = Variant::FromInteger(static_cast<int16_t>(static_cast<uint16_t>(value)));
     else
         token.number = Variant::FromLong(static_cast<int32_t>(static_cast<uint32_t>(value)));
+}
+
+// "&H" or "&O" starts a literal only when digits follow that no letter continues: in
+// `"x" &hello` the & joins text to the variable `hello`.
+bool Lexer::IsRadixLiteral(size_t digitsStart, int radix) const
+{
+    size_t pos = digitsStart;
+    while (pos < m_source.size()) {
+        const int digit = HexValue(m_source[pos]);
+        if (digit < 0 || digit >= radix)
+            break;
+        ++pos;
+    }
+    return pos == m_source.size() || !IsWordChar(m_source[pos]);
+}
+
+void Lexer::LexDate(Token& token)
+{
+    const size_t start = m_pos;
+    size_t end = m_pos + 1;
+    while (!AtLineEnd(end) && m_source[end] != '#')
+        ++end;
+    if (AtLineEnd(end))
+        Fail(errc::InvalidCharacter, start);
+    const std::optional<double> date = ParseDate(m_source.substr(start + 1, end - start - 1), CurrentYear());
+    if (!date)
+        Fail(errc::SyntaxError, start);
+    token.kind = TokenKind::Number;
+    token.number = Variant::FromDate(*date);
+    m_pos = end + 1;
 }
 
 void Lexer::LexString(Token& token)

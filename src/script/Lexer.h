@@ -23,6 +23,8 @@ private:
     void NewLine();
     void LexNumber(Token& token);
     void LexRadixNumber(Token& token, int radix, size_t digitsStart);
+    bool IsRadixLiteral(size_t digitsStart, int radix) const;
+    void LexDate(Token& token);
     void LexString(Token& token);
     void LexWord(Token& token);
     bool LexContinuation();

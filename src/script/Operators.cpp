@@ -12,14 +12,17 @@ namespace vortalux::script::ops {
 
 namespace {
 
-// The numeric subtypes arithmetic works in, narrowest first.
-enum class Rank { Integer, Long, Double, Date };
+// The numeric subtypes arithmetic works in. Byte to Long are whole numbers, Currency a whole
+// number of ten-thousandths.
+enum class Rank { Byte, Integer, Long, Single, Double, Currency, Date };
 
 struct Number {
     Rank rank;
-    int64_t whole; // Integer and Long
-    double real; // Double and Date
+    int64_t whole; // Byte, Integer, Long and Currency (ten-thousandths)
+    double real; // Single, Double and Date
 };
+
+bool IsWhole(Rank rank) { return rank <= Rank::Long; }
 
 Number ToNumber(const Variant& v)
 {
@@ -28,10 +31,16 @@ Number ToNumber(const Variant& v)
         return {Rank::Integer, 0, 0.0};
     case VarType::Boolean:
         return {Rank::Integer, v.AsBool() ? -1 : 0, 0.0};
+    case VarType::Byte:
+        return {Rank::Byte, v.AsByte(), 0.0};
     case VarType::Integer:
         return {Rank::Integer, v.AsInteger(), 0.0};
     case VarType::Long:
         return {Rank::Long, v.AsLong(), 0.0};
+    case VarType::Single:
+        return {Rank::Single, 0, v.AsSingle()};
+    case VarType::Currency:
+        return {Rank::Currency, v.AsCurrency(), 0.0};
     case VarType::Double:
         return {Rank::Double, 0, v.AsDouble()};
     case VarType::Date:
@@ -45,32 +54,123 @@ Number ToNumber(const Variant& v)
     }
 }
 
-double AsReal(const Number& n) { return n.rank >= Rank::Double ? n.real : static_cast<double>(n.whole); }
+double AsReal(const Number& n)
+{
+    if (n.rank == Rank::Currency)
+        return static_cast<double>(n.whole) / 10000.0;
+    return IsWhole(n.rank) ? static_cast<double>(n.whole) : n.real;
+}
 
+int64_t AsCurrency(const Number& n)
+{
+    if (n.rank == Rank::Currency)
+        return n.whole;
+    if (IsWhole(n.rank))
+        return n.whole * 10000;
+    return CurrencyFromDouble(n.real);
+}
+
+// A whole result in the narrowest subtype from `rank` up that holds it: Byte overflows to
+// Integer, Integer to Long, Long to Double.
 Variant FromWhole(int64_t value, Rank rank)
 {
-    if (rank == Rank::Integer && value >= -32768 && value <= 32767)
+    if (rank == Rank::Byte && value >= 0 && value <= 255)
+        return Variant::FromByte(static_cast<uint8_t>(value));
+    if (rank <= Rank::Integer && value >= -32768 && value <= 32767)
         return Variant::FromInteger(static_cast<int16_t>(value));
     if (value >= std::numeric_limits<int32_t>::min() && value <= std::numeric_limits<int32_t>::max())
         return Variant::FromLong(static_cast<int32_t>(value));
     return Variant::FromDouble(static_cast<double>(value));
 }
 
+// Dates run from 1 January 100 to 31 December 9999.
+constexpr double FirstDate = -657434.0;
+constexpr double LastDate = 2958466.0;
+
 Variant FromReal(double value, Rank rank)
 {
     if (!std::isfinite(value))
         Raise(errc::Overflow);
-    return rank == Rank::Date ? Variant::FromDate(value) : Variant::FromDouble(value);
+    switch (rank) {
+    case Rank::Date:
+        if (!(value > FirstDate - 1.0 && value < LastDate))
+            Raise(errc::Overflow);
+        return Variant::FromDate(value);
+    case Rank::Single:
+        // A Single result too large for a Single becomes a Double.
+        if (std::fabs(value) <= static_cast<double>(std::numeric_limits<float>::max()))
+            return Variant::FromSingle(static_cast<float>(value));
+        return Variant::FromDouble(value);
+    default:
+        return Variant::FromDouble(value);
+    }
+}
+
+// A Single meets a Long: neither holds the other, so the result is a Double.
+Rank SingleOrDouble(Rank x, Rank y)
+{
+    return x == Rank::Long || y == Rank::Long ? Rank::Double : Rank::Single;
+}
+
+// The result subtype of + and -: Date over Currency over Double over Single over the whole
+// numbers.
+Rank SumRank(Rank x, Rank y)
+{
+    const Rank rank = std::max(x, y);
+    return rank == Rank::Single ? SingleOrDouble(x, y) : rank;
+}
+
+// The result subtype of *: a Date counts as a Double, and a Double wins over a Currency.
+Rank ProductRank(Rank x, Rank y)
+{
+    x = x == Rank::Date ? Rank::Double : x;
+    y = y == Rank::Date ? Rank::Double : y;
+    if (x == Rank::Double || y == Rank::Double)
+        return Rank::Double;
+    return SumRank(x, y);
 }
 
 enum class Arith { Add, Subtract, Multiply };
 
+Variant CurrencyArithmetic(Arith op, const Number& x, const Number& y)
+{
+    const int64_t p = AsCurrency(x);
+    const int64_t q = AsCurrency(y);
+    int64_t result = 0;
+    switch (op) {
+    case Arith::Add:
+        if (__builtin_add_overflow(p, q, &result))
+            Raise(errc::Overflow);
+        break;
+    case Arith::Subtract:
+        if (__builtin_sub_overflow(p, q, &result))
+            Raise(errc::Overflow);
+        break;
+    case Arith::Multiply:
+        result = CurrencyFromDouble(AsReal(x) * AsReal(y));
+        break;
+    }
+    return Variant::FromCurrency(result);
+}
+
+// Integer or Long, the operands of nearly all script arithmetic.
+bool IsSmallWhole(VarType type) { return type == VarType::Integer || type == VarType::Long; }
+
+int64_t SmallWhole(const Variant& v) { return v.Type() == VarType::Integer ? v.AsInteger() : v.AsLong(); }
+
 Variant Arithmetic(Arith op, const Variant& a, const Variant& b)
 {
+    if (IsSmallWhole(a.Type()) && IsSmallWhole(b.Type())) {
+        const Rank rank = a.Type() == VarType::Long || b.Type() == VarType::Long ? Rank::Long : Rank::Integer;
+        const int64_t p = SmallWhole(a);
+        const int64_t q = SmallWhole(b);
+        // Both fit in 32 bits, so none of these overflows 64 bits.
+        return FromWhole(op == Arith::Add ? p + q : (op == Arith::Subtract ? p - q : p * q), rank);
+    }
     const Number x = ToNumber(a);
     const Number y = ToNumber(b);
-    const Rank rank = std::max(x.rank, y.rank);
-    if (rank <= Rank::Long) {
+    const Rank rank = op == Arith::Multiply ? ProductRank(x.rank, y.rank) : SumRank(x.rank, y.rank);
+    if (IsWhole(rank)) {
         // Both fit in 32 bits, so none of these overflows 64 bits.
         switch (op) {
         case Arith::Add:
@@ -81,6 +181,8 @@ Variant Arithmetic(Arith op, const Variant& a, const Variant& b)
             return FromWhole(x.whole * y.whole, rank);
         }
     }
+    if (rank == Rank::Currency)
+        return CurrencyArithmetic(op, x, y);
     const double p = AsReal(x);
     const double q = AsReal(y);
     switch (op) {
@@ -90,7 +192,7 @@ Variant Arithmetic(Arith op, const Variant& a, const Variant& b)
         // The difference of two dates is a number of days.
         return FromReal(p - q, x.rank == Rank::Date && y.rank == Rank::Date ? Rank::Double : rank);
     case Arith::Multiply:
-        return FromReal(p * q, Rank::Double);
+        return FromReal(p * q, rank);
     }
     return {};
 }
@@ -99,8 +201,8 @@ Variant Arithmetic(Arith op, const Variant& a, const Variant& b)
 Number WholeOperand(const Variant& v)
 {
     Number n = ToNumber(v);
-    if (n.rank >= Rank::Double) {
-        const double rounded = RoundHalfEven(n.real);
+    if (!IsWhole(n.rank)) {
+        const double rounded = RoundHalfEven(AsReal(n));
         if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0))
             Raise(errc::Overflow);
         return {Rank::Long, static_cast<int64_t>(rounded), 0.0};
@@ -128,6 +230,8 @@ Variant LogicalResult(const Logical& x, const Logical& y, int64_t bits)
     if (x.isBool && y.isBool)
         return Variant::FromBool(bits != 0);
     const Rank rank = std::max(x.rank, y.rank);
+    if (rank == Rank::Byte)
+        return Variant::FromByte(static_cast<uint8_t>(bits));
     if (rank == Rank::Integer)
         return Variant::FromInteger(static_cast<int16_t>(bits));
     return Variant::FromLong(static_cast<int32_t>(bits));
@@ -199,11 +303,16 @@ Variant Divide(const Variant& a, const Variant& b)
 {
     if (a.IsNull() || b.IsNull())
         return Variant::Null();
-    const double p = AsReal(ToNumber(a));
-    const double q = AsReal(ToNumber(b));
+    const Number x = ToNumber(a);
+    const Number y = ToNumber(b);
+    const double p = AsReal(x);
+    const double q = AsReal(y);
     if (q == 0.0)
         Raise(p == 0.0 ? errc::Overflow : errc::DivisionByZero);
-    return CheckedDouble(p / q);
+    // Whole numbers divide into a Double; a Single with nothing wider than an Integer stays one.
+    const Rank rank
+        = std::max(x.rank, y.rank) == Rank::Single ? SingleOrDouble(x.rank, y.rank) : Rank::Double;
+    return FromReal(p / q, rank);
 }
 
 Variant IntegerDivide(const Variant& a, const Variant& b)
@@ -223,6 +332,13 @@ Variant IntegerDivide(const Variant& a, const Variant& b)
 
 Variant Modulo(const Variant& a, const Variant& b)
 {
+    if (IsSmallWhole(a.Type()) && IsSmallWhole(b.Type())) {
+        const int64_t q = SmallWhole(b);
+        if (q == 0)
+            Raise(errc::DivisionByZero);
+        const Rank rank = a.Type() == VarType::Long || b.Type() == VarType::Long ? Rank::Long : Rank::Integer;
+        return FromWhole(SmallWhole(a) % q, rank);
+    }
     if (a.IsNull() || b.IsNull())
         return Variant::Null();
     const Number x = WholeOperand(a);
@@ -280,8 +396,13 @@ Variant Negate(const Variant& a)
     if (a.IsNull())
         return Variant::Null();
     const Number n = ToNumber(a);
-    if (n.rank <= Rank::Long)
-        return FromWhole(-n.whole, n.rank);
+    if (IsWhole(n.rank))
+        return FromWhole(-n.whole, std::max(n.rank, Rank::Integer));
+    if (n.rank == Rank::Currency) {
+        if (n.whole == std::numeric_limits<int64_t>::min())
+            Raise(errc::Overflow);
+        return Variant::FromCurrency(-n.whole);
+    }
     return FromReal(-n.real, n.rank);
 }
 
@@ -373,8 +494,12 @@ int CompareValues(const Variant& a, bool aLiteral, const Variant& b, bool bLiter
         return CompareStrings(a.AsString(), kb == Kind::String ? b.AsString() : emptyText);
     if (kb == Kind::String && ka != Kind::Number)
         return CompareStrings(emptyText, b.AsString());
-    if (ka != Kind::String && kb != Kind::String)
+    if (ka != Kind::String && kb != Kind::String) {
+        // Two Currency amounts compare exactly: beyond 15 digits doubles would blur them.
+        if (a.Type() == VarType::Currency && b.Type() == VarType::Currency)
+            return a.AsCurrency() < b.AsCurrency() ? -1 : (a.AsCurrency() > b.AsCurrency() ? 1 : 0);
         return CompareReals(ToDouble(a), ToDouble(b));
+    }
     // A number meets a string. A literal number reads numeric text as a number; text that is not
     // a number sorts after every number, as between two variables.
     const bool numberFirst = ka == Kind::Number;

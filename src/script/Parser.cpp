@@ -562,7 +562,8 @@ std::vector<int32_t> Parser::ParseDimBounds()
     }
     while (true) {
         const Token& bound = Current();
-        if (bound.kind != TokenKind::Number || bound.number.Type() == VarType::Double)
+        if (bound.kind != TokenKind::Number
+            || (bound.number.Type() != VarType::Integer && bound.number.Type() != VarType::Long))
             Fail(errc::ExpectedIntegerConstant);
         bounds.push_back(
             bound.number.Type() == VarType::Integer ? bound.number.AsInteger() : bound.number.AsLong());

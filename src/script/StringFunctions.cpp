@@ -272,6 +272,24 @@ Variant Join(Interpreter&, Args& args)
     return Variant::FromString(std::move(result));
 }
 
+Variant Filter(Interpreter&, Args& args)
+{
+    if (args[0].IsNull() || args[1].IsNull())
+        Raise(errc::InvalidUseOfNull);
+    if (!args[0].IsArray() || args[0].AsArray()->DimensionCount() > 1)
+        Raise(errc::TypeMismatch);
+    const std::string value = ToString(args[1]);
+    const bool include = IsMissing(args, 2) || ToBool(args[2]);
+    const bool ignoreCase = TextCompare(args, 3);
+    std::vector<Variant> kept;
+    for (const Variant& element : args[0].AsArray()->Elements()) {
+        std::string text = element.IsNull() ? std::string() : ToString(element);
+        if ((Find(text, value, 0, ignoreCase) != std::string::npos) == include)
+            kept.push_back(Variant::FromString(std::move(text)));
+    }
+    return Variant::FromArray(ScriptArray::FromElements(std::move(kept)));
+}
+
 Variant LCase(Interpreter&, Args& args)
 {
     if (args[0].IsNull())

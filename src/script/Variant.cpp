@@ -39,6 +39,27 @@ Variant Variant::FromLong(int32_t value)
     return v;
 }
 
+Variant Variant::FromByte(uint8_t value)
+{
+    Variant v;
+    v.m_value.emplace<ByteIndex>(value);
+    return v;
+}
+
+Variant Variant::FromSingle(float value)
+{
+    Variant v;
+    v.m_value.emplace<SingleIndex>(value);
+    return v;
+}
+
+Variant Variant::FromCurrency(int64_t tenThousandths)
+{
+    Variant v;
+    v.m_value.emplace<CurrencyIndex>(CurrencyTag {tenThousandths});
+    return v;
+}
+
 Variant Variant::FromDouble(double value)
 {
     Variant v;
@@ -102,14 +123,16 @@ Variant Variant::FromArray(ArrayRef array)
 VarType Variant::Type() const
 {
     static constexpr VarType Types[] = {VarType::Empty, VarType::Null, VarType::Boolean, VarType::Integer,
-        VarType::Long, VarType::Double, VarType::Date, VarType::String, VarType::Object, VarType::Array};
+        VarType::Long, VarType::Double, VarType::Date, VarType::String, VarType::Object, VarType::Array,
+        VarType::Byte, VarType::Single, VarType::Currency};
     return Types[m_value.index()];
 }
 
 bool Variant::IsNumber() const
 {
     const size_t i = m_value.index();
-    return i == BoolIndex || i == IntegerIndex || i == LongIndex || i == DoubleIndex || i == DateIndex;
+    return i == BoolIndex || i == IntegerIndex || i == LongIndex || i == DoubleIndex || i == DateIndex
+        || i == ByteIndex || i == SingleIndex || i == CurrencyIndex;
 }
 
 double Variant::AsDouble() const

@@ -22,12 +22,15 @@ enum class VarType : int32_t {
     Null = 1,
     Integer = 2,
     Long = 3,
+    Single = 4,
     Double = 5,
+    Currency = 6,
     Date = 7,
     String = 8,
     Object = 9,
     Boolean = 11,
     Variant = 12,
+    Byte = 17,
     Array = 8192,
 };
 
@@ -76,7 +79,11 @@ public:
     static Variant FromBool(bool value);
     static Variant FromInteger(int16_t value);
     static Variant FromLong(int32_t value);
+    static Variant FromByte(uint8_t value);
+    static Variant FromSingle(float value);
     static Variant FromDouble(double value);
+    // `tenThousandths` is the amount times 10,000, the way the Currency subtype keeps it.
+    static Variant FromCurrency(int64_t tenThousandths);
     static Variant FromDate(double oleDate);
     static Variant FromString(std::string value);
     static Variant FromObject(ObjectRef object);
@@ -89,12 +96,17 @@ public:
     bool IsObject() const { return m_value.index() == ObjectIndex; }
     bool IsArray() const { return m_value.index() == ArrayIndex; }
     bool IsBool() const { return m_value.index() == BoolIndex; }
-    // Integer, Long, Double, Date or Boolean: the subtypes arithmetic takes as they are.
+    // Byte, Integer, Long, Single, Double, Currency, Date or Boolean: the subtypes arithmetic
+    // takes as they are.
     bool IsNumber() const;
 
     bool AsBool() const { return std::get<BoolIndex>(m_value); }
     int16_t AsInteger() const { return std::get<IntegerIndex>(m_value); }
     int32_t AsLong() const { return std::get<LongIndex>(m_value); }
+    uint8_t AsByte() const { return std::get<ByteIndex>(m_value); }
+    float AsSingle() const { return std::get<SingleIndex>(m_value); }
+    // The amount of a Currency times 10,000.
+    int64_t AsCurrency() const { return std::get<CurrencyIndex>(m_value).tenThousandths; }
     // The number held by a Double or a Date.
     double AsDouble() const;
     const std::string& AsString() const { return std::get<StringIndex>(m_value); }
@@ -139,7 +151,10 @@ private:
         DateIndex,
         StringIndex,
         ObjectIndex,
-        ArrayIndex
+        ArrayIndex,
+        ByteIndex,
+        SingleIndex,
+        CurrencyIndex
     };
     struct NullTag {
         bool operator==(const NullTag&) const = default;
@@ -147,8 +162,11 @@ private:
     struct DateTag {
         double value;
     };
+    struct CurrencyTag {
+        int64_t tenThousandths;
+    };
     std::variant<std::monostate, NullTag, bool, int16_t, int32_t, double, DateTag, std::string, ObjectRef,
-        ArrayRef>
+        ArrayRef, uint8_t, float, CurrencyTag>
         m_value;
 };
 

@@ -125,8 +125,8 @@ TEST_F(HostObjects, ObjectErrorsReachTheScriptAndTheHost)
     EXPECT_EQ(m_host.Error().description, "lost the connection");
 
     ASSERT_TRUE(
-        m_host.AddCode("On Error Resume Next\nm.Crash\nfirst = Err.Number\nm.Missing\nsecond = Err.Number\n"
-                       "Function Results()\n Results = first & \",\" & second\nEnd Function"));
+        m_host.AddCode("On Error Resume Next\nm.Crash\nfirst = Err.Number\nm.Missing\nagain = Err.Number\n"
+                       "Function Results()\n Results = first & \",\" & again\nEnd Function"));
     std::vector<Variant> none;
     Variant result;
     ASSERT_TRUE(m_host.Run("Results", none, &result));

@@ -218,7 +218,7 @@ TEST(ScriptHost, ObjectFactoriesAreCaseBlind)
 {
     ScriptHost host;
     script::test::RegisterTestObjects(host);
-    ASSERT_TRUE(host.AddCode("Set r = CreateObject(\"TEST.recorder\")\nr.Add 1, , \"x\"\nlog = r.Log"));
+    ASSERT_TRUE(host.AddCode("Set r = CreateObject(\"TEST.recorder\")\nr.Add 1, , \"x\"\nlogged = r.Log"));
     EXPECT_FALSE(host.AddCode("Set s = CreateObject(\"Shell.Unknown\")"));
     EXPECT_EQ(host.Error().number, 429);
     EXPECT_EQ(host.Error().description, "ActiveX component can't create object");

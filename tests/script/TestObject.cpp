@@ -26,6 +26,12 @@ bool SameVariant(const Variant& a, const Variant& b)
         return a.AsInteger() == b.AsInteger();
     case VarType::Long:
         return a.AsLong() == b.AsLong();
+    case VarType::Byte:
+        return a.AsByte() == b.AsByte();
+    case VarType::Single:
+        return a.AsSingle() == b.AsSingle();
+    case VarType::Currency:
+        return a.AsCurrency() == b.AsCurrency();
     case VarType::Double:
     case VarType::Date:
         return a.AsDouble() == b.AsDouble();
@@ -55,9 +61,8 @@ bool SameVariant(const Variant& a, const Variant& b)
 
 bool EqualVariant(const Variant& a, const Variant& b)
 {
-    const auto isNumber = [](const Variant& v) {
-        return v.Type() == VarType::Integer || v.Type() == VarType::Long || v.Type() == VarType::Double;
-    };
+    const auto isNumber
+        = [](const Variant& v) { return v.IsNumber() && !v.IsBool() && v.Type() != VarType::Date; };
     if (isNumber(a) && isNumber(b))
         return ToDouble(a) == ToDouble(b);
     return SameVariant(a, b);
@@ -87,6 +92,14 @@ std::string Describe(const Variant& value)
         return "Double " + ToString(value);
     case VarType::Boolean:
         return "Boolean " + ToString(value);
+    case VarType::Byte:
+        return "Byte " + ToString(value);
+    case VarType::Single:
+        return "Single " + ToString(value);
+    case VarType::Currency:
+        return "Currency " + ToString(value);
+    case VarType::Date:
+        return "Date " + ToString(value);
     case VarType::String:
         return "String \"" + value.AsString() + "\"";
     default:

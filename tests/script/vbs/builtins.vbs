@@ -1,6 +1,6 @@
 ' The built-in functions and constants.
 Option Explicit
-Dim a, s, e, i
+Dim a, b, s, e, i
 
 ' ---- Text ----
 Test.Same Len("hello"), CLng(5), "Len"
@@ -126,10 +126,55 @@ Test.Check Len(CStr(Now)) > 8, "Now as text"
 
 ' ---- Random numbers ----
 Randomize 7
-a = Rnd
-Randomize 7
-Test.Equal Rnd, a, "Randomize with a seed repeats the sequence"
-Test.Check a >= 0 And a < 1, "Rnd lies in [0, 1)"
 Test.Check Rnd <> Rnd, "successive numbers differ"
 Test.Same ChrW(66), "B", "ChrW"
 Test.Same AscW("B"), CInt(66), "AscW"
+
+' ---- Mathematics ----
+Test.Same CStr(4 * Atn(1)), "3.14159265358979", "Atn"
+Test.Same Cos(0), 1.0, "Cos"
+Test.Same Sin(0), 0.0, "Sin"
+Test.Same Tan(0), 0.0, "Tan"
+Test.Same CStr(Exp(1)), "2.71828182845905", "Exp"
+Test.Same Log(Exp(2)), 2.0, "Log"
+Test.Same VarType(Cos(CSng(0))), vbDouble, "the functions give Doubles"
+Test.Check IsNull(Sin(Null)) And IsNull(Log(Null)), "Null gives Null"
+Test.Equal Test.Run("x = Log(0)"), 5, "Log of 0"
+Test.Equal Test.Run("x = Log(-1)"), 5, "Log of a negative number"
+Test.Equal Test.Run("x = Exp(710)"), 6, "Exp overflows"
+
+' ---- RGB and Filter ----
+Test.Same RGB(255, 0, 0), vbRed, "RGB red"
+Test.Same RGB(0, 0, 255), CLng(16711680), "RGB blue"
+Test.Same RGB(300, 128, 0), CLng(33023), "parts above 255 count as 255"
+Test.Equal Test.Run("x = RGB(-1, 0, 0)"), 5, "a negative part"
+a = Array("Sunday", "Monday", "Tuesday")
+Test.Same Join(Filter(a, "Mon"), ","), "Monday", "Filter (reference)"
+Test.Same Join(Filter(a, "Mon", False), ","), "Sunday,Tuesday", "Filter excluding"
+Test.Same UBound(Filter(a, "x")), CLng(-1), "nothing kept is an empty array"
+Test.Same Join(Filter(Array("ABC", "abc", 5), "b", True, vbTextCompare), ","), "ABC,abc", "ignoring case"
+Test.Same Join(Filter(Array("ABC", "abc"), "b"), ","), "abc", "binary compare by default"
+Test.Equal Test.Run("x = Filter(5, ""a"")"), 13, "Filter of a non-array"
+Test.Equal Test.Run("x = Filter(Null, ""a"")"), 94, "Filter of Null"
+
+' ---- Engine and locale ----
+Test.Same ScriptEngine, "VBScript", "ScriptEngine"
+Test.Same ScriptEngineMajorVersion & "." & ScriptEngineMinorVersion, "5.8", "the version"
+Test.Check ScriptEngineBuildVersion > 0, "a build number"
+Test.Same GetLocale, CLng(1033), "English (United States)"
+Test.Same SetLocale(1031), CLng(1033), "SetLocale answers the locale in force"
+Test.Same GetLocale, CLng(1033), "which stays"
+Stop
+Test.Check True, "Stop does nothing"
+
+' ---- Constants ----
+a = Array(vbSunday, vbMonday, vbSaturday, vbUseSystemDayOfWeek, vbFirstJan1, vbFirstFourDays, _
+    vbFirstFullWeek, vbGeneralDate, vbLongDate, vbShortTime, vbBinaryCompare, vbTextCompare, _
+    vbDatabaseCompare, vbBlack, vbGreen, vbYellow, vbMagenta, vbCyan, vbWhite, vbOKCancel, vbYesNo, _
+    vbCritical, vbInformation, vbDefaultButton2, vbYes, vbNo, vbByte, vbCurrency, vbDate, vbArray)
+b = Array(1, 2, 7, 0, 1, 2, 3, 0, 1, 4, 0, 1, 2, 0, 65280, 65535, 16711935, 16776960, 16777215, 1, 4, _
+    16, 64, 256, 6, 7, 17, 6, 7, 8192)
+For i = 0 To UBound(a)
+    Test.Equal a(i), b(i), "constant " & i
+Next
+Test.Same vbCrLf, Chr(13) & Chr(10), "vbCrLf"
