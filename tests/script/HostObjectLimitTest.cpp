@@ -65,3 +65,16 @@ TEST(RegExpLimits, ARunCutShortRaisesInsteadOfFindingNothing)
         EXPECT_EQ(outcome.description, "Out of stack space") << call;
     }
 }
+
+TEST(DictionaryLimits, EntriesAreChargedAndFreedWithTheDictionary)
+{
+    constexpr size_t MiB = size_t(1) << 20;
+    // Short keys and numbers: nothing the Variants would count themselves.
+    const std::string fill = "Set d = CreateObject(\"Scripting.Dictionary\")\n"
+                             "For i = 1 To 200000\nd.Add \"k\" & i, i\nNext\n";
+    EXPECT_EQ(RunWithLimit(fill, 16 * MiB).number, 7);
+    EXPECT_EQ(RunWithLimit(fill, 256 * MiB).number, 0);
+    // What RemoveAll and a dropped dictionary give back can be taken again.
+    const std::string refill = fill + "d.RemoveAll\n" + fill + "Set d = Nothing\n" + fill;
+    EXPECT_EQ(RunWithLimit(refill, 64 * MiB).number, 0);
+}

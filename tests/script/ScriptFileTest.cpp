@@ -38,8 +38,8 @@ TEST_P(HostObjectFile, PassesItsChecks)
     test::RunScriptFile(host, GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Vbs, HostObjectFile, testing::Values("regexp.vbs"), [](const testing::TestParamInfo<const char*>& param) {
+INSTANTIATE_TEST_SUITE_P(Vbs, HostObjectFile, testing::Values("regexp.vbs", "dictionary.vbs"),
+    [](const testing::TestParamInfo<const char*>& param) {
         std::string name = param.param;
         return name.substr(0, name.find('.'));
     });
