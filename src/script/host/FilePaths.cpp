@@ -1,7 +1,8 @@
 #include "FilePaths.h"
 
+#include "ProcessContext.h"
+
 #include <filesystem>
-#include <system_error>
 
 namespace vortalux::script {
 
@@ -62,11 +63,7 @@ std::string ParentOf(std::string_view path)
 
 std::string AbsolutePath(std::string_view path)
 {
-    std::filesystem::path full(path);
-    if (full.is_relative()) {
-        std::error_code error;
-        full = std::filesystem::current_path(error) / full;
-    }
+    const std::filesystem::path full(ProcessContext::Resolve(path.empty() ? std::string_view(".") : path));
     std::string text = full.lexically_normal().string();
     while (text.size() > 1 && text.back() == '/')
         text.pop_back();

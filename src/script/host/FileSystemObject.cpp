@@ -6,6 +6,7 @@
 #include "FileOperations.h"
 #include "FilePaths.h"
 #include "HostArguments.h"
+#include "ProcessContext.h"
 #include "TextStreamObject.h"
 
 #include <cerrno>
@@ -67,7 +68,7 @@ std::string RequiredPath(const Variant& value)
     std::string path = ToString(value);
     if (path.empty())
         Raise(errc::InvalidProcedureCall);
-    return path;
+    return ProcessContext::Resolve(path);
 }
 
 } // namespace
@@ -92,26 +93,27 @@ Variant FileSystemObject::CallMethod(std::string_view name, std::vector<Variant>
         RequireArgumentCount(args, 1, 4);
         const TextStreamObject::Mode mode = ModeOf(OptionalLong(args, 1, 1));
         const bool create = OptionalBool(args, 2, false);
-        return Variant::FromObject(TextStreamObject::Open(
-            ToString(args[0]), mode, create ? Disposition::CreateIfMissing : Disposition::OpenExisting));
+        return Variant::FromObject(TextStreamObject::Open(ProcessContext::Resolve(ToString(args[0])), mode,
+            create ? Disposition::CreateIfMissing : Disposition::OpenExisting));
     }
     if (EqualsNoCase(name, "CreateTextFile")) {
         RequireArgumentCount(args, 1, 3);
         const bool overwrite = OptionalBool(args, 1, true);
-        return Variant::FromObject(TextStreamObject::Open(ToString(args[0]), TextStreamObject::Mode::Write,
-            overwrite ? Disposition::CreateOrTruncate : Disposition::CreateNew));
+        return Variant::FromObject(
+            TextStreamObject::Open(ProcessContext::Resolve(ToString(args[0])), TextStreamObject::Mode::Write,
+                overwrite ? Disposition::CreateOrTruncate : Disposition::CreateNew));
     }
     if (EqualsNoCase(name, "FileExists")) {
         RequireArgumentCount(args, 1, 1);
-        return Variant::FromBool(KindOf(ToString(args[0])) == Kind::File);
+        return Variant::FromBool(KindOf(ProcessContext::Resolve(ToString(args[0]))) == Kind::File);
     }
     if (EqualsNoCase(name, "FolderExists")) {
         RequireArgumentCount(args, 1, 1);
-        return Variant::FromBool(KindOf(ToString(args[0])) == Kind::Folder);
+        return Variant::FromBool(KindOf(ProcessContext::Resolve(ToString(args[0]))) == Kind::Folder);
     }
     if (EqualsNoCase(name, "CreateFolder")) {
         RequireArgumentCount(args, 1, 1);
-        const std::string path = ToString(args[0]);
+        const std::string path = ProcessContext::Resolve(ToString(args[0]));
         if (path.empty())
             Raise(errc::InvalidProcedureCall);
         if (::mkdir(path.c_str(), 0777) != 0)
