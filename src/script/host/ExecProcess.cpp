@@ -131,8 +131,13 @@ int32_t ExecProcess::ExitCode() { return Running() ? 0 : m_exitCode; }
 
 void ExecProcess::Terminate()
 {
-    if (!Running())
+    if (!Running()) {
+        // The shell has ended, but what it left in the background still holds the output open;
+        // its process group lives on as long as any of them does, so the id names no stranger.
+        if (!Ended(Stream::Out) || !Ended(Stream::Err))
+            ::kill(-m_pid, SIGKILL);
         return;
+    }
     ::kill(-m_pid, SIGTERM);
     const Clock::time_point until = Clock::now() + ShellObject::TerminationGrace;
     while (Running() && Clock::now() < until) {

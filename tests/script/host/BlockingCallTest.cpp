@@ -209,6 +209,24 @@ TEST(BlockingCalls, ReadingAnExecCommandEndsAtTheDeadlineWithItsProcessGroup)
     EXPECT_EQ(script::test::CountChildProcesses(), 0) << "the child is reaped";
 }
 
+TEST(BlockingCalls, AnExecCommandsBackgroundChildIsEndedAtTheDeadline)
+{
+    test::TempDir folder;
+    ScriptHost host;
+    script::RegisterHostObjects(host);
+    host.SetTimeLimit(std::chrono::milliseconds(300));
+    // The shell ends at once; the child it leaves holds the output open.
+    ASSERT_TRUE(host.AddCode("Sub Wait(folder)\n"
+                             "  Set exec = CreateObject(\"WScript.Shell\").Exec(\"sleep 30 & echo $! > '\" & "
+                             "folder & \"/grandchild'\")\n"
+                             "  text = exec.StdOut.ReadAll\n"
+                             "End Sub\n"));
+    std::vector<Variant> args = {Variant::FromString(folder.Path().string())};
+    EXPECT_FALSE(host.Run("Wait", args));
+    EXPECT_EQ(host.Error().number, 9000);
+    EXPECT_TRUE(GoneSoon(PidIn(folder / "grandchild")));
+}
+
 TEST(BlockingCalls, ExecOutputNobodyReadsCountsAgainstTheMemoryLimit)
 {
     ScriptHost host;
