@@ -6,10 +6,6 @@
 #include "MatchData.h"
 #include "RunBudget.h"
 
-#include <algorithm>
-#include <list>
-#include <optional>
-
 namespace vortalux::script {
 
 namespace {
@@ -31,39 +27,6 @@ int32_t ErrorNumberOf(PatternFault fault)
     }
 }
 
-// The patterns RegExp objects on this thread compiled last, by options and text. A compiled
-// pattern keeps no state between runs, so sharing one is the same as compiling it again.
-class RecentPatterns {
-public:
-    static constexpr size_t Capacity = 64;
-
-    std::shared_ptr<const CompiledPattern> Find(const std::string& key)
-    {
-        const auto found = std::find_if(
-            m_entries.begin(), m_entries.end(), [&key](const Entry& entry) { return entry.key == key; });
-        if (found == m_entries.end())
-            return nullptr;
-        m_entries.splice(m_entries.begin(), m_entries, found);
-        return m_entries.front().compiled;
-    }
-
-    void Add(std::string key, std::shared_ptr<const CompiledPattern> compiled)
-    {
-        m_entries.push_front(Entry {std::move(key), std::move(compiled)});
-        if (m_entries.size() > Capacity)
-            m_entries.pop_back();
-    }
-
-private:
-    struct Entry {
-        std::string key;
-        std::shared_ptr<const CompiledPattern> compiled;
-    };
-    std::list<Entry> m_entries; // most recently used first
-};
-
-thread_local RecentPatterns g_recentPatterns;
-
 // A run the pattern layer cut short (backtracking without end, or more matches than it keeps)
 // must not pass for "no match".
 [[noreturn]] void RaiseRunTooLarge() { Raise(errc::OutOfStackSpace); }
@@ -78,16 +41,10 @@ const CompiledPattern& RegExpObject::Compiled()
             options = options | PatternOptions::IgnoreCase;
         if (m_multiline)
             options = options | PatternOptions::Multiline;
-        std::string key = std::to_string(static_cast<uint32_t>(options)) + ":" + m_pattern;
-        m_compiled = g_recentPatterns.Find(key);
-        if (!m_compiled) {
-            PatternFault fault = PatternFault::None;
-            std::optional<CompiledPattern> compiled = CompiledPattern::Compile(m_pattern, options, &fault);
-            if (!compiled)
-                Raise(ErrorNumberOf(fault));
-            m_compiled = std::make_shared<const CompiledPattern>(std::move(*compiled));
-            g_recentPatterns.Add(std::move(key), m_compiled);
-        }
+        PatternFault fault = PatternFault::None;
+        m_compiled = CompiledPattern::Compile(m_pattern, options, &fault);
+        if (!m_compiled)
+            Raise(ErrorNumberOf(fault));
     }
     return *m_compiled;
 }
