@@ -423,15 +423,34 @@ CompiledPattern::~CompiledPattern() = default;
 
 std::optional<CompiledPattern> CompiledPattern::Compile(std::string_view pattern, int* pcre2Error)
 {
+    return Compile(pattern, PatternOptions::None, nullptr, pcre2Error);
+}
+
+std::optional<CompiledPattern> CompiledPattern::Compile(
+    std::string_view pattern, PatternOptions options, PatternFault* fault)
+{
+    return Compile(pattern, options, fault, nullptr);
+}
+
+std::optional<CompiledPattern> CompiledPattern::Compile(
+    std::string_view pattern, PatternOptions options, PatternFault* fault, int* pcre2Error)
+{
     if (pcre2Error != nullptr)
         *pcre2Error = 0;
     int errorCode = 0;
-    const auto refuse = [&errorCode, pcre2Error]() -> std::optional<CompiledPattern> {
+    PatternFault translatorFault = PatternFault::None;
+    const auto refuse
+        = [&errorCode, &translatorFault, pcre2Error, fault]() -> std::optional<CompiledPattern> {
         if (pcre2Error != nullptr)
             *pcre2Error = errorCode;
+        if (fault != nullptr)
+            *fault = translatorFault == PatternFault::None ? PatternFault::Syntax : translatorFault;
         return std::nullopt;
     };
-    std::optional<TranslatedPattern> translated = PatternTranslator::Translate(pattern);
+    if (fault != nullptr)
+        *fault = PatternFault::None;
+    std::optional<TranslatedPattern> translated
+        = PatternTranslator::Translate(pattern, options, &translatorFault);
     if (!translated)
         return refuse();
     if (translated->tooLarge) {
@@ -446,6 +465,8 @@ std::optional<CompiledPattern> CompiledPattern::Compile(std::string_view pattern
     const std::string text
         = compiled.m_anchor == MatchAnchor::Anywhere ? translated->text : "\\G(?:" + translated->text + ")";
     compiled.m_compileOptions = translated->misleadsStartOptimizations ? PCRE2_NO_START_OPTIMIZE : 0;
+    if (HasOption(options, PatternOptions::IgnoreCase))
+        compiled.m_compileOptions |= PCRE2_CASELESS;
     compiled.m_code.reset(CompileText(text, compiled.m_compileOptions, errorCode));
     if (!compiled.m_code)
         return refuse();

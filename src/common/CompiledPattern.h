@@ -52,6 +52,10 @@ public:
     // nullopt when the pattern is not valid in the dialect or PCRE2 refuses it; `pcre2Error` then
     // receives PCRE2's error code, or 0 when the dialect itself refused the pattern.
     static std::optional<CompiledPattern> Compile(std::string_view pattern, int* pcre2Error = nullptr);
+    // The same with options; `fault` receives why the dialect refused the pattern (Syntax when
+    // PCRE2 refused it, None on success).
+    static std::optional<CompiledPattern> Compile(
+        std::string_view pattern, PatternOptions options, PatternFault* fault = nullptr);
 
     CompiledPattern(CompiledPattern&&) noexcept;
     CompiledPattern& operator=(CompiledPattern&&) noexcept;
@@ -96,6 +100,8 @@ private:
     struct Locator;
 
     CompiledPattern() = default;
+    static std::optional<CompiledPattern> Compile(
+        std::string_view pattern, PatternOptions options, PatternFault* fault, int* pcre2Error);
     const Locator& LocatorCode() const;
 
     Code m_code;

@@ -9,7 +9,17 @@ namespace vortalux {
 enum class MessageIcon { None, Critical, Question, Exclamation, Information };
 enum class MessageButtons { Ok, OkCancel, AbortRetryIgnore, YesNoCancel, YesNo, RetryCancel };
 // Values as VBScript's MsgBox returns them (vbOK = 1 ... vbNo = 7).
-enum class MessageAnswer { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
+// TimedOut (-1, as WScript.Shell's Popup answers it): nobody answered within the request's time.
+enum class MessageAnswer {
+    TimedOut = -1,
+    Ok = 1,
+    Cancel = 2,
+    Abort = 3,
+    Retry = 4,
+    Ignore = 5,
+    Yes = 6,
+    No = 7
+};
 
 struct MessageRequest {
     std::string caption;
@@ -18,6 +28,9 @@ struct MessageRequest {
     MessageButtons buttons = MessageButtons::Ok;
     // Zero-based index of the default button among `buttons`.
     int defaultButton = 0;
+    // A box still unanswered after this many seconds closes with MessageAnswer::TimedOut; 0
+    // waits for an answer. Presenters that answer at once (headless runs) may ignore it.
+    int timeoutSeconds = 0;
 };
 
 class MessagePresenter {

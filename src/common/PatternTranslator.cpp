@@ -102,6 +102,8 @@ public:
 
     const std::vector<Alternation>& Alternations() const { return m_alternations; }
     size_t GroupCount() const { return m_groupCount; }
+    // Why Run refused the pattern.
+    PatternFault Fault() const { return m_fault; }
 
 private:
     struct ClassAtom {
@@ -133,6 +135,7 @@ private:
     std::string_view m_pattern;
     size_t m_pos = 0;
     size_t m_groupCount = 0;
+    PatternFault m_fault = PatternFault::Syntax;
     size_t m_nextCapture = 0;
     // False after "(", "|", an anchor, a word boundary or a quantifier: a quantifier there has
     // nothing to repeat.
@@ -276,16 +279,20 @@ bool Parser::Run()
             break;
         }
     }
-    if (m_open.size() != 1)
+    if (m_open.size() != 1) {
+        m_fault = PatternFault::MissingParenthesis;
         return false;
+    }
     Close(0);
     return true;
 }
 
 bool Parser::Quantify(size_t min, size_t max)
 {
-    if (!m_canQuantify)
+    if (!m_canQuantify) {
+        m_fault = PatternFault::UnexpectedQuantifier;
         return false;
+    }
     Term& term = Branch().back();
     term.quantified = true;
     term.min = min;
@@ -508,8 +515,10 @@ bool Parser::ParseClass()
     }
     std::string members;
     for (;;) {
-        if (m_pos >= m_pattern.size())
-            return false; // unterminated class
+        if (m_pos >= m_pattern.size()) {
+            m_fault = PatternFault::MissingBracket;
+            return false;
+        }
         if (m_pattern[m_pos] == ']') {
             ++m_pos;
             break;
@@ -534,8 +543,10 @@ bool Parser::ParseClass()
             AppendClassAtom(members, last);
             continue;
         }
-        if (first.value > last.value)
-            return false; // range out of order
+        if (first.value > last.value) {
+            m_fault = PatternFault::InvalidRange;
+            return false;
+        }
         if (first.value >= BeyondBytes)
             continue; // nothing of it lies within a byte
         const int top = std::min(last.value, BeyondBytes - 1);
@@ -595,10 +606,11 @@ bool Parser::TryParseBraces(size_t& min, size_t& max, bool& bounded, size_t& end
 class Emitter {
 public:
     Emitter(const std::vector<Alternation>& alternations, size_t groupCount,
-        const std::vector<std::vector<uint32_t>>* referenceCopies)
+        const std::vector<std::vector<uint32_t>>* referenceCopies, PatternOptions options)
         : m_alternations(alternations)
         , m_copies(groupCount)
         , m_referenceCopies(referenceCopies)
+        , m_multiline(HasOption(options, PatternOptions::Multiline))
     {
     }
 
@@ -635,10 +647,11 @@ private:
             m_out += term.text;
             return;
         case Term::Kind::Start:
-            m_out += '^';
+            // Multiline: at the start, or after a line end (not after any other byte).
+            m_out += m_multiline ? "(?<![^\\x0a\\x0d])" : "^";
             return;
         case Term::Kind::End:
-            m_out += '$';
+            m_out += m_multiline ? "(?![^\\x0a\\x0d])" : "$";
             return;
         case Term::Kind::WordBoundary:
             m_out += "\\b";
@@ -755,6 +768,7 @@ private:
     std::vector<std::vector<uint32_t>> m_copies;
     const std::vector<std::vector<uint32_t>>* m_referenceCopies;
     bool m_tooLarge = false;
+    bool m_multiline = false;
 };
 
 MatchAnchor Combine(MatchAnchor a, MatchAnchor b)
@@ -809,11 +823,17 @@ MatchAnchor AlternationAnchor(const std::vector<Alternation>& alternations, size
 
 } // namespace
 
-std::optional<TranslatedPattern> PatternTranslator::Translate(std::string_view pattern)
+std::optional<TranslatedPattern> PatternTranslator::Translate(
+    std::string_view pattern, PatternOptions options, PatternFault* fault)
 {
     Parser parser(pattern);
-    if (!parser.Run())
+    if (fault != nullptr)
+        *fault = PatternFault::None;
+    if (!parser.Run()) {
+        if (fault != nullptr)
+            *fault = parser.Fault();
         return std::nullopt;
+    }
     TranslatedPattern translated;
     translated.groupCount = parser.GroupCount();
     const std::vector<Alternation>& alternations = parser.Alternations();
@@ -822,13 +842,13 @@ std::optional<TranslatedPattern> PatternTranslator::Translate(std::string_view p
         return translated;
     }
     // Back references may point forward, so the groups are numbered by a first pass.
-    Emitter counting(alternations, translated.groupCount, nullptr);
+    Emitter counting(alternations, translated.groupCount, nullptr, options);
     counting.Run();
     if (counting.TooLarge()) {
         translated.tooLarge = true;
         return translated;
     }
-    Emitter emitter(alternations, translated.groupCount, &counting.Copies());
+    Emitter emitter(alternations, translated.groupCount, &counting.Copies(), options);
     emitter.Run();
     if (emitter.TooLarge()) {
         translated.tooLarge = true;
@@ -837,7 +857,9 @@ std::optional<TranslatedPattern> PatternTranslator::Translate(std::string_view p
     translated.text = std::move(emitter.Text());
     translated.pcre2GroupCount = emitter.Pcre2GroupCount();
     translated.groupCopies = std::move(emitter.Copies());
-    translated.anchor = AlternationAnchor(alternations, 0);
+    // Multiline anchors hold at every line, so they tell nothing about where a match begins.
+    translated.anchor = HasOption(options, PatternOptions::Multiline) ? MatchAnchor::Anywhere
+                                                                      : AlternationAnchor(alternations, 0);
     translated.misleadsStartOptimizations = alternations[0].misleadsStartOptimizations;
     return translated;
 }

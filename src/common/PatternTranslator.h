@@ -17,6 +17,34 @@ enum class MatchAnchor {
     StartOrEnd, // some alternatives begin with "^", the others with "$"
 };
 
+// How a pattern matches besides the dialect's defaults (VBScript's RegExp sets them; rules use
+// none).
+enum class PatternOptions : uint32_t {
+    None = 0,
+    // Letters match in either case. Text is bytes, so this covers the ASCII letters.
+    IgnoreCase = 1,
+    // "^" also matches after each LF or CR, "$" also before each.
+    Multiline = 2,
+};
+constexpr PatternOptions operator|(PatternOptions a, PatternOptions b)
+{
+    return static_cast<PatternOptions>(static_cast<uint32_t>(a) | static_cast<uint32_t>(b));
+}
+constexpr bool HasOption(PatternOptions options, PatternOptions option)
+{
+    return (static_cast<uint32_t>(options) & static_cast<uint32_t>(option)) != 0;
+}
+
+// Why the dialect refused a pattern.
+enum class PatternFault {
+    None,
+    Syntax, // anything not listed below: a trailing backslash, a "(?" form the dialect lacks ...
+    UnexpectedQuantifier, // a quantifier with nothing to repeat
+    MissingBracket, // a class without its "]"
+    MissingParenthesis, // a group without its ")"
+    InvalidRange, // a class range out of order
+};
+
 // A pattern of the dialect rewritten for PCRE2.
 struct TranslatedPattern {
     std::string text;
@@ -60,7 +88,10 @@ public:
     // nothing to repeat, a range out of order, an unterminated class, a trailing backslash, and
     // every "(?" form but "(?:", "(?=" and "(?!" (look-behind, named groups, inline options,
     // comments), which the dialect does not have.
-    static std::optional<TranslatedPattern> Translate(std::string_view pattern);
+    // `fault`, when given, receives why (PatternFault::None on success). Of the options only
+    // Multiline changes the text; IgnoreCase is a compile option of CompiledPattern.
+    static std::optional<TranslatedPattern> Translate(std::string_view pattern,
+        PatternOptions options = PatternOptions::None, PatternFault* fault = nullptr);
 
     // Capturing groups of a pattern, counted the way the dialect does before it parses back
     // references: every "(" outside a class that is not escaped and not followed by "?".

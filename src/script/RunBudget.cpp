@@ -34,7 +34,9 @@ RunBudget::Scope::~Scope()
     g_thread.memoryLimit = m_outerMemoryLimit;
 }
 
-void RunBudget::Scope::Postpone(Clock::duration pause)
+void RunBudget::Scope::Postpone(Clock::duration pause) { PostponeDeadline(pause); }
+
+void RunBudget::PostponeDeadline(Clock::duration pause)
 {
     Clock::time_point& deadline = g_thread.deadline;
     if (deadline != Clock::time_point::max() && pause > Clock::duration::zero())

@@ -28,6 +28,9 @@ public:
     // has passed.
     static void CheckDeadline();
     [[noreturn]] static void RaiseTimedOut();
+    // Moves the running script's deadline on by `pause`: time the user spends reading a message
+    // box a host object showed is not running time.
+    static void PostponeDeadline(Clock::duration pause);
 
     // Bytes held by script values on this thread.
     [[nodiscard]] static int64_t HeldBytes() { return g_thread.heldBytes; }

@@ -287,3 +287,61 @@ TEST(CompiledPattern, MovesAndRunsOnSeveralThreads)
     EXPECT_EQ(first, expected);
     EXPECT_EQ(second, expected);
 }
+
+TEST(CompiledPattern, OptionsChangeCaseAndLineAnchors)
+{
+    struct Case {
+        const char* pattern;
+        PatternOptions options;
+        std::string input;
+        std::vector<std::string> expected;
+    };
+    const PatternOptions none = PatternOptions::None;
+    const PatternOptions icase = PatternOptions::IgnoreCase;
+    const PatternOptions lines = PatternOptions::Multiline;
+    const Case cases[] = {
+        {"ab", none, "AB ab", {"3:ab"}},
+        {"ab", icase, "AB aB", {"0:AB", "3:aB"}},
+        {"[a-c]+", icase, "xAbC", {"1:AbC"}},
+        {"(a)\\1", icase, "aA", {"0:aA"}},
+        {"\\xe9", icase, "\xc9\xe9", {"1:\xe9"}}, // bytes beyond ASCII keep their case
+        {"^\\w", none, "a\nb", {"0:a"}},
+        {"^\\w", lines, "a\nb\rc\r\nd", {"0:a", "2:b", "4:c", "7:d"}},
+        {"\\w$", lines, "a\nb\rc", {"0:a", "2:b", "4:c"}},
+        {"\\w$", none, "a\nb", {"2:b"}},
+        {"^$", lines, "a\r\n\nb", {"2:", "3:"}},
+        {"^B", lines | icase, "a\nb", {"2:b"}},
+        // Anchored patterns are no longer tried at the ends only.
+        {"(?=x)^x", lines, "a\nx", {"2:x"}},
+        {"$\\n", lines, "a\nb", {"1:\n"}},
+    };
+    for (const Case& c : cases) {
+        PatternFault fault = PatternFault::Syntax;
+        const std::optional<CompiledPattern> pattern = CompiledPattern::Compile(c.pattern, c.options, &fault);
+        ASSERT_TRUE(pattern) << c.pattern;
+        EXPECT_EQ(fault, PatternFault::None);
+        EXPECT_EQ(Describe(pattern->Execute(c.input, Every)), c.expected) << c.pattern;
+    }
+    const std::optional<CompiledPattern> replaced = CompiledPattern::Compile("^", lines);
+    ASSERT_TRUE(replaced);
+    EXPECT_EQ(replaced->Replace("a\nb", "> ", Every).text, "> a\n> b");
+}
+
+TEST(CompiledPattern, TellsWhyAPatternWasRefused)
+{
+    const std::pair<const char*, PatternFault> cases[] = {
+        {"a**", PatternFault::UnexpectedQuantifier},
+        {"*a", PatternFault::UnexpectedQuantifier},
+        {"[ab", PatternFault::MissingBracket},
+        {"(a(b)", PatternFault::MissingParenthesis},
+        {"[z-a]", PatternFault::InvalidRange},
+        {"a)", PatternFault::Syntax},
+        {"(?<n>a)", PatternFault::Syntax},
+        {"a\\", PatternFault::Syntax},
+    };
+    for (const auto& [text, expected] : cases) {
+        PatternFault fault = PatternFault::None;
+        EXPECT_FALSE(CompiledPattern::Compile(text, PatternOptions::None, &fault)) << text;
+        EXPECT_EQ(fault, expected) << text;
+    }
+}

@@ -11,6 +11,15 @@ namespace vortalux::script {
 //                                                              8 append); create defaults to False
 //   CreateTextFile(path [, overwrite [, unicode]])             overwrite defaults to True
 //   FileExists(path), FolderExists(path), CreateFolder(path), BuildPath(path, name)
+//   GetFileName, GetBaseName, GetExtensionName, GetParentFolderName, GetAbsolutePathName
+//                                                              path texts (FilePaths.h)
+//   GetTempName                                                "radXXXXX.tmp", X a hex digit
+//   GetFile(path), GetFolder(path)                             FileItemObject; 53 / 76 when
+//                                                              missing
+//   DeleteFile(spec [, force]), DeleteFolder(spec [, force]),
+//   CopyFile(source, destination [, overwrite]), MoveFile(source, destination)
+//                                                              FileOperations.h; overwrite
+//                                                              defaults to True
 // Text is bytes: the format and unicode arguments are accepted and do not change the encoding.
 // Failures raise VBScript's file errors (53, 58, 62, 70, 76 ...).
 class FileSystemObject final : public ScriptObject {

@@ -34,4 +34,15 @@ inline int32_t OptionalLong(const std::vector<Variant>& args, size_t index, int3
     return ToLong(args[index]);
 }
 
+// A property without parameters that answers an object, read with arguments (`m.SubMatches(0)`):
+// the arguments go to the object's default member, as COM's standard dispatch does.
+inline Variant ApplyToDefault(Variant value, std::vector<Variant>& args)
+{
+    if (args.empty())
+        return value;
+    if (!value.IsObject() || !value.AsObject())
+        Raise(errc::WrongArgumentCount);
+    return value.AsObject()->GetProperty("", args);
+}
+
 } // namespace vortalux::script

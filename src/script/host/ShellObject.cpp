@@ -1,8 +1,14 @@
 #include "ShellObject.h"
 
 #include "AsciiText.h"
+#include "EnvironmentObject.h"
+#include "ExecObject.h"
+#include "ExecProcess.h"
 #include "HostArguments.h"
+#include "MessageBox.h"
+#include "ProcessContext.h"
 #include "RunBudget.h"
+#include "ShellCommand.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,29 +22,9 @@
 #include <thread>
 #include <unistd.h>
 
-extern char** environ;
-
 namespace vortalux::script {
 
 namespace {
-
-// Runs in the forked child: only async-signal-safe calls until exec.
-[[noreturn]] void ExecShell(char* const* argv)
-{
-    sigset_t none;
-    sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-    signal(SIGPIPE, SIG_DFL);
-    const int devNull = open("/dev/null", O_RDONLY);
-    if (devNull >= 0 && devNull != STDIN_FILENO) {
-        dup2(devNull, STDIN_FILENO);
-        close(devNull);
-    }
-    // A long download must not keep the caller's sockets and files open.
-    close_range(3, ~0U, 0);
-    execv("/bin/sh", argv);
-    _exit(127);
-}
 
 using Clock = RunBudget::Clock;
 
@@ -94,27 +80,11 @@ void Reap(pid_t child, int& status)
     }
 }
 
-const char* FindVariable(const std::string& name)
-{
-    if (const char* value = std::getenv(name.c_str()))
-        return value;
-    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
-        const std::string_view line(*entry);
-        const size_t equals = line.find('=');
-        if (equals != std::string_view::npos && EqualsNoCase(line.substr(0, equals), name))
-            return *entry + equals + 1;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 int32_t ShellObject::RunCommand(const std::string& command, RunMode mode)
 {
-    std::string shell = "/bin/sh";
-    std::string flag = "-c";
-    std::string text = command;
-    char* const argv[] = {shell.data(), flag.data(), text.data(), nullptr};
+    const ShellCommand shell(command);
 
     // A run already past its deadline starts nothing.
     if (mode == RunMode::Wait)
@@ -133,7 +103,7 @@ int32_t ShellObject::RunCommand(const std::string& command, RunMode mode)
             // Its own process group, so that a time-out ends whatever the command started.
             setpgid(0, 0);
         }
-        ExecShell(argv);
+        shell.ExecInChild(-1, -1, -1);
     }
     int status = 0;
     if (mode == RunMode::Detached) {
@@ -173,10 +143,10 @@ std::string ShellObject::ExpandEnvironmentStrings(std::string_view text)
             position = open;
             break;
         }
-        const std::string name(text.substr(open + 1, close - open - 1));
-        const char* value = name.empty() ? nullptr : FindVariable(name);
-        if (value != nullptr) {
-            result += value;
+        const std::optional<std::string> value
+            = ProcessContext::Variable(text.substr(open + 1, close - open - 1));
+        if (value) {
+            result += *value;
             position = close + 1;
         } else {
             // Not a variable: keep "%NAME" and let the closing "%" open the next candidate.
@@ -188,8 +158,101 @@ std::string ShellObject::ExpandEnvironmentStrings(std::string_view text)
     return result;
 }
 
+namespace {
+
+// The buttons and icon of a box as VBScript's style numbers give them (the same as MsgBox's).
+MessageRequest PopupRequest(std::string text, int32_t style)
+{
+    MessageRequest request;
+    request.text = std::move(text);
+    switch (style & 0xF) {
+    case 1:
+        request.buttons = MessageButtons::OkCancel;
+        break;
+    case 2:
+        request.buttons = MessageButtons::AbortRetryIgnore;
+        break;
+    case 3:
+        request.buttons = MessageButtons::YesNoCancel;
+        break;
+    case 4:
+        request.buttons = MessageButtons::YesNo;
+        break;
+    case 5:
+        request.buttons = MessageButtons::RetryCancel;
+        break;
+    default:
+        request.buttons = MessageButtons::Ok;
+        break;
+    }
+    switch (style & 0xF0) {
+    case 16:
+        request.icon = MessageIcon::Critical;
+        break;
+    case 32:
+        request.icon = MessageIcon::Question;
+        break;
+    case 48:
+        request.icon = MessageIcon::Exclamation;
+        break;
+    case 64:
+        request.icon = MessageIcon::Information;
+        break;
+    default:
+        break;
+    }
+    request.defaultButton = (style >> 8) & 3;
+    return request;
+}
+
+} // namespace
+
+Variant ShellObject::Popup(std::vector<Variant>& args)
+{
+    RequireArgumentCount(args, 1, 4);
+    MessageRequest request = PopupRequest(ToString(args[0]), OptionalLong(args, 3, 0));
+    request.timeoutSeconds = std::max<int32_t>(OptionalLong(args, 1, 0), 0);
+    request.caption = args.size() > 2 && !args[2].IsEmpty() ? ToString(args[2]) : "Windows Script Host";
+    const RunBudget::Clock::time_point shownAt = RunBudget::Clock::now();
+    const MessageAnswer answer = ShowMessage(request);
+    RunBudget::PostponeDeadline(RunBudget::Clock::now() - shownAt);
+    return Variant::FromLong(static_cast<int32_t>(answer));
+}
+
+Variant ShellObject::GetProperty(std::string_view name, std::vector<Variant>& args)
+{
+    if (EqualsNoCase(name, "CurrentDirectory")) {
+        RequireArgumentCount(args, 0, 0);
+        return Variant::FromString(ProcessContext::CurrentDirectory());
+    }
+    if (EqualsNoCase(name, "Environment")) {
+        RequireArgumentCount(args, 0, 1);
+        // Only the process's environment exists here; Windows' SYSTEM, USER and VOLATILE do not.
+        if (!args.empty() && !args[0].IsEmpty() && !EqualsNoCase(ToString(args[0]), "PROCESS"))
+            Raise(errc::InvalidProcedureCall);
+        return Variant::FromObject(std::make_shared<EnvironmentObject>());
+    }
+    return CallMethod(name, args);
+}
+
+void ShellObject::SetProperty(std::string_view name, std::vector<Variant>& args, const Variant& value)
+{
+    if (!EqualsNoCase(name, "CurrentDirectory"))
+        Raise(errc::NoSuchMember);
+    RequireArgumentCount(args, 0, 0);
+    ProcessContext::SetCurrentDirectory(ToString(value));
+}
+
 Variant ShellObject::CallMethod(std::string_view name, std::vector<Variant>& args)
 {
+    if (EqualsNoCase(name, "Exec")) {
+        RequireArgumentCount(args, 1, 1);
+        return Variant::FromObject(std::make_shared<ExecObject>(ExecProcess::Start(ToString(args[0]))));
+    }
+    if (EqualsNoCase(name, "Popup"))
+        return Popup(args);
+    if (EqualsNoCase(name, "Environment") || EqualsNoCase(name, "CurrentDirectory"))
+        return GetProperty(name, args);
     if (EqualsNoCase(name, "Run")) {
         RequireArgumentCount(args, 1, 3);
         const std::string command = ToString(args[0]);

@@ -16,9 +16,19 @@ namespace vortalux::script {
 //                                                   process group is killed and the run stops
 //                                                   with 9000 "Script timed out".
 //   ExpandEnvironmentStrings(text)                  %NAME% replaced by the variable's value
+//   Environment(["PROCESS"])                        EnvironmentObject; other kinds raise 5
+//   CurrentDirectory                                read and write (ProcessContext); 76 when
+//                                                   set to what is not a folder
+//   Exec(command)                                   ExecObject: the command runs with pipes
+//   Popup(text [, seconds [, title [, type]]])      through the one dialog interface; the
+//                                                   button's number, -1 when it timed out
+// Run, Exec and ExpandEnvironmentStrings see what a script set in Environment and
+// CurrentDirectory; the engine's own process keeps its environment and directory.
 class ShellObject final : public ScriptObject {
 public:
     std::string TypeName() const override { return "IWshShell3"; }
+    Variant GetProperty(std::string_view name, std::vector<Variant>& args) override;
+    void SetProperty(std::string_view name, std::vector<Variant>& args, const Variant& value) override;
     Variant CallMethod(std::string_view name, std::vector<Variant>& args) override;
 
     enum class RunMode {
@@ -41,6 +51,9 @@ public:
     // Replaces every %NAME% whose variable is set (exact name first, then any letter case, as
     // Windows names are); unknown names and lone "%" stay as written.
     static std::string ExpandEnvironmentStrings(std::string_view text);
+
+private:
+    static Variant Popup(std::vector<Variant>& args);
 };
 
 } // namespace vortalux::script

@@ -3,6 +3,9 @@
 #include "DisplayText.h"
 
 #include <QMessageBox>
+#include <QTimer>
+
+#include <chrono>
 
 #include <utility>
 #include <vector>
@@ -60,7 +63,16 @@ MessageAnswer QtMessagePresenter::Present(const MessageRequest& request)
     const auto defaultIndex = static_cast<size_t>(request.defaultButton);
     box.setDefaultButton(buttons[defaultIndex < buttons.size() ? defaultIndex : 0].first);
     box.setWindowModality(Qt::ApplicationModal);
+    bool timedOut = false;
+    if (request.timeoutSeconds > 0) {
+        QTimer::singleShot(std::chrono::seconds(request.timeoutSeconds), &box, [&box, &timedOut] {
+            timedOut = true;
+            box.reject();
+        });
+    }
     const int clicked = box.exec();
+    if (timedOut)
+        return MessageAnswer::TimedOut;
     for (const auto& [button, answer] : buttons) {
         if (clicked == button)
             return answer;

@@ -181,3 +181,64 @@ TEST(BlockingCalls, ADeviceWithoutEndFailsWithOutOfMemoryInsteadOfTakingAllMemor
     EXPECT_EQ(host.Error().description, "Out of memory");
     EXPECT_EQ(host.Error().line, 2);
 }
+
+TEST(BlockingCalls, ReadingAnExecCommandEndsAtTheDeadlineWithItsProcessGroup)
+{
+    test::TempDir folder;
+    ScriptHost host;
+    script::RegisterHostObjects(host);
+    host.SetTimeLimit(std::chrono::milliseconds(300));
+    // A grandchild that ignores SIGTERM keeps the output pipe open: only SIGKILL ends the wait.
+    ASSERT_TRUE(
+        host.AddCode("Sub Wait(folder)\n"
+                     "  Set shell = CreateObject(\"WScript.Shell\")\n"
+                     "  Set exec = shell.Exec(\"trap '' TERM; (trap '' TERM; sleep 30) & echo $! > '\" & "
+                     "folder & \"/grandchild'; echo $$ > '\" & folder & \"/child'; echo started; wait\")\n"
+                     "  line = exec.StdOut.ReadLine\n"
+                     "  text = exec.StdOut.ReadAll\n"
+                     "End Sub\n"));
+    std::vector<Variant> args = {Variant::FromString(folder.Path().string())};
+    const auto started = Clock::now();
+    EXPECT_FALSE(host.Run("Wait", args));
+    // Not a speed target: the command alone would take 30 s.
+    EXPECT_LT(Clock::now() - started, std::chrono::seconds(10));
+    EXPECT_EQ(host.Error().number, 9000);
+    EXPECT_EQ(host.Error().line, 5);
+    EXPECT_TRUE(GoneSoon(PidIn(folder / "child")));
+    EXPECT_TRUE(GoneSoon(PidIn(folder / "grandchild")));
+    EXPECT_EQ(script::test::CountChildProcesses(), 0) << "the child is reaped";
+}
+
+TEST(BlockingCalls, AnExecCommandsBackgroundChildIsEndedAtTheDeadline)
+{
+    test::TempDir folder;
+    ScriptHost host;
+    script::RegisterHostObjects(host);
+    host.SetTimeLimit(std::chrono::milliseconds(300));
+    // The shell ends at once; the child it leaves holds the output open.
+    ASSERT_TRUE(host.AddCode("Sub Wait(folder)\n"
+                             "  Set exec = CreateObject(\"WScript.Shell\").Exec(\"sleep 30 & echo $! > '\" & "
+                             "folder & \"/grandchild'\")\n"
+                             "  text = exec.StdOut.ReadAll\n"
+                             "End Sub\n"));
+    std::vector<Variant> args = {Variant::FromString(folder.Path().string())};
+    EXPECT_FALSE(host.Run("Wait", args));
+    EXPECT_EQ(host.Error().number, 9000);
+    EXPECT_TRUE(GoneSoon(PidIn(folder / "grandchild")));
+}
+
+TEST(BlockingCalls, ExecOutputNobodyReadsCountsAgainstTheMemoryLimit)
+{
+    ScriptHost host;
+    script::RegisterHostObjects(host);
+    host.SetMemoryLimit(size_t(4) << 20);
+    // 8 MiB on StdErr while the script waits for StdOut, which never gets a byte.
+    EXPECT_FALSE(
+        host.AddCode("Set exec = CreateObject(\"WScript.Shell\").Exec(\"head -c 8388608 /dev/zero >&2\")\n"
+                     "text = exec.StdOut.ReadAll\n"));
+    EXPECT_EQ(host.Error().number, 7);
+    EXPECT_EQ(host.Error().line, 2);
+    host.Reset();
+    EXPECT_EQ(script::test::CountChildProcesses(), 0)
+        << "dropping the Exec object ends and reaps its command";
+}

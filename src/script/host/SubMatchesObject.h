@@ -1,0 +1,25 @@
+#pragma once
+
+#include "MatchData.h"
+#include "ScriptObject.h"
+
+namespace vortalux::script {
+
+// The groups of one match: Count, Item(i) (the default member, 0-based) and For Each. A group
+// that took no part in the match is Empty; an index out of range raises 5.
+class SubMatchesObject final : public ScriptObject {
+public:
+    SubMatchesObject(MatchDataRef data, size_t index);
+
+    std::string TypeName() const override { return "ISubMatches"; }
+    Variant GetProperty(std::string_view name, std::vector<Variant>& args) override;
+    bool Enumerate(std::vector<Variant>& items) override;
+
+private:
+    Variant GroupAt(size_t group) const;
+
+    MatchDataRef m_data;
+    size_t m_index;
+};
+
+} // namespace vortalux::script
