@@ -279,14 +279,16 @@ bool ToBool(const Variant& value)
     }
 }
 
-std::string FormatDouble(double value)
+namespace {
+
+// printf's "%.NG" in the C locale, whatever the process locale is.
+template<typename Number> std::string FormatSignificantDigits(Number value, int digits)
 {
-    if (value == 0.0)
+    if (value == Number {0})
         return "0";
-    // printf's "%.15G" in the C locale, whatever the process locale is.
     char buffer[64];
     const auto [end, error]
-        = std::to_chars(std::begin(buffer), std::end(buffer), value, std::chars_format::general, 15);
+        = std::to_chars(std::begin(buffer), std::end(buffer), value, std::chars_format::general, digits);
     if (error != std::errc())
         return "0";
     std::string text(std::begin(buffer), end);
@@ -297,22 +299,11 @@ std::string FormatDouble(double value)
     return text;
 }
 
-std::string FormatSingle(float value)
-{
-    if (value == 0.0F)
-        return "0";
-    char buffer[32];
-    const auto [end, error]
-        = std::to_chars(std::begin(buffer), std::end(buffer), value, std::chars_format::general, 7);
-    if (error != std::errc())
-        return "0";
-    std::string text(std::begin(buffer), end);
-    for (char& c : text) {
-        if (c == 'e')
-            c = 'E';
-    }
-    return text;
-}
+} // namespace
+
+std::string FormatDouble(double value) { return FormatSignificantDigits(value, 15); }
+
+std::string FormatSingle(float value) { return FormatSignificantDigits(value, 7); }
 
 std::string FormatCurrency(int64_t tenThousandths)
 {
