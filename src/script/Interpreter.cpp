@@ -604,15 +604,7 @@ void Interpreter::ExecAssign(const AssignStmt& statement)
             if (variable.IsObject()) {
                 if (!variable.AsObject())
                     Raise(errc::ObjectNotSet);
-                ObjectRef object = variable.AsObject();
-                std::vector<Variant> args = EvalArguments(call.args);
-                Variant value = Eval(*statement.value);
-                if (const ClassInstance* instance = OwnInstance(object)) {
-                    AssignMember(
-                        object, FindMember(*instance, ""), args, std::move(value), statement.isSet, false);
-                    return;
-                }
-                object->SetProperty("", args, statement.isSet ? SetValue(std::move(value)) : value);
+                AssignDefaultMember(variable.AsObject(), call.args, statement);
                 return;
             }
             if (!variable.IsArray())
@@ -623,11 +615,33 @@ void Interpreter::ExecAssign(const AssignStmt& statement)
             Element(AssignableVariable(id), call.args) = std::move(value);
             return;
         }
+        // `F(a)(b) = v`: the object the call gives takes the value through its default member.
+        if (call.target->kind == ExprKind::Call) {
+            const Variant object = Eval(*call.target);
+            if (!object.IsObject())
+                Raise(errc::IllegalAssignment);
+            if (!object.AsObject())
+                Raise(errc::ObjectNotSet);
+            AssignDefaultMember(object.AsObject(), call.args, statement);
+            return;
+        }
         Raise(errc::IllegalAssignment);
     }
     default:
         Raise(errc::IllegalAssignment);
     }
+}
+
+void Interpreter::AssignDefaultMember(
+    ObjectRef object, std::span<const ExprPtr> args, const AssignStmt& statement)
+{
+    std::vector<Variant> values = EvalArguments(args);
+    Variant value = Eval(*statement.value);
+    if (const ClassInstance* instance = OwnInstance(object)) {
+        AssignMember(object, FindMember(*instance, ""), values, std::move(value), statement.isSet, false);
+        return;
+    }
+    object->SetProperty("", values, statement.isSet ? SetValue(std::move(value)) : value);
 }
 
 bool Interpreter::AppendInPlace(const IdentifierExpr& target, const Expr& value)

@@ -100,3 +100,27 @@ Case 3
 End Select
 On Error GoTo 0
 Test.Same log, "for;each;do;do;case1;failed case;", "the block runs after its header failed"
+
+' Arguments after a call that gave an object go to the object's default member.
+Class Bag
+    Private m_items(3)
+    Public Default Property Get Item(i)
+        Item = m_items(i)
+    End Property
+    Public Property Let Item(i, v)
+        m_items(i) = v
+    End Property
+End Class
+Dim sharedBag
+Set sharedBag = New Bag
+Function TheBag()
+    Set TheBag = sharedBag
+End Function
+Function Bags(n)
+    Set Bags = sharedBag
+End Function
+TheBag()(1) = "one"
+Bags(0)(2) = "two"
+Test.Same TheBag()(1), "one", "a call's result read with arguments"
+Test.Same Bags(7)(2), "two", "arguments of the call and of the default member apart"
+Test.Same sharedBag(1) & sharedBag(2), "onetwo", "assigned through the default member"
