@@ -124,3 +124,10 @@ Bags(0)(2) = "two"
 Test.Same TheBag()(1), "one", "a call's result read with arguments"
 Test.Same Bags(7)(2), "two", "arguments of the call and of the default member apart"
 Test.Same sharedBag(1) & sharedBag(2), "onetwo", "assigned through the default member"
+
+' =>, =< and >< are read as >=, <= and <>.
+Test.Same Join(Array(2 => 1, 1 => 1, 1 => 2, 1 =< 2, 2 =< 2, 3 =< 2, 1 >< 2, 2 >< 2)), _
+    "True True False True True False True False", "=>, =< and ><"
+x = 3
+If x=>3 Then x = x =<2
+Test.Same x, False, "written without spaces, and after the = of an assignment"
