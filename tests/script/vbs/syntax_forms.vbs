@@ -131,3 +131,17 @@ Test.Same Join(Array(2 => 1, 1 => 1, 1 => 2, 1 =< 2, 2 =< 2, 3 =< 2, 1 >< 2, 2 >
 x = 3
 If x=>3 Then x = x =<2
 Test.Same x, False, "written without spaces, and after the = of an assignment"
+
+' The end of a procedure on the line of its last statement, after a colon or directly.
+Dim ended
+Execute "Sub EndsAfterColon : ended = ended & ""a"" : End Sub"
+Execute "Sub EndsDirectly" & nl & "ended = ended & ""b"" End Sub"
+Execute "Function EndsInFunction() : EndsInFunction = ""c"" End Function"
+Execute "Class EndsInClass" & nl & "Property Get P : P = ""d"" End Property" & nl & "End Class"
+ended = ""
+EndsAfterColon
+EndsDirectly
+Test.Same ended & EndsInFunction() & (New EndsInClass).P, "abcd", "a statement followed by End Sub, Function, Property"
+Test.Same Join(Array(Test.Run("Sub A() End Sub"), Test.Run("Sub A : If 1 Then x = 1 End Sub"), _
+    Test.Run("x = 1 End Sub"), Test.Run("Sub A" & nl & "If 1 Then" & nl & "x = 1 End Sub" & nl & "End Sub"))), _
+    "1025 1025 1025 1012", "an empty procedure on one line, a one-line If, no procedure, End Sub in an open If"
