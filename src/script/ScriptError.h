@@ -81,6 +81,14 @@ public:
     int32_t Number() const { return m_number; }
     const std::string& Description() const { return m_description; }
     const std::string& Source() const { return m_source; }
+    // The help topic `Err.Raise` names, handed on to `Err` where the error is caught.
+    void SetHelp(std::string file, int32_t context)
+    {
+        m_helpFile = std::move(file);
+        m_helpContext = context;
+    }
+    const std::string& HelpFile() const { return m_helpFile; }
+    int32_t HelpContext() const { return m_helpContext; }
     // Errors no `On Error Resume Next` may swallow (the time limit).
     bool IsFatal() const { return m_number == errc::TimedOut; }
 
@@ -88,6 +96,8 @@ private:
     int32_t m_number;
     std::string m_description;
     std::string m_source;
+    std::string m_helpFile;
+    int32_t m_helpContext = 0;
 };
 
 // Raises the standard error `number`.
