@@ -499,6 +499,18 @@ Interpreter::Flow Interpreter::Exec(const Stmt& statement)
     return Flow::Normal;
 }
 
+namespace {
+
+// Windows refuses the conversion functions to `Call`: `Call CInt(1)` is 458.
+bool IsConversionFunction(std::string_view key)
+{
+    static constexpr std::string_view Conversions[]
+        = {"cbool", "cbyte", "ccur", "cdate", "cdbl", "cint", "clng", "csng", "cstr"};
+    return std::find(std::begin(Conversions), std::end(Conversions), key) != std::end(Conversions);
+}
+
+} // namespace
+
 void Interpreter::ExecCall(const CallStmt& statement)
 {
     if (statement.callee->kind == ExprKind::Member) {
@@ -524,6 +536,8 @@ void Interpreter::ExecCall(const CallStmt& statement)
             Invoke(*id.cacheProcedure, statement.args);
             return;
         case FreeKind::Builtin:
+            if (statement.withCallKeyword && IsConversionFunction(BuiltinAt(id.cacheIndex).name))
+                Raise(errc::UnsupportedAutomationType);
             CallBuiltin(id.cacheIndex, statement.args);
             return;
         case FreeKind::Unresolved:

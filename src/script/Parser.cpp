@@ -866,6 +866,7 @@ StmtPtr Parser::ParseCallKeyword()
         Fail(errc::ExpectedIdentifier);
     ExprPtr target = ParseTarget();
     auto call = std::make_unique<CallStmt>(line);
+    call->withCallKeyword = true;
     if (target->kind == ExprKind::Call) {
         auto* withArgs = static_cast<CallExpr*>(target.get());
         call->callee = std::move(withArgs->target);
