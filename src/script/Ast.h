@@ -206,6 +206,7 @@ struct CallStmt final : Stmt {
     }
     ExprPtr callee;
     std::vector<ExprPtr> args;
+    bool withCallKeyword = false;
 };
 
 struct AssignStmt final : Stmt {

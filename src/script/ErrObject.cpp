@@ -17,9 +17,9 @@ Variant ErrObject::GetProperty(std::string_view name, std::vector<Variant>& args
     if (EqualsNoCase(name, "Source"))
         return Variant::FromString(m_source);
     if (EqualsNoCase(name, "HelpFile"))
-        return Variant::FromString("");
+        return Variant::FromString(m_helpFile);
     if (EqualsNoCase(name, "HelpContext"))
-        return Variant::FromLong(0);
+        return Variant::FromLong(m_helpContext);
     return CallMethod(name, args);
 }
 
@@ -33,7 +33,11 @@ void ErrObject::SetProperty(std::string_view name, std::vector<Variant>& args, c
         m_description = ToString(value);
     else if (EqualsNoCase(name, "Source"))
         m_source = ToString(value);
-    else if (!EqualsNoCase(name, "HelpFile") && !EqualsNoCase(name, "HelpContext"))
+    else if (EqualsNoCase(name, "HelpFile"))
+        m_helpFile = ToString(value);
+    else if (EqualsNoCase(name, "HelpContext"))
+        m_helpContext = ToLong(value);
+    else
         vortalux::script::Raise(errc::NoSuchMember);
 }
 
@@ -50,18 +54,42 @@ Variant ErrObject::CallMethod(std::string_view name, std::vector<Variant>& args)
     vortalux::script::Raise(errc::NoSuchMember);
 }
 
+namespace {
+
+// Errors travel as HRESULTs: a number up to 65535 is one of the control facility (0x800A....),
+// and such an HRESULT raised directly reads back as its low word, as Windows reports it.
+int32_t ReportedNumber(int32_t number)
+{
+    const auto bits = static_cast<uint32_t>(number);
+    if ((bits & 0xFFFF0000u) == 0x800A0000u)
+        return static_cast<int32_t>(bits & 0xFFFFu);
+    return number;
+}
+
+bool IsGiven(const std::vector<Variant>& args, size_t index)
+{
+    return args.size() > index && !args[index].IsEmpty();
+}
+
+} // namespace
+
 void ErrObject::Raise(std::vector<Variant>& args)
 {
     if (args.empty() || args.size() > 5)
         vortalux::script::Raise(errc::WrongArgumentCount);
     if (args[0].IsEmpty())
         vortalux::script::Raise(errc::ArgumentNotOptional);
-    const int32_t number = ToLong(args[0]);
+    const int32_t number = ReportedNumber(ToLong(args[0]));
     if (number == 0)
         vortalux::script::Raise(errc::InvalidProcedureCall);
-    std::string source = args.size() > 1 && !args[1].IsEmpty() ? ToString(args[1]) : std::string();
-    std::string description = args.size() > 2 && !args[2].IsEmpty() ? ToString(args[2]) : std::string();
-    throw ScriptError(number, std::move(description), std::move(source));
+    // What is left out keeps what Err holds, until Err.Clear empties it.
+    std::string source = IsGiven(args, 1) ? ToString(args[1]) : m_source;
+    std::string description = IsGiven(args, 2) ? ToString(args[2]) : m_description;
+    std::string helpFile = IsGiven(args, 3) ? ToString(args[3]) : m_helpFile;
+    const int32_t helpContext = IsGiven(args, 4) ? ToLong(args[4]) : m_helpContext;
+    ScriptError error(number, std::move(description), std::move(source));
+    error.SetHelp(std::move(helpFile), helpContext);
+    throw error;
 }
 
 void ErrObject::Set(const ScriptError& error)
@@ -69,6 +97,8 @@ void ErrObject::Set(const ScriptError& error)
     m_number = error.Number();
     m_description = error.Description();
     m_source = error.Source();
+    m_helpFile = error.HelpFile();
+    m_helpContext = error.HelpContext();
 }
 
 void ErrObject::Clear()
@@ -76,6 +106,8 @@ void ErrObject::Clear()
     m_number = 0;
     m_description.clear();
     m_source.clear();
+    m_helpFile.clear();
+    m_helpContext = 0;
 }
 
 } // namespace vortalux::script

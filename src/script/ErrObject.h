@@ -10,7 +10,8 @@ namespace vortalux::script {
 class ScriptError;
 
 // The script's `Err` object: the last error caught by `On Error Resume Next`, `Clear`, and
-// `Raise number[, source[, description]]`. Its default property is Number.
+// `Raise number[, source[, description[, helpfile[, helpcontext]]]]`. Its default property is
+// Number.
 class ErrObject final : public ScriptObject {
 public:
     std::string TypeName() const override { return "ErrObject"; }
@@ -30,6 +31,8 @@ private:
     int32_t m_number = 0;
     std::string m_description;
     std::string m_source;
+    std::string m_helpFile;
+    int32_t m_helpContext = 0;
 };
 
 } // namespace vortalux::script

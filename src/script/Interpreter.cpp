@@ -499,6 +499,18 @@ Interpreter::Flow Interpreter::Exec(const Stmt& statement)
     return Flow::Normal;
 }
 
+namespace {
+
+// Windows refuses the conversion functions to `Call`: `Call CInt(1)` is 458.
+bool IsConversionFunction(std::string_view key)
+{
+    static constexpr std::string_view Conversions[]
+        = {"cbool", "cbyte", "ccur", "cdate", "cdbl", "cint", "clng", "csng", "cstr"};
+    return std::find(std::begin(Conversions), std::end(Conversions), key) != std::end(Conversions);
+}
+
+} // namespace
+
 void Interpreter::ExecCall(const CallStmt& statement)
 {
     if (statement.callee->kind == ExprKind::Member) {
@@ -524,6 +536,8 @@ void Interpreter::ExecCall(const CallStmt& statement)
             Invoke(*id.cacheProcedure, statement.args);
             return;
         case FreeKind::Builtin:
+            if (statement.withCallKeyword && IsConversionFunction(BuiltinAt(id.cacheIndex).name))
+                Raise(errc::UnsupportedAutomationType);
             CallBuiltin(id.cacheIndex, statement.args);
             return;
         case FreeKind::Unresolved:
@@ -604,15 +618,7 @@ void Interpreter::ExecAssign(const AssignStmt& statement)
             if (variable.IsObject()) {
                 if (!variable.AsObject())
                     Raise(errc::ObjectNotSet);
-                ObjectRef object = variable.AsObject();
-                std::vector<Variant> args = EvalArguments(call.args);
-                Variant value = Eval(*statement.value);
-                if (const ClassInstance* instance = OwnInstance(object)) {
-                    AssignMember(
-                        object, FindMember(*instance, ""), args, std::move(value), statement.isSet, false);
-                    return;
-                }
-                object->SetProperty("", args, statement.isSet ? SetValue(std::move(value)) : value);
+                AssignDefaultMember(variable.AsObject(), call.args, statement);
                 return;
             }
             if (!variable.IsArray())
@@ -623,11 +629,33 @@ void Interpreter::ExecAssign(const AssignStmt& statement)
             Element(AssignableVariable(id), call.args) = std::move(value);
             return;
         }
+        // `F(a)(b) = v`: the object the call gives takes the value through its default member.
+        if (call.target->kind == ExprKind::Call) {
+            const Variant object = Eval(*call.target);
+            if (!object.IsObject())
+                Raise(errc::IllegalAssignment);
+            if (!object.AsObject())
+                Raise(errc::ObjectNotSet);
+            AssignDefaultMember(object.AsObject(), call.args, statement);
+            return;
+        }
         Raise(errc::IllegalAssignment);
     }
     default:
         Raise(errc::IllegalAssignment);
     }
+}
+
+void Interpreter::AssignDefaultMember(
+    ObjectRef object, std::span<const ExprPtr> args, const AssignStmt& statement)
+{
+    std::vector<Variant> values = EvalArguments(args);
+    Variant value = Eval(*statement.value);
+    if (const ClassInstance* instance = OwnInstance(object)) {
+        AssignMember(object, FindMember(*instance, ""), values, std::move(value), statement.isSet, false);
+        return;
+    }
+    object->SetProperty("", values, statement.isSet ? SetValue(std::move(value)) : value);
 }
 
 bool Interpreter::AppendInPlace(const IdentifierExpr& target, const Expr& value)

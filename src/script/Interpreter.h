@@ -128,6 +128,7 @@ private:
     void ExecCall(const CallStmt& statement);
     void ExecAssign(const AssignStmt& statement);
     bool AppendInPlace(const IdentifierExpr& target, const Expr& value);
+    void AssignDefaultMember(ObjectRef object, std::span<const ExprPtr> args, const AssignStmt& statement);
     void DeclareGlobals(const Module& module);
     Flow ExecIf(const IfStmt& statement);
     Flow ExecFor(const ForStmt& statement);

@@ -208,7 +208,16 @@ std::vector<Token> Lexer::Tokenize()
                 kind = TokenKind::Ampersand;
                 break;
             case '=':
-                kind = TokenKind::Equal;
+                // VBScript also reads `=>` and `=<` as the comparisons written the usual way round.
+                if (Peek(1) == '>') {
+                    kind = TokenKind::GreaterEqual;
+                    length = 2;
+                } else if (Peek(1) == '<') {
+                    kind = TokenKind::LessEqual;
+                    length = 2;
+                } else {
+                    kind = TokenKind::Equal;
+                }
                 break;
             case '<':
                 if (Peek(1) == '>') {
@@ -224,6 +233,9 @@ std::vector<Token> Lexer::Tokenize()
             case '>':
                 if (Peek(1) == '=') {
                     kind = TokenKind::GreaterEqual;
+                    length = 2;
+                } else if (Peek(1) == '<') {
+                    kind = TokenKind::NotEqual;
                     length = 2;
                 } else {
                     kind = TokenKind::Greater;

@@ -125,7 +125,19 @@ void Parser::SkipSeparators()
 bool Parser::AtStatementEnd() const
 {
     return Is(TokenKind::NewLine) || Is(TokenKind::Colon) || Is(TokenKind::EndOfFile)
-        || (m_singleLineIf > 0 && (Is(TokenKind::Else) || AtSingleLineEndIf()));
+        || (m_singleLineIf > 0 && (Is(TokenKind::Else) || AtSingleLineEndIf()))
+        || AtProcedureEndAfterStatement();
+}
+
+// Windows lets the end of a procedure follow the last statement of its body on the same line
+// (`x = 1 End Sub`), outside a one-line If.
+bool Parser::AtProcedureEndAfterStatement() const
+{
+    if (m_scope == nullptr || m_singleLineIf > 0 || !Is(TokenKind::End))
+        return false;
+    const Token& next = PeekAt(1);
+    return next.kind == TokenKind::Sub || next.kind == TokenKind::Function
+        || (next.kind == TokenKind::Identifier && EqualsNoCase(next.text, "property"));
 }
 
 bool Parser::AtSingleLineEndIf() const { return Is(TokenKind::End) && PeekAt(1).kind == TokenKind::If; }
@@ -267,6 +279,9 @@ std::unique_ptr<Procedure> Parser::ParseProcedure(
     }
     if (m_class != nullptr)
         AddClassMember(nameToken, *procedure, defaultToken);
+    // Only a statement may share its line with the end: `Sub A() End Sub` stays an error.
+    if (AtProcedureEndAfterStatement())
+        Fail(errc::ExpectedEndOfStatement);
     ExpectStatementEnd();
 
     procedure->body = ParseBlock({TokenKind::End});
@@ -851,6 +866,7 @@ StmtPtr Parser::ParseCallKeyword()
         Fail(errc::ExpectedIdentifier);
     ExprPtr target = ParseTarget();
     auto call = std::make_unique<CallStmt>(line);
+    call->withCallKeyword = true;
     if (target->kind == ExprKind::Call) {
         auto* withArgs = static_cast<CallExpr*>(target.get());
         call->callee = std::move(withArgs->target);

@@ -67,6 +67,7 @@ private:
     void SkipSeparators();
     bool AtStatementEnd() const;
     bool AtSingleLineEndIf() const;
+    bool AtProcedureEndAfterStatement() const;
     bool AtProcedure() const;
     void ParseGlobalProcedure();
     void ExpectStatementEnd();

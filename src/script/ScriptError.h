@@ -28,6 +28,7 @@ inline constexpr int32_t NoSuchMember = 438;
 inline constexpr int32_t ArgumentNotOptional = 449;
 inline constexpr int32_t WrongArgumentCount = 450;
 inline constexpr int32_t NotACollection = 451;
+inline constexpr int32_t UnsupportedAutomationType = 458;
 inline constexpr int32_t VariableUndefined = 500;
 inline constexpr int32_t IllegalAssignment = 501;
 // Not a VBScript number: a run stopped by the host's time limit. Chosen outside every range
@@ -81,6 +82,14 @@ public:
     int32_t Number() const { return m_number; }
     const std::string& Description() const { return m_description; }
     const std::string& Source() const { return m_source; }
+    // The help topic `Err.Raise` names, handed on to `Err` where the error is caught.
+    void SetHelp(std::string file, int32_t context)
+    {
+        m_helpFile = std::move(file);
+        m_helpContext = context;
+    }
+    const std::string& HelpFile() const { return m_helpFile; }
+    int32_t HelpContext() const { return m_helpContext; }
     // Errors no `On Error Resume Next` may swallow (the time limit).
     bool IsFatal() const { return m_number == errc::TimedOut; }
 
@@ -88,6 +97,8 @@ private:
     int32_t m_number;
     std::string m_description;
     std::string m_source;
+    std::string m_helpFile;
+    int32_t m_helpContext = 0;
 };
 
 // Raises the standard error `number`.

@@ -17,14 +17,46 @@ Err.Raise 1000, "MySource", "My description"
 Test.Equal Err.Number, 1000, "Err.Raise number"
 Test.Equal Err.Source, "MySource", "Err.Raise source"
 Test.Equal Err.Description, "My description", "Err.Raise description"
+Err.Clear
 Err.Raise 5
 Test.Equal Err.Description, "Invalid procedure call or argument", "a known number takes its text"
+Err.Clear
 Err.Raise 12345
 Test.Equal Err.Description, "Unknown runtime error", "an unknown number"
 Err.Raise vbObjectError + 7, "App"
 Test.Equal Err.Number, vbObjectError + 7, "vbObjectError numbers"
 Err.Number = 42
 Test.Equal Err.Number, 42, "Err.Number is writable"
+
+' Err.Raise: what is left out keeps what Err holds until it is cleared; HRESULTs of VBScript's own
+' facility read back as their number, other HRESULTs stay whole.
+Err.Clear
+Err.Raise 1001, "First source", "First text", "help.chm", 17
+Err.Raise 1002
+Test.Same Join(Array(Err.Number, Err.Source, Err.Description, Err.HelpFile, Err.HelpContext), "|"), _
+    "1002|First source|First text|help.chm|17", "arguments left out keep the previous values"
+Err.Raise 1003, , , , 18
+Test.Same Join(Array(Err.Source, Err.Description, Err.HelpFile, Err.HelpContext), "|"), _
+    "First source|First text|help.chm|18", "left out in the middle too"
+Err.Clear
+Test.Same Join(Array(Err.HelpFile, Err.HelpContext), "|"), "|0", "Err.Clear empties the help topic"
+Err.Raise 1004
+Test.Same Join(Array(Err.Source, Err.Description, Err.HelpFile), "|"), _
+    "Microsoft VBScript runtime error|Unknown runtime error|", "after Clear the standard texts"
+Err.HelpFile = "other.chm"
+Err.HelpContext = 5
+Test.Same Err.HelpFile & Err.HelpContext, "other.chm5", "HelpFile and HelpContext are writable"
+Err.Clear
+Err.Raise &H800A000D
+Test.Same Join(Array(Err.Number, Err.Description), "|"), "13|Type mismatch", "a VBScript HRESULT reads as its number"
+Err.Clear
+Err.Raise vbObjectError + 1
+Test.Same Err.Number, -2147221503, "vbObjectError + 1 stays whole"
+Err.Clear
+Err.Raise &H80070005
+Test.Same Err.Number, -2147024891, "an HRESULT of another facility stays whole"
+Err.Clear
+Test.Equal Test.Run("Err.Raise &H800A0000"), 5, "the HRESULT of number 0"
 On Error Resume Next
 Test.Equal Err.Number, 0, "On Error Resume Next clears Err"
 

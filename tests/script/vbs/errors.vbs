@@ -64,6 +64,9 @@ ExpectRuntime "Dim a(2)" & nl & "ReDim a(5)", 10, "This array is fixed or tempor
 ExpectRuntime "x = 1" & nl & nl & "x = x / 0", 11, "Division by zero", 3
 ExpectRuntime "x = ""a"" * 2", 13, "Type mismatch", 1
 ExpectRuntime "NoSuchProcedure 1", 13, "Type mismatch", 1
+ExpectRuntime "x = 1" & nl & "Call CInt(1)", 458, "Variable uses an Automation type not supported in VBScript", 2
+ExpectRuntime "Call CStr(x)", 458, "Variable uses an Automation type not supported in VBScript", 1
+Test.Equal Test.Run("Call Execute(""x = 1"")" & nl & "x = CInt(1)"), 0, "Execute with Call, CInt without"
 ExpectRuntime "Set o = Nothing" & nl & "o.Go", 91, "Object variable not set", 2
 ExpectRuntime "x = CStr(Null)", 94, "Invalid use of Null", 1
 ExpectRuntime "x = 5" & nl & "x.Go", 424, "Object required", 2

@@ -167,3 +167,11 @@ Set matches = re.Execute(text)
 text = ""
 Set re = Nothing
 Test.Equal matches(1).SubMatches(0) & matches(1).SubMatches(1), "xy", "kept their own copy"
+
+' The collection Execute gives, indexed in the same expression.
+Set re = New RegExp
+re.Pattern = "b."
+re.Global = True
+Test.Equal re.Execute("ab1 b2")(1).Value, "b2", "Execute(x)(i) reaches the default member Item"
+Test.Equal re.Execute("ab1 b2")(1).SubMatches.Count, 0, "and members after it"
+Test.Equal "" & re.Execute("ab1 b2")(0), "b1", "and its match reads as its Value"

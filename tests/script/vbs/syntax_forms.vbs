@@ -100,3 +100,48 @@ Case 3
 End Select
 On Error GoTo 0
 Test.Same log, "for;each;do;do;case1;failed case;", "the block runs after its header failed"
+
+' Arguments after a call that gave an object go to the object's default member.
+Class Bag
+    Private m_items(3)
+    Public Default Property Get Item(i)
+        Item = m_items(i)
+    End Property
+    Public Property Let Item(i, v)
+        m_items(i) = v
+    End Property
+End Class
+Dim sharedBag
+Set sharedBag = New Bag
+Function TheBag()
+    Set TheBag = sharedBag
+End Function
+Function Bags(n)
+    Set Bags = sharedBag
+End Function
+TheBag()(1) = "one"
+Bags(0)(2) = "two"
+Test.Same TheBag()(1), "one", "a call's result read with arguments"
+Test.Same Bags(7)(2), "two", "arguments of the call and of the default member apart"
+Test.Same sharedBag(1) & sharedBag(2), "onetwo", "assigned through the default member"
+
+' =>, =< and >< are read as >=, <= and <>.
+Test.Same Join(Array(2 => 1, 1 => 1, 1 => 2, 1 =< 2, 2 =< 2, 3 =< 2, 1 >< 2, 2 >< 2)), _
+    "True True False True True False True False", "=>, =< and ><"
+x = 3
+If x=>3 Then x = x =<2
+Test.Same x, False, "written without spaces, and after the = of an assignment"
+
+' The end of a procedure on the line of its last statement, after a colon or directly.
+Dim ended
+Execute "Sub EndsAfterColon : ended = ended & ""a"" : End Sub"
+Execute "Sub EndsDirectly" & nl & "ended = ended & ""b"" End Sub"
+Execute "Function EndsInFunction() : EndsInFunction = ""c"" End Function"
+Execute "Class EndsInClass" & nl & "Property Get P : P = ""d"" End Property" & nl & "End Class"
+ended = ""
+EndsAfterColon
+EndsDirectly
+Test.Same ended & EndsInFunction() & (New EndsInClass).P, "abcd", "a statement followed by End Sub, Function, Property"
+Test.Same Join(Array(Test.Run("Sub A() End Sub"), Test.Run("Sub A : If 1 Then x = 1 End Sub"), _
+    Test.Run("x = 1 End Sub"), Test.Run("Sub A" & nl & "If 1 Then" & nl & "x = 1 End Sub" & nl & "End Sub"))), _
+    "1025 1025 1025 1012", "an empty procedure on one line, a one-line If, no procedure, End Sub in an open If"
