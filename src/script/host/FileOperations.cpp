@@ -46,14 +46,14 @@ std::string WithoutTrailingSeparators(std::string path)
     return path;
 }
 
-// The paths `spec` names: itself, or with wildcards in its last component every entry of the
+// The paths `pathPattern` names: itself, or with wildcards in its last component every entry of the
 // wanted kind in its folder that matches, by name.
-std::vector<std::string> Expand(const std::string& spec, Kind wanted)
+std::vector<std::string> Expand(const std::string& pathPattern, Kind wanted)
 {
-    const std::string name = FileNameOf(spec);
+    const std::string name = FileNameOf(pathPattern);
     if (!HasWildcards(name))
-        return {spec};
-    const std::string folder = ParentOf(spec);
+        return {pathPattern};
+    const std::string folder = ParentOf(pathPattern);
     DIR* directory = ::opendir(folder.empty() ? "." : folder.c_str());
     if (directory == nullptr)
         Raise(PathNotFound);
@@ -187,10 +187,10 @@ void CopyContents(const std::string& from, const std::string& to)
 
 } // namespace
 
-void DeleteFiles(const std::string& spec, bool force)
+void DeleteFiles(const std::string& pathPattern, bool force)
 {
-    const bool wildcards = HasWildcards(FileNameOf(spec));
-    for (const std::string& path : Expand(spec, Kind::File)) {
+    const bool wildcards = HasWildcards(FileNameOf(pathPattern));
+    for (const std::string& path : Expand(pathPattern, Kind::File)) {
         struct stat info { };
         const Kind kind = KindOf(path, &info);
         if (!wildcards && kind == Kind::Missing)
@@ -204,9 +204,9 @@ void DeleteFiles(const std::string& spec, bool force)
     }
 }
 
-void DeleteFolders(const std::string& spec)
+void DeleteFolders(const std::string& pathPattern)
 {
-    for (const std::string& path : Expand(WithoutTrailingSeparators(spec), Kind::Folder)) {
+    for (const std::string& path : Expand(WithoutTrailingSeparators(pathPattern), Kind::Folder)) {
         if (KindOf(path) != Kind::Folder)
             Raise(PathNotFound);
         std::error_code error;

@@ -10,9 +10,9 @@ namespace vortalux::script {
 // failure, as on Windows, with the error FileErrors.h maps.
 
 // Files only. Without `force` a file without write permission (Windows' read-only) raises 70.
-void DeleteFiles(const std::string& spec, bool force);
+void DeleteFiles(const std::string& pathPattern, bool force);
 // Folders and all they hold.
-void DeleteFolders(const std::string& spec);
+void DeleteFolders(const std::string& pathPattern);
 
 enum class Overwrite { No, Yes };
 // `destination` is a folder when it ends in "/" or the source has wildcards (it must exist:

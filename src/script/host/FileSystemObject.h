@@ -16,7 +16,7 @@ namespace vortalux::script {
 //   GetTempName                                                "radXXXXX.tmp", X a hex digit
 //   GetFile(path), GetFolder(path)                             FileItemObject; 53 / 76 when
 //                                                              missing
-//   DeleteFile(spec [, force]), DeleteFolder(spec [, force]),
+//   DeleteFile(pathPattern [, force]), DeleteFolder(pathPattern [, force]),
 //   CopyFile(source, destination [, overwrite]), MoveFile(source, destination)
 //                                                              FileOperations.h; overwrite
 //                                                              defaults to True
