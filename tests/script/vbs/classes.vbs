@@ -88,8 +88,8 @@ Sub ExpectCompile(code, number, description, line, column)
 End Sub
 ExpectCompile "Class C" & nl & "Dim a" & nl & "Sub A()" & nl & "End Sub" & nl & "End Class", 1041, "Name redefined", 3, 4
 ExpectCompile "Sub C()" & nl & "End Sub" & nl & "Class C" & nl & "End Class", 1041, "Name redefined", 3, 6
-ExpectCompile "Class C" & nl & "Private Default Function F()" & nl & "End Function" & nl & "End Class", 1057, "'Default' specification must also specify 'Public'", 2, 8
-ExpectCompile "Class C" & nl & "Public Default Property Let P(v)" & nl & "End Property" & nl & "End Class", 1058, "'Default' specification can only be on Property Get", 2, 7
+ExpectCompile "Class C" & nl & "Private Default Function F()" & nl & "End Function" & nl & "End Class", 1057, "'Default' must go with 'Public'", 2, 8
+ExpectCompile "Class C" & nl & "Public Default Property Let P(v)" & nl & "End Property" & nl & "End Class", 1058, "'Default' is allowed only on Property Get", 2, 7
 ExpectCompile "Class C" & nl & "Public Default Function F()" & nl & "End Function" & nl & "Public Default Function G()" & nl & "End Function" & nl & "End Class", 1052, "Cannot have multiple default property/method in a Class", 4, 7
 ExpectCompile "Class C" & nl & "Sub Class_Initialize(x)" & nl & "End Sub" & nl & "End Class", 1053, "Class initialize or terminate do not have arguments", 2, 4
 ExpectCompile "Class C" & nl & "Property Let P()" & nl & "End Property" & nl & "End Class", 1054, "Property set or let must have at least one argument", 2, 13
