@@ -1,78 +1,12 @@
 #include "Variant.h"
 
 #include <algorithm>
+#include <new>
+#include <stdexcept>
 
 namespace vortalux::script {
 
-Variant Variant::Null()
-{
-    Variant v;
-    v.m_value.emplace<NullIndex>();
-    return v;
-}
-
-Variant Variant::Nothing()
-{
-    Variant v;
-    v.m_value.emplace<ObjectIndex>();
-    return v;
-}
-
-Variant Variant::FromBool(bool value)
-{
-    Variant v;
-    v.m_value.emplace<BoolIndex>(value);
-    return v;
-}
-
-Variant Variant::FromInteger(int16_t value)
-{
-    Variant v;
-    v.m_value.emplace<IntegerIndex>(value);
-    return v;
-}
-
-Variant Variant::FromLong(int32_t value)
-{
-    Variant v;
-    v.m_value.emplace<LongIndex>(value);
-    return v;
-}
-
-Variant Variant::FromByte(uint8_t value)
-{
-    Variant v;
-    v.m_value.emplace<ByteIndex>(value);
-    return v;
-}
-
-Variant Variant::FromSingle(float value)
-{
-    Variant v;
-    v.m_value.emplace<SingleIndex>(value);
-    return v;
-}
-
-Variant Variant::FromCurrency(int64_t tenThousandths)
-{
-    Variant v;
-    v.m_value.emplace<CurrencyIndex>(CurrencyTag {tenThousandths});
-    return v;
-}
-
-Variant Variant::FromDouble(double value)
-{
-    Variant v;
-    v.m_value.emplace<DoubleIndex>(value);
-    return v;
-}
-
-Variant Variant::FromDate(double oleDate)
-{
-    Variant v;
-    v.m_value.emplace<DateIndex>(DateTag {oleDate});
-    return v;
-}
+Variant Variant::Nothing() { return FromObject(nullptr); }
 
 Variant Variant::FromString(std::string value)
 {
@@ -80,13 +14,32 @@ Variant Variant::FromString(std::string value)
     if (const size_t bytes = StringBytes(value))
         RunBudget::Charge(bytes);
     Variant v;
-    v.m_value.emplace<StringIndex>(std::move(value));
+    v.m_tag = Tag::String;
+    new (&v.m_storage.text) std::string(std::move(value));
+    return v;
+}
+
+Variant Variant::FromObject(ObjectRef object)
+{
+    Variant v;
+    v.m_tag = Tag::Object;
+    new (&v.m_storage.object) ObjectRef(std::move(object));
+    return v;
+}
+
+Variant Variant::FromArray(ArrayRef array)
+{
+    Variant v;
+    v.m_tag = Tag::Array;
+    new (&v.m_storage.array) ArrayRef(std::move(array));
     return v;
 }
 
 void Variant::AppendString(std::string_view text)
 {
-    std::string& value = std::get<StringIndex>(m_value);
+    if (m_tag != Tag::String)
+        ThrowWrongType();
+    std::string& value = m_storage.text;
     const size_t needed = value.size() + text.size();
     if (needed > value.capacity()) {
         // Grow as the string would (doubling), but count the growth before taking it. A
@@ -106,40 +59,85 @@ void Variant::AppendString(std::string_view text)
     value.append(text);
 }
 
-Variant Variant::FromObject(ObjectRef object)
+void Variant::ThrowWrongType() { throw std::logic_error("a Variant was read as a subtype it does not hold"); }
+
+void Variant::CopyHeavy(const Variant& other)
 {
-    Variant v;
-    v.m_value.emplace<ObjectIndex>(std::move(object));
-    return v;
+    switch (other.m_tag) {
+    case Tag::String:
+        // Counted before it is kept; should the charge fail, nothing was made.
+        if (const size_t bytes = other.HeldBytes()) {
+            RunBudget::Charge(bytes);
+            try {
+                new (&m_storage.text) std::string(other.m_storage.text);
+            } catch (...) {
+                RunBudget::Release(bytes);
+                throw;
+            }
+            // The copy's buffer may be smaller than the original's; count what it holds.
+            Recount(bytes, StringBytes(m_storage.text));
+        } else {
+            new (&m_storage.text) std::string(other.m_storage.text);
+        }
+        break;
+    case Tag::Object:
+        new (&m_storage.object) ObjectRef(other.m_storage.object);
+        break;
+    case Tag::Array:
+        new (&m_storage.array) ArrayRef(other.m_storage.array);
+        break;
+    default:
+        break;
+    }
+    m_tag = other.m_tag;
 }
 
-Variant Variant::FromArray(ArrayRef array)
+void Variant::MoveHeavy(Variant&& other) noexcept
 {
-    Variant v;
-    v.m_value.emplace<ArrayIndex>(std::move(array));
-    return v;
+    switch (other.m_tag) {
+    case Tag::String:
+        new (&m_storage.text) std::string(std::move(other.m_storage.text));
+        break;
+    case Tag::Object:
+        new (&m_storage.object) ObjectRef(std::move(other.m_storage.object));
+        break;
+    case Tag::Array:
+        new (&m_storage.array) ArrayRef(std::move(other.m_storage.array));
+        break;
+    default:
+        break;
+    }
+    m_tag = other.m_tag;
 }
 
-VarType Variant::Type() const
+void Variant::MoveAssignHeavy(Variant&& other) noexcept
 {
-    static constexpr VarType Types[] = {VarType::Empty, VarType::Null, VarType::Boolean, VarType::Integer,
-        VarType::Long, VarType::Double, VarType::Date, VarType::String, VarType::Object, VarType::Array,
-        VarType::Byte, VarType::Single, VarType::Currency};
-    return Types[m_value.index()];
+    // `other` may live inside what this value owns (an element of its array): take it out
+    // before letting go of the old value.
+    Variant taken(std::move(other));
+    this->~Variant();
+    new (this) Variant(std::move(taken));
 }
 
-bool Variant::IsNumber() const
+void Variant::DestroyHeavy() noexcept
 {
-    const size_t i = m_value.index();
-    return i == BoolIndex || i == IntegerIndex || i == LongIndex || i == DoubleIndex || i == DateIndex
-        || i == ByteIndex || i == SingleIndex || i == CurrencyIndex;
-}
-
-double Variant::AsDouble() const
-{
-    if (m_value.index() == DateIndex)
-        return std::get<DateIndex>(m_value).value;
-    return std::get<DoubleIndex>(m_value);
+    switch (m_tag) {
+    case Tag::String:
+        if (const size_t bytes = HeldBytes())
+            RunBudget::Release(bytes);
+        m_storage.text.~basic_string();
+        break;
+    case Tag::Object:
+        m_storage.object.~ObjectRef();
+        break;
+    case Tag::Array:
+        m_storage.array.~ArrayRef();
+        break;
+    default:
+        break;
+    }
+    m_tag = Tag::Empty;
+    m_storage.scalar.whole = 0;
 }
 
 } // namespace vortalux::script

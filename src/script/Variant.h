@@ -7,7 +7,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <variant>
 
 namespace vortalux::script {
 
@@ -42,91 +41,236 @@ enum class VarType : int32_t {
 // memory limit (RunBudget): making or copying one past the limit raises 7 "Out of memory".
 class Variant {
 public:
-    Variant() = default;
+    Variant() noexcept { m_storage.scalar.whole = 0; }
     Variant(const Variant& other)
-        : m_value(other.m_value)
     {
-        // Should the charge fail, the copy is freed with the member and never counted.
-        if (const size_t bytes = HeldBytes())
-            RunBudget::Charge(bytes);
+        if (IsScalar(other.m_tag)) {
+            m_tag = other.m_tag;
+            m_storage.scalar = other.m_storage.scalar;
+        } else {
+            CopyHeavy(other);
+        }
     }
     // The buffer moves with the string and stays counted; a string moved from keeps no buffer
     // (libstdc++ and libc++ leave it empty in its inline storage).
-    Variant(Variant&& other) noexcept = default;
+    Variant(Variant&& other) noexcept
+    {
+        if (IsScalar(other.m_tag)) {
+            m_tag = other.m_tag;
+            m_storage.scalar = other.m_storage.scalar;
+        } else {
+            MoveHeavy(std::move(other));
+        }
+    }
     Variant& operator=(const Variant& other)
     {
-        if (this != &other)
+        if (IsScalar(m_tag) && IsScalar(other.m_tag)) {
+            m_tag = other.m_tag;
+            m_storage.scalar = other.m_storage.scalar;
+        } else if (this != &other) {
             *this = Variant(other);
+        }
         return *this;
     }
     Variant& operator=(Variant&& other) noexcept
     {
-        // A moved-from string may keep a buffer (libstdc++ hands it the target's old one), so
-        // both sides are counted before and after.
-        const size_t before = HeldBytes() + other.HeldBytes();
-        m_value = std::move(other.m_value);
-        Recount(before, HeldBytes() + other.HeldBytes());
+        if (IsScalar(m_tag) && IsScalar(other.m_tag)) {
+            m_tag = other.m_tag;
+            m_storage.scalar = other.m_storage.scalar;
+        } else if (this != &other) {
+            MoveAssignHeavy(std::move(other));
+        }
         return *this;
     }
     ~Variant()
     {
-        if (const size_t bytes = HeldBytes())
-            RunBudget::Release(bytes);
+        if (!IsScalar(m_tag))
+            DestroyHeavy();
     }
 
-    static Variant Null();
+    static Variant Null() { return Variant(Tag::Null); }
     static Variant Nothing();
-    static Variant FromBool(bool value);
-    static Variant FromInteger(int16_t value);
-    static Variant FromLong(int32_t value);
-    static Variant FromByte(uint8_t value);
-    static Variant FromSingle(float value);
-    static Variant FromDouble(double value);
+    static Variant FromBool(bool value)
+    {
+        Variant v(Tag::Bool);
+        v.m_storage.scalar.boolean = value;
+        return v;
+    }
+    static Variant FromInteger(int16_t value)
+    {
+        Variant v(Tag::Integer);
+        v.m_storage.scalar.integer = value;
+        return v;
+    }
+    static Variant FromLong(int32_t value)
+    {
+        Variant v(Tag::Long);
+        v.m_storage.scalar.longValue = value;
+        return v;
+    }
+    static Variant FromByte(uint8_t value)
+    {
+        Variant v(Tag::Byte);
+        v.m_storage.scalar.byte = value;
+        return v;
+    }
+    static Variant FromSingle(float value)
+    {
+        Variant v(Tag::Single);
+        v.m_storage.scalar.single = value;
+        return v;
+    }
+    static Variant FromDouble(double value)
+    {
+        Variant v(Tag::Double);
+        v.m_storage.scalar.number = value;
+        return v;
+    }
     // `tenThousandths` is the amount times 10,000, the way the Currency subtype keeps it.
-    static Variant FromCurrency(int64_t tenThousandths);
-    static Variant FromDate(double oleDate);
+    static Variant FromCurrency(int64_t tenThousandths)
+    {
+        Variant v(Tag::Currency);
+        v.m_storage.scalar.currency = tenThousandths;
+        return v;
+    }
+    static Variant FromDate(double oleDate)
+    {
+        Variant v(Tag::Date);
+        v.m_storage.scalar.number = oleDate;
+        return v;
+    }
     static Variant FromString(std::string value);
     static Variant FromObject(ObjectRef object);
     static Variant FromArray(ArrayRef array);
 
-    VarType Type() const;
-    bool IsEmpty() const { return m_value.index() == EmptyIndex; }
-    bool IsNull() const { return m_value.index() == NullIndex; }
-    bool IsString() const { return m_value.index() == StringIndex; }
-    bool IsObject() const { return m_value.index() == ObjectIndex; }
-    bool IsArray() const { return m_value.index() == ArrayIndex; }
-    bool IsBool() const { return m_value.index() == BoolIndex; }
+    VarType Type() const
+    {
+        static constexpr VarType Types[] = {VarType::Empty, VarType::Null, VarType::Boolean, VarType::Integer,
+            VarType::Long, VarType::Double, VarType::Date, VarType::String, VarType::Object, VarType::Array,
+            VarType::Byte, VarType::Single, VarType::Currency};
+        return Types[static_cast<size_t>(m_tag)];
+    }
+    bool IsEmpty() const { return m_tag == Tag::Empty; }
+    bool IsNull() const { return m_tag == Tag::Null; }
+    bool IsString() const { return m_tag == Tag::String; }
+    bool IsObject() const { return m_tag == Tag::Object; }
+    bool IsArray() const { return m_tag == Tag::Array; }
+    bool IsBool() const { return m_tag == Tag::Bool; }
+    bool IsInteger() const { return m_tag == Tag::Integer; }
+    bool IsLong() const { return m_tag == Tag::Long; }
+    bool IsDouble() const { return m_tag == Tag::Double; }
     // Byte, Integer, Long, Single, Double, Currency, Date or Boolean: the subtypes arithmetic
     // takes as they are.
-    bool IsNumber() const;
+    bool IsNumber() const { return m_tag != Tag::Empty && m_tag != Tag::Null && IsScalar(m_tag); }
 
-    bool AsBool() const { return std::get<BoolIndex>(m_value); }
-    int16_t AsInteger() const { return std::get<IntegerIndex>(m_value); }
-    int32_t AsLong() const { return std::get<LongIndex>(m_value); }
-    uint8_t AsByte() const { return std::get<ByteIndex>(m_value); }
-    float AsSingle() const { return std::get<SingleIndex>(m_value); }
+    bool AsBool() const { return Checked(Tag::Bool).boolean; }
+    int16_t AsInteger() const { return Checked(Tag::Integer).integer; }
+    int32_t AsLong() const { return Checked(Tag::Long).longValue; }
+    uint8_t AsByte() const { return Checked(Tag::Byte).byte; }
+    float AsSingle() const { return Checked(Tag::Single).single; }
     // The amount of a Currency times 10,000.
-    int64_t AsCurrency() const { return std::get<CurrencyIndex>(m_value).tenThousandths; }
+    int64_t AsCurrency() const { return Checked(Tag::Currency).currency; }
     // The number held by a Double or a Date.
-    double AsDouble() const;
-    const std::string& AsString() const { return std::get<StringIndex>(m_value); }
+    double AsDouble() const
+    {
+        if (m_tag != Tag::Double && m_tag != Tag::Date)
+            ThrowWrongType();
+        return m_storage.scalar.number;
+    }
+    const std::string& AsString() const
+    {
+        if (m_tag != Tag::String)
+            ThrowWrongType();
+        return m_storage.text;
+    }
     // Appends to the string this holds (the fast path of `s = s & x`). Raises 7 when the text
     // would grow past the memory limit; the string is then as it was.
     void AppendString(std::string_view text);
-    const ObjectRef& AsObject() const { return std::get<ObjectIndex>(m_value); }
-    const ArrayRef& AsArray() const { return std::get<ArrayIndex>(m_value); }
-    ArrayRef& AsArray() { return std::get<ArrayIndex>(m_value); }
+    const ObjectRef& AsObject() const
+    {
+        if (m_tag != Tag::Object)
+            ThrowWrongType();
+        return m_storage.object;
+    }
+    const ArrayRef& AsArray() const
+    {
+        if (m_tag != Tag::Array)
+            ThrowWrongType();
+        return m_storage.array;
+    }
+    ArrayRef& AsArray()
+    {
+        if (m_tag != Tag::Array)
+            ThrowWrongType();
+        return m_storage.array;
+    }
 
     // Bytes of this value counted against the memory limit: the buffer of a string that does
     // not fit in the string object. Arrays count their storage themselves.
-    size_t HeldBytes() const noexcept
-    {
-        if (m_value.index() != StringIndex)
-            return 0;
-        return StringBytes(std::get<StringIndex>(m_value));
-    }
+    size_t HeldBytes() const noexcept { return m_tag == Tag::String ? StringBytes(m_storage.text) : 0; }
 
 private:
+    // The subtype held; the order is that of the tables in Type().
+    enum class Tag : uint8_t {
+        Empty,
+        Null,
+        Bool,
+        Integer,
+        Long,
+        Double,
+        Date,
+        String,
+        Object,
+        Array,
+        Byte,
+        Single,
+        Currency
+    };
+    // The subtypes kept in `Storage::scalar`: copied as plain bits, nothing to free.
+    static bool IsScalar(Tag tag) noexcept
+    {
+        return tag != Tag::String && tag != Tag::Object && tag != Tag::Array;
+    }
+
+    // One union for every scalar subtype, so that copying a scalar copies this one trivially
+    // copyable member whatever its active field.
+    union Scalar {
+        uint64_t whole;
+        bool boolean;
+        int16_t integer;
+        int32_t longValue;
+        uint8_t byte;
+        float single;
+        double number; // Double and Date
+        int64_t currency;
+    };
+    union Storage {
+        Storage() noexcept { }
+        ~Storage() { }
+        Scalar scalar;
+        std::string text;
+        ObjectRef object;
+        ArrayRef array;
+    };
+
+    explicit Variant(Tag tag) noexcept
+        : m_tag(tag)
+    {
+        m_storage.scalar.whole = 0;
+    }
+    const Scalar& Checked(Tag tag) const
+    {
+        if (m_tag != tag)
+            ThrowWrongType();
+        return m_storage.scalar;
+    }
+    // Reading a subtype the value does not hold is a fault of the caller, as std::get was.
+    [[noreturn]] static void ThrowWrongType();
+    void CopyHeavy(const Variant& other);
+    void MoveHeavy(Variant&& other) noexcept;
+    void MoveAssignHeavy(Variant&& other) noexcept;
+    void DestroyHeavy() noexcept;
+
     static void Recount(size_t before, size_t after) noexcept
     {
         if (before != after)
@@ -141,33 +285,8 @@ private:
         return inside ? 0 : text.capacity() + 1;
     }
 
-    enum Index : size_t {
-        EmptyIndex,
-        NullIndex,
-        BoolIndex,
-        IntegerIndex,
-        LongIndex,
-        DoubleIndex,
-        DateIndex,
-        StringIndex,
-        ObjectIndex,
-        ArrayIndex,
-        ByteIndex,
-        SingleIndex,
-        CurrencyIndex
-    };
-    struct NullTag {
-        bool operator==(const NullTag&) const = default;
-    };
-    struct DateTag {
-        double value;
-    };
-    struct CurrencyTag {
-        int64_t tenThousandths;
-    };
-    std::variant<std::monostate, NullTag, bool, int16_t, int32_t, double, DateTag, std::string, ObjectRef,
-        ArrayRef, uint8_t, float, CurrencyTag>
-        m_value;
+    Tag m_tag = Tag::Empty;
+    Storage m_storage;
 };
 
 } // namespace vortalux::script
