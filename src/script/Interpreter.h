@@ -148,6 +148,9 @@ private:
     Variant EvalIdentifier(const IdentifierExpr& id);
     Variant EvalCall(const CallExpr& call);
     Variant EvalBinary(const BinaryExpr& binary);
+    // The value of a literal, constant or variable without copying it; nullptr for any other
+    // expression (or a name not yet resolved).
+    const Variant* PeekValue(const Expr& expr) const;
     Variant EvalMember(const MemberExpr& member);
     ObjectRef EvalObject(const Expr* objectExpr);
     std::vector<Variant> EvalArguments(std::span<const ExprPtr> args);

@@ -137,7 +137,7 @@ void Variant::DestroyHeavy() noexcept
         break;
     }
     m_tag = Tag::Empty;
-    m_storage.scalar.whole = 0;
+    m_storage.bits = 0;
 }
 
 } // namespace vortalux::script

@@ -2,6 +2,7 @@
 
 #include "RunBudget.h"
 
+#include <bit>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -41,12 +42,12 @@ enum class VarType : int32_t {
 // memory limit (RunBudget): making or copying one past the limit raises 7 "Out of memory".
 class Variant {
 public:
-    Variant() noexcept { m_storage.scalar.whole = 0; }
+    Variant() noexcept { m_storage.bits = 0; }
     Variant(const Variant& other)
     {
         if (IsScalar(other.m_tag)) {
             m_tag = other.m_tag;
-            m_storage.scalar = other.m_storage.scalar;
+            m_storage.bits = other.m_storage.bits;
         } else {
             CopyHeavy(other);
         }
@@ -57,7 +58,7 @@ public:
     {
         if (IsScalar(other.m_tag)) {
             m_tag = other.m_tag;
-            m_storage.scalar = other.m_storage.scalar;
+            m_storage.bits = other.m_storage.bits;
         } else {
             MoveHeavy(std::move(other));
         }
@@ -66,7 +67,7 @@ public:
     {
         if (IsScalar(m_tag) && IsScalar(other.m_tag)) {
             m_tag = other.m_tag;
-            m_storage.scalar = other.m_storage.scalar;
+            m_storage.bits = other.m_storage.bits;
         } else if (this != &other) {
             *this = Variant(other);
         }
@@ -76,7 +77,7 @@ public:
     {
         if (IsScalar(m_tag) && IsScalar(other.m_tag)) {
             m_tag = other.m_tag;
-            m_storage.scalar = other.m_storage.scalar;
+            m_storage.bits = other.m_storage.bits;
         } else if (this != &other) {
             MoveAssignHeavy(std::move(other));
         }
@@ -93,50 +94,50 @@ public:
     static Variant FromBool(bool value)
     {
         Variant v(Tag::Bool);
-        v.m_storage.scalar.boolean = value;
+        v.m_storage.bits = value ? 1 : 0;
         return v;
     }
     static Variant FromInteger(int16_t value)
     {
         Variant v(Tag::Integer);
-        v.m_storage.scalar.integer = value;
+        v.m_storage.bits = static_cast<uint16_t>(value);
         return v;
     }
     static Variant FromLong(int32_t value)
     {
         Variant v(Tag::Long);
-        v.m_storage.scalar.longValue = value;
+        v.m_storage.bits = static_cast<uint32_t>(value);
         return v;
     }
     static Variant FromByte(uint8_t value)
     {
         Variant v(Tag::Byte);
-        v.m_storage.scalar.byte = value;
+        v.m_storage.bits = value;
         return v;
     }
     static Variant FromSingle(float value)
     {
         Variant v(Tag::Single);
-        v.m_storage.scalar.single = value;
+        v.m_storage.bits = std::bit_cast<uint32_t>(value);
         return v;
     }
     static Variant FromDouble(double value)
     {
         Variant v(Tag::Double);
-        v.m_storage.scalar.number = value;
+        v.m_storage.bits = std::bit_cast<uint64_t>(value);
         return v;
     }
     // `tenThousandths` is the amount times 10,000, the way the Currency subtype keeps it.
     static Variant FromCurrency(int64_t tenThousandths)
     {
         Variant v(Tag::Currency);
-        v.m_storage.scalar.currency = tenThousandths;
+        v.m_storage.bits = static_cast<uint64_t>(tenThousandths);
         return v;
     }
     static Variant FromDate(double oleDate)
     {
         Variant v(Tag::Date);
-        v.m_storage.scalar.number = oleDate;
+        v.m_storage.bits = std::bit_cast<uint64_t>(oleDate);
         return v;
     }
     static Variant FromString(std::string value);
@@ -163,19 +164,19 @@ public:
     // takes as they are.
     bool IsNumber() const { return m_tag != Tag::Empty && m_tag != Tag::Null && IsScalar(m_tag); }
 
-    bool AsBool() const { return Checked(Tag::Bool).boolean; }
-    int16_t AsInteger() const { return Checked(Tag::Integer).integer; }
-    int32_t AsLong() const { return Checked(Tag::Long).longValue; }
-    uint8_t AsByte() const { return Checked(Tag::Byte).byte; }
-    float AsSingle() const { return Checked(Tag::Single).single; }
+    bool AsBool() const { return Checked(Tag::Bool) != 0; }
+    int16_t AsInteger() const { return static_cast<int16_t>(Checked(Tag::Integer)); }
+    int32_t AsLong() const { return static_cast<int32_t>(Checked(Tag::Long)); }
+    uint8_t AsByte() const { return static_cast<uint8_t>(Checked(Tag::Byte)); }
+    float AsSingle() const { return std::bit_cast<float>(static_cast<uint32_t>(Checked(Tag::Single))); }
     // The amount of a Currency times 10,000.
-    int64_t AsCurrency() const { return Checked(Tag::Currency).currency; }
+    int64_t AsCurrency() const { return static_cast<int64_t>(Checked(Tag::Currency)); }
     // The number held by a Double or a Date.
     double AsDouble() const
     {
         if (m_tag != Tag::Double && m_tag != Tag::Date)
             ThrowWrongType();
-        return m_storage.scalar.number;
+        return std::bit_cast<double>(m_storage.bits);
     }
     const std::string& AsString() const
     {
@@ -226,28 +227,19 @@ private:
         Single,
         Currency
     };
-    // The subtypes kept in `Storage::scalar`: copied as plain bits, nothing to free.
+    // The subtypes kept in `Storage::bits`: copied as plain bits, nothing to free.
     static bool IsScalar(Tag tag) noexcept
     {
         return tag != Tag::String && tag != Tag::Object && tag != Tag::Array;
     }
 
-    // One union for every scalar subtype, so that copying a scalar copies this one trivially
-    // copyable member whatever its active field.
-    union Scalar {
-        uint64_t whole;
-        bool boolean;
-        int16_t integer;
-        int32_t longValue;
-        uint8_t byte;
-        float single;
-        double number; // Double and Date
-        int64_t currency;
-    };
+    // Every scalar subtype is kept as the 64 bits of one word, written whole: copying a scalar
+    // copies that word, and never reads back wider than was last written (which would stall
+    // the processor's store forwarding on every copy).
     union Storage {
         Storage() noexcept { }
         ~Storage() { }
-        Scalar scalar;
+        uint64_t bits;
         std::string text;
         ObjectRef object;
         ArrayRef array;
@@ -256,13 +248,13 @@ private:
     explicit Variant(Tag tag) noexcept
         : m_tag(tag)
     {
-        m_storage.scalar.whole = 0;
+        m_storage.bits = 0;
     }
-    const Scalar& Checked(Tag tag) const
+    uint64_t Checked(Tag tag) const
     {
         if (m_tag != tag)
             ThrowWrongType();
-        return m_storage.scalar;
+        return m_storage.bits;
     }
     // Reading a subtype the value does not hold is a fault of the caller, as std::get was.
     [[noreturn]] static void ThrowWrongType();
