@@ -19,10 +19,20 @@
 #include <limits>
 #include <new>
 #include <optional>
+#include <typeinfo>
 
 namespace vortalux::script {
 
 struct Interpreter::Frame {
+    Frame() = default;
+    // A procedure's frame: `slotCount` variables, each slot its own until a ByRef argument
+    // binds it to the caller's variable. The buffers come from the interpreter's spares.
+    Frame(Interpreter& owner, size_t slotCount);
+    ~Frame();
+    Frame(const Frame&) = delete;
+    Frame& operator=(const Frame&) = delete;
+
+    Interpreter* owner = nullptr;
     const Procedure* procedure = nullptr;
     const Module* module = nullptr;
     std::vector<Variant> storage;
@@ -33,6 +43,31 @@ struct Interpreter::Frame {
     ObjectRef self; // the instance a method runs on
     ClassInstance* instance = nullptr;
 };
+
+Interpreter::Frame::Frame(Interpreter& interpreter, size_t slotCount)
+    : owner(&interpreter)
+{
+    if (!interpreter.m_spareFrames.empty()) {
+        FrameBuffers& spare = interpreter.m_spareFrames.back();
+        storage = std::move(spare.storage);
+        slots = std::move(spare.bindings);
+        interpreter.m_spareFrames.pop_back();
+    }
+    storage.resize(slotCount);
+    slots.resize(slotCount);
+    for (size_t i = 0; i < slotCount; ++i)
+        slots[i] = &storage[i];
+}
+
+Interpreter::Frame::~Frame()
+{
+    if (owner == nullptr)
+        return;
+    storage.clear();
+    // The spares' room is reserved up front, so keeping one allocates nothing here.
+    if (storage.capacity() <= MaxSpareFrameSlots && owner->m_spareFrames.size() < MaxSpareFrames)
+        owner->m_spareFrames.push_back(FrameBuffers {std::move(storage), std::move(slots)});
+}
 
 namespace {
 
@@ -196,6 +231,7 @@ Interpreter::Interpreter(const ObjectFactoryMap& factories, const RunLimits& lim
     , m_link(std::make_shared<InterpreterLink>(InterpreterLink {this}))
     , m_err(std::make_shared<ErrObject>())
 {
+    m_spareFrames.reserve(MaxSpareFrames);
     AddGlobal("err", GlobalVariable {"Err", Variant::FromObject(m_err), true});
 }
 
@@ -1135,36 +1171,41 @@ Variant Interpreter::EvalIdentifier(const IdentifierExpr& id)
 
 Variant& Interpreter::Element(Variant& arrayVariable, std::span<const ExprPtr> args)
 {
-    int32_t indices[64];
-    if (args.size() > 64 || args.empty())
-        Raise(errc::SubscriptOutOfRange);
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (!args[i])
-            Raise(errc::SubscriptOutOfRange);
-        indices[i] = ToLong(Eval(*args[i]));
-    }
+    Subscripts indices;
+    EvalSubscripts(args, indices);
     // The indices may have replaced the array (a function with side effects): look again.
     if (!arrayVariable.IsArray())
         Raise(errc::TypeMismatch);
-    Variant* element = MutableArray(arrayVariable).At(indices, args.size());
+    Variant* element = MutableArray(arrayVariable).At(indices.data(), args.size());
     if (element == nullptr)
         Raise(errc::SubscriptOutOfRange);
     return *element;
 }
 
+void Interpreter::EvalSubscripts(std::span<const ExprPtr> args, Subscripts& indices)
+{
+    if (args.size() > indices.size() || args.empty())
+        Raise(errc::SubscriptOutOfRange);
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (!args[i])
+            Raise(errc::SubscriptOutOfRange);
+        if (const Variant* value = PeekValue(*args[i]); value != nullptr && value->IsLong()) {
+            indices[i] = value->AsLong();
+            continue;
+        }
+        const Variant value = Eval(*args[i]);
+        indices[i] = value.IsLong() ? value.AsLong() : ToLong(value);
+    }
+}
+
 Variant Interpreter::IndexValue(const Variant& container, std::span<const ExprPtr> args)
 {
     if (container.IsArray()) {
-        int32_t indices[64];
-        if (args.size() > 64 || args.empty())
-            Raise(errc::SubscriptOutOfRange);
+        // Held while the subscripts are worked out: they may replace the variable's array.
         const ArrayRef array = container.AsArray();
-        for (size_t i = 0; i < args.size(); ++i) {
-            if (!args[i])
-                Raise(errc::SubscriptOutOfRange);
-            indices[i] = ToLong(Eval(*args[i]));
-        }
-        const Variant* element = array->At(indices, args.size());
+        Subscripts indices;
+        EvalSubscripts(args, indices);
+        const Variant* element = array->At(indices.data(), args.size());
         if (element == nullptr)
             Raise(errc::SubscriptOutOfRange);
         return *element;
@@ -1220,9 +1261,17 @@ Variant Interpreter::EvalCall(const CallExpr& call)
     if (variable == nullptr)
         return IndexValue(EvalIdentifier(id), call.args);
     if (variable->IsArray()) {
-        // Index in place: no copy of the array.
-        const ArrayRef array = variable->AsArray();
-        return IndexValue(Variant::FromArray(array), call.args);
+        // The subscripts first, then the element of the array the variable holds by then (they
+        // may have replaced it), read in place.
+        Subscripts indices;
+        EvalSubscripts(call.args, indices);
+        variable = Variable(id);
+        if (variable == nullptr || !variable->IsArray())
+            Raise(errc::TypeMismatch);
+        const Variant* element = variable->AsArray()->At(indices.data(), call.args.size());
+        if (element == nullptr)
+            Raise(errc::SubscriptOutOfRange);
+        return *element;
     }
     return IndexValue(*variable, call.args);
 }
@@ -1277,11 +1326,7 @@ Variant Interpreter::Invoke(const Procedure& procedure, std::span<const ExprPtr>
 {
     if (args.size() != procedure.parameters.size())
         Raise(errc::WrongArgumentCount);
-    Frame frame;
-    frame.storage.resize(static_cast<size_t>(procedure.slotCount));
-    frame.slots.resize(frame.storage.size());
-    for (size_t i = 0; i < frame.storage.size(); ++i)
-        frame.slots[i] = &frame.storage[i];
+    Frame frame(*this, static_cast<size_t>(procedure.slotCount));
     // An array element passed ByRef is copied in and, when the call returns, copied back.
     struct ElementWriteBack {
         Variant* arrayVariable;
@@ -1348,11 +1393,7 @@ Variant Interpreter::InvokeWithValues(
 {
     if (args.size() != procedure.parameters.size())
         Raise(errc::WrongArgumentCount);
-    Frame frame;
-    frame.storage.resize(static_cast<size_t>(procedure.slotCount));
-    frame.slots.resize(frame.storage.size());
-    for (size_t i = 0; i < frame.storage.size(); ++i)
-        frame.slots[i] = &frame.storage[i];
+    Frame frame(*this, static_cast<size_t>(procedure.slotCount));
     for (size_t i = 0; i < args.size(); ++i) {
         if (procedure.parameters[i].byVal)
             frame.storage[i + 1] = args[i];
@@ -1445,8 +1486,12 @@ ObjectRef Interpreter::NewInstance(const NewExpr& expr)
 
 ClassInstance* Interpreter::OwnInstance(const ObjectRef& object) const
 {
-    auto* instance = dynamic_cast<ClassInstance*>(object.get());
-    return instance != nullptr && instance->Owner() == this ? instance : nullptr;
+    // ClassInstance is final: comparing the type is exact, and much quicker than a cast that
+    // searches the hierarchy on every member call.
+    if (object == nullptr || typeid(*object) != typeid(ClassInstance))
+        return nullptr;
+    auto* instance = static_cast<ClassInstance*>(object.get());
+    return instance->Owner() == this ? instance : nullptr;
 }
 
 const ClassMember& Interpreter::FindMember(const ClassInstance& instance, std::string_view name) const

@@ -8,6 +8,7 @@
 #include "ScriptError.h"
 #include "Variant.h"
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <deque>
@@ -111,6 +112,13 @@ public:
 
 private:
     struct Frame;
+    // The variable buffers of a frame that ended, kept for the next call.
+    struct FrameBuffers {
+        std::vector<Variant> storage;
+        std::vector<Variant*> bindings; // not "slots": Qt takes that word
+    };
+    static constexpr size_t MaxSpareFrames = 64;
+    static constexpr size_t MaxSpareFrameSlots = 256;
     struct GlobalVariable {
         std::string name;
         Variant value;
@@ -156,6 +164,9 @@ private:
     std::vector<Variant> EvalArguments(std::span<const ExprPtr> args);
     bool EvalCondition(const Expr& condition);
     Variant IndexValue(const Variant& container, std::span<const ExprPtr> args);
+    // Subscripts of an element; 9 "Subscript out of range" beyond 64 of them.
+    using Subscripts = std::array<int32_t, 64>;
+    void EvalSubscripts(std::span<const ExprPtr> args, Subscripts& indices);
     Variant& Element(Variant& arrayVariable, std::span<const ExprPtr> args);
 
     // Names.
@@ -226,6 +237,7 @@ private:
     uint64_t m_generation = 1;
     std::shared_ptr<ErrObject> m_err;
 
+    std::vector<FrameBuffers> m_spareFrames; // room for MaxSpareFrames reserved
     Frame* m_frame = nullptr;
     int m_callDepth = 0;
     int m_currentLine = 0;
