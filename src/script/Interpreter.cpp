@@ -1389,7 +1389,7 @@ Variant Interpreter::Invoke(const Procedure& procedure, std::span<const ExprPtr>
 }
 
 Variant Interpreter::InvokeWithValues(
-    const Procedure& procedure, std::vector<Variant>& args, const ObjectRef* self)
+    const Procedure& procedure, std::span<Variant> args, const ObjectRef* self)
 {
     if (args.size() != procedure.parameters.size())
         Raise(errc::WrongArgumentCount);
@@ -1583,7 +1583,13 @@ void Interpreter::AssignMember(const ObjectRef& object, const ClassMember& membe
                                                                 : errc::NoSuchMember);
     if (!procedure->isPublic && !inside)
         Raise(errc::NoSuchMember);
-    args.push_back(isSet ? SetValue(std::move(value)) : LetValue(std::move(value)));
+    Variant assigned = isSet ? SetValue(std::move(value)) : LetValue(std::move(value));
+    if (args.empty()) {
+        // The usual `obj.Name = value`: no vector to grow for the one argument.
+        InvokeWithValues(*procedure, std::span(&assigned, 1), &object);
+        return;
+    }
+    args.push_back(std::move(assigned));
     InvokeWithValues(*procedure, args, &object);
 }
 

@@ -185,7 +185,7 @@ private:
     Variant Invoke(
         const Procedure& procedure, std::span<const ExprPtr> args, const ObjectRef* self = nullptr);
     Variant InvokeWithValues(
-        const Procedure& procedure, std::vector<Variant>& args, const ObjectRef* self = nullptr);
+        const Procedure& procedure, std::span<Variant> args, const ObjectRef* self = nullptr);
     Variant RunFrame(const Procedure& procedure, Frame& frame, const ObjectRef* self);
     Variant CallBuiltin(int index, std::span<const ExprPtr> args);
 
