@@ -317,7 +317,7 @@ Variant Space(Interpreter&, Args& args)
 
 Variant String(Interpreter&, Args& args)
 {
-    if (args[1].IsNull())
+    if (args[0].IsNull() || args[1].IsNull())
         return Variant::Null();
     char c = 0;
     if (args[1].IsString()) {

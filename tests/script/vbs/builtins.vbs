@@ -178,3 +178,21 @@ For i = 0 To UBound(a)
     Test.Equal a(i), b(i), "constant " & i
 Next
 Test.Same vbCrLf, Chr(13) & Chr(10), "vbCrLf"
+
+' ---- Null arguments ----
+' Where the reference says a function gives Null for a Null argument, it does; where Null cannot
+' stand for the value (a count, a character code, a conversion) it is 94 "Invalid use of Null".
+Dim code
+For Each code In Array("Len(Null)", "Left(Null, 1)", "Right(Null, 1)", "Mid(Null, 1)", "LCase(Null)", _
+    "UCase(Null)", "Trim(Null)", "LTrim(Null)", "String(Null, ""a"")", "String(2, Null)", "Hex(Null)", _
+    "Oct(Null)", "Int(Null)", "Fix(Null)", "Abs(Null)", "Year(Null)", "Hour(Null)", "TimeValue(Null)", _
+    "InStr(Null, ""a"")", "InStrRev(""a"", Null)", "Replace(Null, ""a"", ""b"")", "StrComp(""a"", Null)")
+    Test.Same Eval(code), Null, code
+Next
+For Each code In Array("Left(""abc"", Null)", "Mid(""abc"", 1, Null)", "Chr(Null)", "ChrW(Null)", _
+    "Asc(Null)", "AscW(Null)", "Space(Null)", "CInt(Null)", "CLng(Null)", "CStr(Null)", "CBool(Null)", _
+    "CDbl(Null)", "CByte(Null)", "CDate(Null)", "CSng(Null)", "CCur(Null)", "StrReverse(Null)", _
+    "Split(Null)", "InStr(Null, ""a"", ""b"")", "MonthName(Null)")
+    Test.Equal Test.Run("x = " & code), 94, code
+    Test.Same Test.Description, "Invalid use of Null", code & " text"
+Next
