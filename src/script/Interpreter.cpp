@@ -801,8 +801,7 @@ Interpreter::Flow Interpreter::ExecForEach(const ForEachStmt& statement)
     });
     if (failed)
         return BodyOnce(statement.body, Flow::ExitFor);
-    // An array never dimensioned (`Dim a()`) has no elements to visit.
-    const size_t count = snapshot ? (snapshot->DimensionCount() == 0 ? 0 : snapshot->Size()) : items.size();
+    const size_t count = snapshot ? snapshot->Size() : items.size();
     for (size_t i = 0; i < count; ++i) {
         Variant& variable = AssignableVariable(*statement.variable);
         variable = snapshot ? snapshot->Elements()[i] : items[i];
