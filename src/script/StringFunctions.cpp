@@ -362,16 +362,6 @@ Variant Chr(Interpreter&, Args& args)
     return Variant::FromString(std::string(1, static_cast<char>(static_cast<unsigned char>(code))));
 }
 
-Variant ChrW(Interpreter&, Args& args)
-{
-    const int32_t code = ToLong(args[0]);
-    if (code < -32768 || code > 65535)
-        Raise(errc::InvalidProcedureCall);
-    // Byte strings hold characters up to 255; others become "?".
-    const auto byte = code >= 0 && code <= 255 ? static_cast<unsigned char>(code) : '?';
-    return Variant::FromString(std::string(1, static_cast<char>(byte)));
-}
-
 Variant Asc(Interpreter&, Args& args)
 {
     const std::string text = ToString(args[0]);
