@@ -115,6 +115,7 @@ Variant TypeName(Interpreter&, Args& args);
 Variant VarType(Interpreter&, Args& args);
 Variant Timer(Interpreter&, Args& args);
 Variant MsgBox(Interpreter&, Args& args);
+Variant InputBox(Interpreter&, Args& args);
 Variant CreateObject(Interpreter&, Args& args);
 Variant Rnd(Interpreter&, Args& args);
 Variant Randomize(Interpreter&, Args& args);

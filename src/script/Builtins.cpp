@@ -64,6 +64,7 @@ constexpr std::array Builtins = {
     BuiltinFunction {"getref", 1, 1, builtins::GetRef},
     BuiltinFunction {"hex", 1, 1, builtins::Hex},
     BuiltinFunction {"hour", 1, 1, builtins::Hour},
+    BuiltinFunction {"inputbox", 1, 7, builtins::InputBox},
     BuiltinFunction {"instr", 2, 4, builtins::InStr},
     BuiltinFunction {"instrb", 2, 4, builtins::InStrB},
     BuiltinFunction {"instrrev", 2, 4, builtins::InStrRev},
@@ -410,6 +411,28 @@ Variant MsgBox(Interpreter& interpreter, Args& args)
     // The Script Control's own caption for boxes a script shows.
     request.caption = args.size() > 2 && !args[2].IsEmpty() ? ToString(args[2]) : "VBScript";
     return Variant::FromInteger(static_cast<int16_t>(interpreter.ShowMessageBox(request)));
+}
+
+// InputBox(prompt[, title][, default][, xpos][, ypos][, helpfile, context]): the positions are
+// twips, 15 to a pixel at the usual 96 dots an inch. There is no help to show: helpfile and
+// context are left unused.
+Variant InputBox(Interpreter& interpreter, Args& args)
+{
+    const auto given = [&](size_t index) { return args.size() > index && !args[index].IsEmpty(); };
+    TextRequest request;
+    request.prompt = ToString(args[0]);
+    request.caption = given(1) ? ToString(args[1]) : "VBScript";
+    request.defaultText = given(2) ? ToString(args[2]) : std::string();
+    constexpr int32_t TwipsPerPixel = 15;
+    if (given(3))
+        request.left = ToLong(args[3]) / TwipsPerPixel;
+    if (given(4))
+        request.top = ToLong(args[4]) / TwipsPerPixel;
+    std::optional<std::string> answer = interpreter.AskText(request);
+    // Cancel answers Empty, which equals "": scripts tell it from an empty answer with IsEmpty.
+    if (!answer)
+        return {};
+    return Variant::FromString(std::move(*answer));
 }
 
 Variant CreateObject(Interpreter& interpreter, Args& args)

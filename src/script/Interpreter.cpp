@@ -304,6 +304,15 @@ MessageAnswer Interpreter::ShowMessageBox(const MessageRequest& request)
     return answer;
 }
 
+std::optional<std::string> Interpreter::AskText(const TextRequest& request)
+{
+    const auto shownAt = std::chrono::steady_clock::now();
+    std::optional<std::string> answer = vortalux::AskText(request);
+    if (m_budget)
+        m_budget->Postpone(std::chrono::steady_clock::now() - shownAt);
+    return answer;
+}
+
 // ---- Names ----
 
 bool Interpreter::IsExplicit() const { return m_frame->module != nullptr && m_frame->module->optionExplicit; }
