@@ -116,6 +116,8 @@ Variant VarType(Interpreter&, Args& args);
 Variant Timer(Interpreter&, Args& args);
 Variant MsgBox(Interpreter&, Args& args);
 Variant InputBox(Interpreter&, Args& args);
+Variant GetObject(Interpreter&, Args& args);
+Variant LoadPicture(Interpreter&, Args& args);
 Variant CreateObject(Interpreter&, Args& args);
 Variant Rnd(Interpreter&, Args& args);
 Variant Randomize(Interpreter&, Args& args);

@@ -61,6 +61,7 @@ constexpr std::array Builtins = {
     BuiltinFunction {"formatnumber", 1, 5, builtins::FormatNumber},
     BuiltinFunction {"formatpercent", 1, 5, builtins::FormatPercent},
     BuiltinFunction {"getlocale", 0, 0, builtins::GetLocale},
+    BuiltinFunction {"getobject", 0, 2, builtins::GetObject},
     BuiltinFunction {"getref", 1, 1, builtins::GetRef},
     BuiltinFunction {"hex", 1, 1, builtins::Hex},
     BuiltinFunction {"hour", 1, 1, builtins::Hour},
@@ -82,6 +83,7 @@ constexpr std::array Builtins = {
     BuiltinFunction {"leftb", 2, 2, builtins::LeftB},
     BuiltinFunction {"len", 1, 1, builtins::Len},
     BuiltinFunction {"lenb", 1, 1, builtins::LenB},
+    BuiltinFunction {"loadpicture", 1, 1, builtins::LoadPicture},
     BuiltinFunction {"log", 1, 1, builtins::Log},
     BuiltinFunction {"ltrim", 1, 1, builtins::LTrim},
     BuiltinFunction {"mid", 2, 3, builtins::Mid},
@@ -439,6 +441,21 @@ Variant CreateObject(Interpreter& interpreter, Args& args)
 {
     return Variant::FromObject(interpreter.CreateObject(ToString(args[0])));
 }
+
+// GetObject([pathname][, class]): of what Windows can answer, only a new object of a class
+// (`GetObject("", class)`, as CreateObject makes it) exists here. There are no running instances
+// to find (the pathname left out) and no objects kept in files or reached by monikers: 429.
+Variant GetObject(Interpreter& interpreter, Args& args)
+{
+    const bool newObject
+        = args.size() == 2 && args[0].IsString() && args[0].AsString().empty() && !args[1].IsEmpty();
+    if (!newObject)
+        Raise(errc::CannotCreateObject);
+    return Variant::FromObject(interpreter.CreateObject(ToString(args[1])));
+}
+
+// Pictures are never loaded: every file reads as one that is not a picture.
+Variant LoadPicture(Interpreter&, Args&) { Raise(errc::InvalidPicture); }
 
 Variant Rnd(Interpreter& interpreter, Args& args)
 {

@@ -196,3 +196,20 @@ For Each code In Array("Left(""abc"", Null)", "Mid(""abc"", 1, Null)", "Chr(Null
     Test.Equal Test.Run("x = " & code), 94, code
     Test.Same Test.Description, "Invalid use of Null", code & " text"
 Next
+
+' ---- GetObject and LoadPicture ----
+' Only a new object of a class can be had; running instances and files cannot (429). No picture
+' is ever loaded (481).
+Dim made
+Set made = GetObject("", "Test.Recorder")
+Test.Same TypeName(made), "Recorder", "GetObject("""", class) makes a new object"
+Test.Check Not (made Is GetObject("", "Test.Recorder")), "a new one each time"
+For Each code In Array("GetObject(, ""Test.Recorder"")", "GetObject(""C:\report.doc"")", _
+    "GetObject(""C:\report.doc"", ""Test.Recorder"")", "GetObject(""winmgmts:\\.\root\cimv2"")", _
+    "GetObject("""", ""No.Such"")", "GetObject()", "GetObject("""")")
+    Test.Same Test.Run("Set x = " & code) & " " & Test.Description, "429 ActiveX component can't create object", code
+Next
+For Each code In Array("LoadPicture(""picture.bmp"")", "LoadPicture("""")", "LoadPicture(5)")
+    Test.Same Test.Run("Set x = " & code) & " " & Test.Description, "481 Invalid picture", code
+Next
+Test.Equal Test.Run("Set x = LoadPicture()"), 450, "LoadPicture needs its file"
