@@ -61,7 +61,7 @@ MessageAnswer ShowMessage(const MessageRequest& request);
 // Shorthand for an OK box.
 void ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon);
 // Asks for a line of text through the current presenter.
-std::optional<std::string> AskText(const TextRequest& request);
+[[nodiscard]] std::optional<std::string> AskText(const TextRequest& request);
 
 // Installs `presenter` (not owned) and returns the one it replaces; nullptr restores the
 // default, which prints "[caption] text" on standard error (as TerminalText, the text's line
