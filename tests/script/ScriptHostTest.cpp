@@ -285,11 +285,6 @@ TEST(ScriptHost, InputBoxAsksThroughTheMessageInterface)
     EXPECT_EQ(presenter.Asked()[2].caption, "VBScript");
     EXPECT_EQ(presenter.Asked()[2].defaultText, "x");
     EXPECT_TRUE(presenter.Shown().empty());
-
-    ASSERT_FALSE(host.AddCode("x = InputBox()"));
-    EXPECT_EQ(host.Error().number, 450);
-    ASSERT_FALSE(host.AddCode("x = InputBox(\"a\", \"b\", \"c\", 1, 2, \"d\", 3, 4)"));
-    EXPECT_EQ(host.Error().number, 450);
 }
 
 } // namespace
