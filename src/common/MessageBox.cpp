@@ -9,16 +9,20 @@ namespace vortalux {
 
 namespace {
 
+// Texts carry names, addresses and script errors from outside: printable only. Their own line
+// breaks stay line breaks.
+void PrintOnStandardError(const std::string& caption, const std::string& text)
+{
+    const std::string line = "[" + TerminalText(caption) + "] " + TerminalText(text, LineBreaks::Keep) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+}
+
 class PrintingPresenter final : public MessagePresenter {
 public:
     MessageAnswer Present(const MessageRequest& request) override
     {
-        // Texts carry names, addresses and script errors from outside: printable only. Their own
-        // line breaks stay line breaks.
-        const std::string line = "[" + TerminalText(request.caption) + "] "
-            + TerminalText(request.text, LineBreaks::Keep) + "\n";
-        std::fwrite(line.data(), 1, line.size(), stderr);
-        std::fflush(stderr);
+        PrintOnStandardError(request.caption, request.text);
         return DefaultAnswer(request);
     }
 };
@@ -55,7 +59,15 @@ MessageAnswer DefaultAnswer(const MessageRequest& request)
     return index < answers.size() ? answers[index] : answers.front();
 }
 
+std::optional<std::string> MessagePresenter::AskText(const TextRequest& request)
+{
+    PrintOnStandardError(request.caption, request.prompt);
+    return request.defaultText;
+}
+
 MessageAnswer ShowMessage(const MessageRequest& request) { return g_presenter->Present(request); }
+
+std::optional<std::string> AskText(const TextRequest& request) { return g_presenter->AskText(request); }
 
 void ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon)
 {

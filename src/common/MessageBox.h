@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace vortalux {
@@ -33,16 +34,34 @@ struct MessageRequest {
     int timeoutSeconds = 0;
 };
 
+// A box that asks for a line of text, with OK and Cancel.
+struct TextRequest {
+    std::string caption;
+    std::string prompt;
+    // What the text field holds when the box opens.
+    std::string defaultText;
+    // Where the box's left and top edges go, in pixels from the screen's; left out, the box is
+    // centred across and put a third of the way down.
+    std::optional<int> left;
+    std::optional<int> top;
+};
+
 class MessagePresenter {
 public:
     virtual ~MessagePresenter() = default;
     virtual MessageAnswer Present(const MessageRequest& request) = 0;
+    // The text the user confirmed, or nothing when the box was cancelled. Unless a presenter
+    // answers otherwise, the request is printed as the default presenter prints a message and
+    // answered with its default text, as OK on a box nobody typed in.
+    virtual std::optional<std::string> AskText(const TextRequest& request);
 };
 
 // Shows `request` through the current presenter.
 MessageAnswer ShowMessage(const MessageRequest& request);
 // Shorthand for an OK box.
 void ShowMessage(const std::string& caption, const std::string& text, MessageIcon icon);
+// Asks for a line of text through the current presenter.
+[[nodiscard]] std::optional<std::string> AskText(const TextRequest& request);
 
 // Installs `presenter` (not owned) and returns the one it replaces; nullptr restores the
 // default, which prints "[caption] text" on standard error (as TerminalText, the text's line

@@ -34,10 +34,20 @@ Variant StrComp(Interpreter&, Args& args);
 Variant StrReverse(Interpreter&, Args& args);
 Variant Chr(Interpreter&, Args& args);
 Variant Asc(Interpreter&, Args& args);
-Variant ChrW(Interpreter&, Args& args);
 Variant Escape(Interpreter&, Args& args);
 Variant Filter(Interpreter&, Args& args);
 Variant Unescape(Interpreter&, Args& args);
+
+// ByteFunctions.cpp
+Variant AscW(Interpreter&, Args& args);
+Variant AscB(Interpreter&, Args& args);
+Variant ChrW(Interpreter&, Args& args);
+Variant ChrB(Interpreter&, Args& args);
+Variant LenB(Interpreter&, Args& args);
+Variant LeftB(Interpreter&, Args& args);
+Variant RightB(Interpreter&, Args& args);
+Variant MidB(Interpreter&, Args& args);
+Variant InStrB(Interpreter&, Args& args);
 
 // NumericFunctions.cpp
 Variant CStr(Interpreter&, Args& args);
@@ -105,6 +115,9 @@ Variant TypeName(Interpreter&, Args& args);
 Variant VarType(Interpreter&, Args& args);
 Variant Timer(Interpreter&, Args& args);
 Variant MsgBox(Interpreter&, Args& args);
+Variant InputBox(Interpreter&, Args& args);
+Variant GetObject(Interpreter&, Args& args);
+Variant LoadPicture(Interpreter&, Args& args);
 Variant CreateObject(Interpreter&, Args& args);
 Variant Rnd(Interpreter&, Args& args);
 Variant Randomize(Interpreter&, Args& args);

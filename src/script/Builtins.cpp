@@ -25,7 +25,8 @@ constexpr std::array Builtins = {
     BuiltinFunction {"abs", 1, 1, builtins::Abs},
     BuiltinFunction {"array", 0, Any, builtins::Array},
     BuiltinFunction {"asc", 1, 1, builtins::Asc},
-    BuiltinFunction {"ascw", 1, 1, builtins::Asc},
+    BuiltinFunction {"ascb", 1, 1, builtins::AscB},
+    BuiltinFunction {"ascw", 1, 1, builtins::AscW},
     BuiltinFunction {"atn", 1, 1, builtins::Atn},
     BuiltinFunction {"cbool", 1, 1, builtins::CBool},
     BuiltinFunction {"cbyte", 1, 1, builtins::CByte},
@@ -33,6 +34,7 @@ constexpr std::array Builtins = {
     BuiltinFunction {"cdate", 1, 1, builtins::CDate},
     BuiltinFunction {"cdbl", 1, 1, builtins::CDbl},
     BuiltinFunction {"chr", 1, 1, builtins::Chr},
+    BuiltinFunction {"chrb", 1, 1, builtins::ChrB},
     BuiltinFunction {"chrw", 1, 1, builtins::ChrW},
     BuiltinFunction {"cint", 1, 1, builtins::CInt},
     BuiltinFunction {"clng", 1, 1, builtins::CLng},
@@ -59,10 +61,13 @@ constexpr std::array Builtins = {
     BuiltinFunction {"formatnumber", 1, 5, builtins::FormatNumber},
     BuiltinFunction {"formatpercent", 1, 5, builtins::FormatPercent},
     BuiltinFunction {"getlocale", 0, 0, builtins::GetLocale},
+    BuiltinFunction {"getobject", 0, 2, builtins::GetObject},
     BuiltinFunction {"getref", 1, 1, builtins::GetRef},
     BuiltinFunction {"hex", 1, 1, builtins::Hex},
     BuiltinFunction {"hour", 1, 1, builtins::Hour},
+    BuiltinFunction {"inputbox", 1, 7, builtins::InputBox},
     BuiltinFunction {"instr", 2, 4, builtins::InStr},
+    BuiltinFunction {"instrb", 2, 4, builtins::InStrB},
     BuiltinFunction {"instrrev", 2, 4, builtins::InStrRev},
     BuiltinFunction {"int", 1, 1, builtins::Int},
     BuiltinFunction {"isarray", 1, 1, builtins::IsArray},
@@ -75,10 +80,14 @@ constexpr std::array Builtins = {
     BuiltinFunction {"lbound", 1, 2, builtins::LBound},
     BuiltinFunction {"lcase", 1, 1, builtins::LCase},
     BuiltinFunction {"left", 2, 2, builtins::Left},
+    BuiltinFunction {"leftb", 2, 2, builtins::LeftB},
     BuiltinFunction {"len", 1, 1, builtins::Len},
+    BuiltinFunction {"lenb", 1, 1, builtins::LenB},
+    BuiltinFunction {"loadpicture", 1, 1, builtins::LoadPicture},
     BuiltinFunction {"log", 1, 1, builtins::Log},
     BuiltinFunction {"ltrim", 1, 1, builtins::LTrim},
     BuiltinFunction {"mid", 2, 3, builtins::Mid},
+    BuiltinFunction {"midb", 2, 3, builtins::MidB},
     BuiltinFunction {"minute", 1, 1, builtins::Minute},
     BuiltinFunction {"month", 1, 1, builtins::Month},
     BuiltinFunction {"monthname", 1, 2, builtins::MonthName},
@@ -89,6 +98,7 @@ constexpr std::array Builtins = {
     BuiltinFunction {"replace", 3, 6, builtins::Replace},
     BuiltinFunction {"rgb", 3, 3, builtins::Rgb},
     BuiltinFunction {"right", 2, 2, builtins::Right},
+    BuiltinFunction {"rightb", 2, 2, builtins::RightB},
     BuiltinFunction {"rnd", 0, 1, builtins::Rnd},
     BuiltinFunction {"round", 1, 2, builtins::Round},
     BuiltinFunction {"rtrim", 1, 1, builtins::RTrim},
@@ -405,10 +415,47 @@ Variant MsgBox(Interpreter& interpreter, Args& args)
     return Variant::FromInteger(static_cast<int16_t>(interpreter.ShowMessageBox(request)));
 }
 
+// InputBox(prompt[, title][, default][, xpos][, ypos][, helpfile, context]): the positions are
+// twips, 15 to a pixel at the usual 96 dots an inch. There is no help to show: helpfile and
+// context are left unused.
+Variant InputBox(Interpreter& interpreter, Args& args)
+{
+    const auto given = [&](size_t index) { return args.size() > index && !args[index].IsEmpty(); };
+    TextRequest request;
+    request.prompt = ToString(args[0]);
+    request.caption = given(1) ? ToString(args[1]) : "VBScript";
+    request.defaultText = given(2) ? ToString(args[2]) : std::string();
+    constexpr int32_t TwipsPerPixel = 15;
+    if (given(3))
+        request.left = ToLong(args[3]) / TwipsPerPixel;
+    if (given(4))
+        request.top = ToLong(args[4]) / TwipsPerPixel;
+    std::optional<std::string> answer = interpreter.AskText(request);
+    // Cancel answers Empty, which equals "": scripts tell it from an empty answer with IsEmpty.
+    if (!answer)
+        return {};
+    return Variant::FromString(std::move(*answer));
+}
+
 Variant CreateObject(Interpreter& interpreter, Args& args)
 {
     return Variant::FromObject(interpreter.CreateObject(ToString(args[0])));
 }
+
+// GetObject([pathname][, class]): of what Windows can answer, only a new object of a class
+// (`GetObject("", class)`, as CreateObject makes it) exists here. There are no running instances
+// to find (the pathname left out) and no objects kept in files or reached by monikers: 429.
+Variant GetObject(Interpreter& interpreter, Args& args)
+{
+    const bool newObject
+        = args.size() == 2 && args[0].IsString() && args[0].AsString().empty() && !args[1].IsEmpty();
+    if (!newObject)
+        Raise(errc::CannotCreateObject);
+    return Variant::FromObject(interpreter.CreateObject(ToString(args[1])));
+}
+
+// Pictures are never loaded: every file reads as one that is not a picture.
+Variant LoadPicture(Interpreter&, Args&) { Raise(errc::InvalidPicture); }
 
 Variant Rnd(Interpreter& interpreter, Args& args)
 {

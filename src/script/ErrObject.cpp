@@ -56,13 +56,17 @@ Variant ErrObject::CallMethod(std::string_view name, std::vector<Variant>& args)
 
 namespace {
 
-// Errors travel as HRESULTs: a number up to 65535 is one of the control facility (0x800A....),
-// and such an HRESULT raised directly reads back as its low word, as Windows reports it.
+// Errors travel as HRESULTs: a number from 1 to 65535 is one of the control facility
+// (0x800A....), and such an HRESULT raised directly reads back as its low word, as Windows
+// reports it. A positive number past 65535 is no error number at all: Windows raises 5 in its
+// place, as for 0. Other negative numbers are HRESULTs of other facilities and stay whole.
 int32_t ReportedNumber(int32_t number)
 {
     const auto bits = static_cast<uint32_t>(number);
     if ((bits & 0xFFFF0000u) == 0x800A0000u)
         return static_cast<int32_t>(bits & 0xFFFFu);
+    if (number > 0xFFFF)
+        return 0;
     return number;
 }
 

@@ -409,6 +409,15 @@ MessageAnswer Interpreter::ShowMessageBox(const MessageRequest& request)
     return answer;
 }
 
+std::optional<std::string> Interpreter::AskText(const TextRequest& request)
+{
+    const auto shownAt = std::chrono::steady_clock::now();
+    std::optional<std::string> answer = vortalux::AskText(request);
+    if (m_budget)
+        m_budget->Postpone(std::chrono::steady_clock::now() - shownAt);
+    return answer;
+}
+
 // ---- Names ----
 
 bool Interpreter::IsExplicit() const { return m_frame->module != nullptr && m_frame->module->optionExplicit; }
@@ -909,8 +918,7 @@ Interpreter::Flow Interpreter::ExecForEach(const ForEachStmt& statement)
     });
     if (failed)
         return BodyOnce(statement.body, Flow::ExitFor);
-    // An array never dimensioned (`Dim a()`) has no elements to visit.
-    const size_t count = snapshot ? (snapshot->DimensionCount() == 0 ? 0 : snapshot->Size()) : items.size();
+    const size_t count = snapshot ? snapshot->Size() : items.size();
     for (size_t i = 0; i < count; ++i) {
         Variant& variable = AssignableVariable(*statement.variable);
         variable = snapshot ? snapshot->Elements()[i] : items[i];

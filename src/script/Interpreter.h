@@ -88,6 +88,8 @@ public:
     // Services for the built-in functions.
     ObjectRef CreateObject(std::string_view progId);
     MessageAnswer ShowMessageBox(const MessageRequest& request);
+    // InputBox's question, its time not counted either.
+    [[nodiscard]] std::optional<std::string> AskText(const TextRequest& request);
     // Rnd and Randomize: one sequence per interpreter.
     RandomSequence& Random() { return m_random; }
     // The line of the statement running now (0 outside a run).

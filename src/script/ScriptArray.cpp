@@ -8,6 +8,9 @@ namespace vortalux::script {
 
 size_t ScriptArray::CountOf(const std::vector<int32_t>& upperBounds)
 {
+    // No dimensions (`Dim a()`): an array with no element at all.
+    if (upperBounds.empty())
+        return 0;
     size_t total = 1;
     for (const int32_t upper : upperBounds) {
         if (upper < -1)

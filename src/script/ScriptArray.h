@@ -11,7 +11,8 @@ namespace vortalux::script {
 
 // The storage of an array value: zero-based dimensions, elements in column-major order (the
 // first index varies fastest), so that ReDim Preserve of the last dimension keeps every element
-// where it is. An array without dimensions is a dynamic array not yet sized (`Dim a()`).
+// where it is. An array without dimensions is a dynamic array not yet sized (`Dim a()`): it has
+// no element, and every index is out of range.
 class ScriptArray {
 public:
     // Arrays larger than this fail with "Out of memory" instead of exhausting the process.

@@ -64,6 +64,7 @@ constexpr std::array ErrorTexts = {
     ErrorText {457, "This key is already associated with an element of this collection"},
     ErrorText {458, "Variable uses an Automation type not supported in VBScript"},
     ErrorText {462, "The remote server machine does not exist or is unavailable"},
+    ErrorText {481, "Invalid picture"},
     ErrorText {500, "Variable is undefined"},
     ErrorText {501, "Illegal assignment"},
     ErrorText {502, "Object not safe for scripting"},

@@ -29,6 +29,7 @@ inline constexpr int32_t ArgumentNotOptional = 449;
 inline constexpr int32_t WrongArgumentCount = 450;
 inline constexpr int32_t NotACollection = 451;
 inline constexpr int32_t UnsupportedAutomationType = 458;
+inline constexpr int32_t InvalidPicture = 481;
 inline constexpr int32_t VariableUndefined = 500;
 inline constexpr int32_t IllegalAssignment = 501;
 // Not a VBScript number: a run stopped by the host's time limit. Chosen outside every range

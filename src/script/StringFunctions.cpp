@@ -317,7 +317,7 @@ Variant Space(Interpreter&, Args& args)
 
 Variant String(Interpreter&, Args& args)
 {
-    if (args[1].IsNull())
+    if (args[0].IsNull() || args[1].IsNull())
         return Variant::Null();
     char c = 0;
     if (args[1].IsString()) {
@@ -360,16 +360,6 @@ Variant Chr(Interpreter&, Args& args)
     if (code < 0 || code > 255)
         Raise(errc::InvalidProcedureCall);
     return Variant::FromString(std::string(1, static_cast<char>(static_cast<unsigned char>(code))));
-}
-
-Variant ChrW(Interpreter&, Args& args)
-{
-    const int32_t code = ToLong(args[0]);
-    if (code < -32768 || code > 65535)
-        Raise(errc::InvalidProcedureCall);
-    // Byte strings hold characters up to 255; others become "?".
-    const auto byte = code >= 0 && code <= 255 ? static_cast<unsigned char>(code) : '?';
-    return Variant::FromString(std::string(1, static_cast<char>(byte)));
 }
 
 Variant Asc(Interpreter&, Args& args)

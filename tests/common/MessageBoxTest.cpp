@@ -35,3 +35,23 @@ TEST(MessageBox, PresenterRecordsAndAnswersThenRestoresThePrevious)
     }
     EXPECT_EQ(SetMessagePresenter(nullptr), nullptr);
 }
+
+TEST(MessageBox, TextRequestsAreRecordedOrPrintedAndAnswered)
+{
+    {
+        test::RecordingPresenter presenter;
+        presenter.QueueText(std::nullopt);
+        EXPECT_EQ(AskText({"Example", "Name?", "dflt", {}, {}}), std::nullopt);
+        EXPECT_EQ(AskText({"Example", "Again?", "dflt", 10, 20}), "dflt");
+        ASSERT_EQ(presenter.Asked().size(), 2u);
+        EXPECT_EQ(presenter.Asked()[1].prompt, "Again?");
+        EXPECT_EQ(presenter.Asked()[1].top, 20);
+    }
+    // Headless: printed as a message is, control bytes made visible, answered with the default text.
+    testing::internal::CaptureStderr();
+    const std::optional<std::string> answer = AskText({"Example", "Name\x1b[2J?", "dflt", {}, {}});
+    const std::string printed = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(answer, "dflt");
+    EXPECT_EQ(printed.find('\x1b'), std::string::npos) << printed;
+    EXPECT_EQ(printed.rfind("[Example] Name", 0), 0u) << printed;
+}

@@ -251,6 +251,42 @@ TEST(ScriptHost, MsgBoxGoesThroughTheMessageInterface)
     EXPECT_EQ(presenter.Shown()[1].icon, MessageIcon::None);
 }
 
+TEST(ScriptHost, InputBoxAsksThroughTheMessageInterface)
+{
+    vortalux::test::RecordingPresenter presenter;
+    presenter.QueueText("typed");
+    presenter.QueueText(std::nullopt);
+    presenter.QueueText("");
+    ScriptHost host;
+    ASSERT_TRUE(host.AddCode("Function Ask()\n"
+                             " a = InputBox(\"Name?\", \"Example Manager\", 42, 1500, 3000, \"h.chm\", 7)\n"
+                             " b = InputBox(\"Again?\")\n"
+                             " c = InputBox(\"Once more?\", , \"x\")\n"
+                             " Ask = TypeName(a) & \":\" & a & \"|\" & TypeName(b) & \":\" & (b = \"\") & "
+                             "\"|\" & TypeName(c) & \":\" & c\n"
+                             "End Function"));
+    std::vector<Variant> none;
+    Variant answer;
+    ASSERT_TRUE(host.Run("Ask", none, &answer)) << host.Error().description;
+    // Cancel answers Empty, which equals "".
+    EXPECT_EQ(answer.AsString(), "String:typed|Empty:True|String:");
+    ASSERT_EQ(presenter.Asked().size(), 3u);
+    const TextRequest& first = presenter.Asked()[0];
+    EXPECT_EQ(first.prompt, "Name?");
+    EXPECT_EQ(first.caption, "Example Manager");
+    EXPECT_EQ(first.defaultText, "42");
+    EXPECT_EQ(first.left, 100);
+    EXPECT_EQ(first.top, 200);
+    const TextRequest& second = presenter.Asked()[1];
+    EXPECT_EQ(second.caption, "VBScript");
+    EXPECT_EQ(second.defaultText, "");
+    EXPECT_FALSE(second.left.has_value());
+    EXPECT_FALSE(second.top.has_value());
+    EXPECT_EQ(presenter.Asked()[2].caption, "VBScript");
+    EXPECT_EQ(presenter.Asked()[2].defaultText, "x");
+    EXPECT_TRUE(presenter.Shown().empty());
+}
+
 } // namespace
 
 namespace {

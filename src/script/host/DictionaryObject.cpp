@@ -4,6 +4,8 @@
 #include "HostArguments.h"
 #include "ScriptArray.h"
 
+#include <bit>
+#include <cstdint>
 #include <functional>
 #include <utility>
 
@@ -59,6 +61,39 @@ DictionaryObject::KeyId DictionaryObject::IdOf(const Variant& key) const
         Raise(errc::TypeMismatch);
     }
     return id;
+}
+
+int32_t DictionaryObject::HashValue(const KeyId& id)
+{
+    // FNV-1a over what decides the key's identity, so that equal keys hash alike in every run.
+    uint32_t hash = 2166136261u;
+    const auto mix = [&hash](const void* data, size_t size) {
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        for (size_t i = 0; i < size; ++i) {
+            hash ^= bytes[i];
+            hash *= 16777619u;
+        }
+    };
+    mix(&id.kind, sizeof id.kind);
+    switch (id.kind) {
+    case KeyId::Kind::Number:
+    case KeyId::Kind::Boolean: {
+        const auto bits = std::bit_cast<uint64_t>(id.number);
+        mix(&bits, sizeof bits);
+        break;
+    }
+    case KeyId::Kind::String:
+        mix(id.text.data(), id.text.size());
+        break;
+    case KeyId::Kind::Object: {
+        const auto address = reinterpret_cast<uintptr_t>(id.object);
+        mix(&address, sizeof address);
+        break;
+    }
+    default:
+        break;
+    }
+    return static_cast<int32_t>(hash % (MaxHashValue + 1));
 }
 
 DictionaryObject::Entry* DictionaryObject::Find(const KeyId& id)
@@ -212,6 +247,10 @@ Variant DictionaryObject::CallMethod(std::string_view name, std::vector<Variant>
         RequireArgumentCount(args, 1, 1);
         Remove(IdOf(args[0]));
         return {};
+    }
+    if (EqualsNoCase(name, "HashVal")) {
+        RequireArgumentCount(args, 1, 1);
+        return Variant::FromLong(HashValue(IdOf(args[0])));
     }
     if (EqualsNoCase(name, "RemoveAll")) {
         RequireArgumentCount(args, 0, 0);

@@ -19,6 +19,8 @@ namespace vortalux::script {
 //   Keys, Items         arrays in insertion order
 //   CompareMode         0 binary, 1 text (ASCII letters in either case), 2 database (as text);
 //                       changing it while the dictionary holds items raises 5
+//   HashVal(key)        a Long from 0 to 1200, the same for keys the dictionary holds as one
+//                       (in text mode "A" and "a"); the numbers are not those Windows gives
 //   For Each            over the keys
 // Keys compare as Windows compares them: a number by its value whatever its subtype (1 and 1.0
 // are one key, 1 and "1" two), a Boolean apart from numbers, an object by identity, Empty and
@@ -52,6 +54,8 @@ private:
     };
 
     KeyId IdOf(const Variant& key) const;
+    static constexpr int32_t MaxHashValue = 1200;
+    static int32_t HashValue(const KeyId& id);
     // The entry of `key`, or nullptr.
     Entry* Find(const KeyId& id);
     Entry& Insert(KeyId id, const Variant& key, const Variant& item);

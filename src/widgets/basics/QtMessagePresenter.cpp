@@ -2,7 +2,10 @@
 
 #include "DisplayText.h"
 
+#include <QGuiApplication>
+#include <QInputDialog>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 
 #include <chrono>
@@ -79,6 +82,28 @@ MessageAnswer QtMessagePresenter::Present(const MessageRequest& request)
     }
     // Closed without a button (Esc on a box without Cancel): the box's default answer.
     return DefaultAnswer(request);
+}
+
+std::optional<std::string> QtMessagePresenter::AskText(const TextRequest& request)
+{
+    QInputDialog dialog;
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setWindowTitle(DisplayText(request.caption));
+    dialog.setLabelText(DisplayText(request.prompt));
+    dialog.setTextValue(DisplayText(request.defaultText));
+    dialog.setWindowModality(Qt::ApplicationModal);
+    if (request.left || request.top) {
+        dialog.adjustSize();
+        const QScreen* screen
+            = dialog.screen() != nullptr ? dialog.screen() : QGuiApplication::primaryScreen();
+        const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+        const int left = request.left ? *request.left : area.center().x() - dialog.width() / 2;
+        const int top = request.top ? *request.top : area.top() + area.height() / 3 - dialog.height() / 2;
+        dialog.move(left, top);
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue().toStdString();
 }
 
 QtMessagePresenterScope::QtMessagePresenterScope()

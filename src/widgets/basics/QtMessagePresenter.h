@@ -4,10 +4,12 @@
 
 namespace vortalux {
 
-// Shows message boxes as Qt dialogs, application-modal.
+// Shows message boxes and text requests as Qt dialogs, application-modal.
 class QtMessagePresenter final : public MessagePresenter {
 public:
     MessageAnswer Present(const MessageRequest& request) override;
+    // The text comes back as UTF-8, as every text typed in a window is stored.
+    std::optional<std::string> AskText(const TextRequest& request) override;
 };
 
 // Puts a QtMessagePresenter in place for its lifetime, unless a presenter other than the default

@@ -178,3 +178,38 @@ For i = 0 To UBound(a)
     Test.Equal a(i), b(i), "constant " & i
 Next
 Test.Same vbCrLf, Chr(13) & Chr(10), "vbCrLf"
+
+' ---- Null arguments ----
+' Where the reference says a function gives Null for a Null argument, it does; where Null cannot
+' stand for the value (a count, a character code, a conversion) it is 94 "Invalid use of Null".
+Dim code
+For Each code In Array("Len(Null)", "Left(Null, 1)", "Right(Null, 1)", "Mid(Null, 1)", "LCase(Null)", _
+    "UCase(Null)", "Trim(Null)", "LTrim(Null)", "String(Null, ""a"")", "String(2, Null)", "Hex(Null)", _
+    "Oct(Null)", "Int(Null)", "Fix(Null)", "Abs(Null)", "Year(Null)", "Hour(Null)", "TimeValue(Null)", _
+    "InStr(Null, ""a"")", "InStrRev(""a"", Null)", "Replace(Null, ""a"", ""b"")", "StrComp(""a"", Null)")
+    Test.Same Eval(code), Null, code
+Next
+For Each code In Array("Left(""abc"", Null)", "Mid(""abc"", 1, Null)", "Chr(Null)", "ChrW(Null)", _
+    "Asc(Null)", "AscW(Null)", "Space(Null)", "CInt(Null)", "CLng(Null)", "CStr(Null)", "CBool(Null)", _
+    "CDbl(Null)", "CByte(Null)", "CDate(Null)", "CSng(Null)", "CCur(Null)", "StrReverse(Null)", _
+    "Split(Null)", "InStr(Null, ""a"", ""b"")", "MonthName(Null)")
+    Test.Equal Test.Run("x = " & code), 94, code
+    Test.Same Test.Description, "Invalid use of Null", code & " text"
+Next
+
+' ---- GetObject and LoadPicture ----
+' Only a new object of a class can be had; running instances and files cannot (429). No picture
+' is ever loaded (481).
+Dim made
+Set made = GetObject("", "Test.Recorder")
+Test.Same TypeName(made), "Recorder", "GetObject("""", class) makes a new object"
+Test.Check Not (made Is GetObject("", "Test.Recorder")), "a new one each time"
+For Each code In Array("GetObject(, ""Test.Recorder"")", "GetObject(""C:\report.doc"")", _
+    "GetObject(""C:\report.doc"", ""Test.Recorder"")", "GetObject(""winmgmts:\\.\root\cimv2"")", _
+    "GetObject("""", ""No.Such"")", "GetObject()", "GetObject("""")")
+    Test.Same Test.Run("Set x = " & code) & " " & Test.Description, "429 ActiveX component can't create object", code
+Next
+For Each code In Array("LoadPicture(""picture.bmp"")", "LoadPicture("""")", "LoadPicture(5)")
+    Test.Same Test.Run("Set x = " & code) & " " & Test.Description, "481 Invalid picture", code
+Next
+Test.Equal Test.Run("Set x = LoadPicture()"), 450, "LoadPicture needs its file"

@@ -134,3 +134,33 @@ a = d.Keys
 Test.Equal a(333), "k1", "a key added again goes to the end"
 Test.Same d.Exists("k2"), False, "removed keys stay removed"
 Test.Equal d("k999"), 999, "kept keys keep their items"
+
+' ---- HashVal ----
+' A Long from 0 to 1200, alike for keys the dictionary holds as one; the numbers are our own.
+Dim seen, h, outside
+Set d = CreateObject("Scripting.Dictionary")
+Set seen = CreateObject("Scripting.Dictionary")
+outside = ""
+For i = 1 To 300
+    h = d.HashVal("key" & i)
+    If VarType(h) <> vbLong Or h < 0 Or h > 1200 Then outside = outside & " " & h
+    seen(h) = True
+Next
+For Each a In Array(-1, 0, 2.5, 1E+300, True, Empty, Null, o1, Nothing, "")
+    h = d.HashVal(a)
+    If VarType(h) <> vbLong Or h < 0 Or h > 1200 Then outside = outside & " " & h
+Next
+Test.Same outside, "", "every value a Long in 0 to 1200"
+Test.Check seen.Count > 200, "300 keys spread over many values: " & seen.Count
+Test.Same Join(Array(d.HashVal(1.0), d.HashVal(CByte(1)), d.HashVal(CCur(1)), d.HashVal(CDbl(-0))), ","), _
+    Join(Array(d.HashVal(1), d.HashVal(1), d.HashVal(1), d.HashVal(0)), ","), "numbers of one value hash alike"
+Test.Check d.HashVal("ABC") <> d.HashVal("abc"), "binary mode tells letter case apart"
+d.CompareMode = vbTextCompare
+Test.Same d.HashVal("ABC"), d.HashVal("abc"), "text mode folds letter case"
+On Error Resume Next
+h = d.HashVal(Array(1))
+Test.Equal Err.Number, 13, "an array is no key"
+Err.Clear
+h = d.HashVal()
+Test.Equal Err.Number, 450, "HashVal needs its key"
+On Error GoTo 0

@@ -57,6 +57,29 @@ Err.Raise &H80070005
 Test.Same Err.Number, -2147024891, "an HRESULT of another facility stays whole"
 Err.Clear
 Test.Equal Test.Run("Err.Raise &H800A0000"), 5, "the HRESULT of number 0"
+
+' The numbers Err.Raise accepts: 1 to 65535 as given, past 65535 no error number (5 in its place,
+' with the standard texts, whatever the call gave), negative numbers whole. Each row: the number
+' raised, then Number, Description and Source as Err reads them.
+Dim raised
+For Each raised In Array( _
+    Array(65535, 65535, "Unknown runtime error", "S"), _
+    Array(65536, 5, "Invalid procedure call or argument", "Microsoft VBScript runtime error"), _
+    Array(70000, 5, "Invalid procedure call or argument", "Microsoft VBScript runtime error"), _
+    Array(2147483647, 5, "Invalid procedure call or argument", "Microsoft VBScript runtime error"), _
+    Array(-5, -5, "Unknown runtime error", "S"), _
+    Array(vbObjectError, -2147221504, "Unknown runtime error", "S"), _
+    Array(&H800A01A8, 424, "Object required", "S"))
+    Err.Clear
+    Err.Raise raised(0), "S"
+    Test.Same Join(Array(VarType(Err.Number), Err.Number, Err.Description, Err.Source), "|"), _
+        "3|" & Join(Array(raised(1), raised(2), raised(3)), "|"), "Err.Raise " & raised(0)
+Next
+Err.Clear
+Err.Raise 70000, "S", "mine"
+Test.Same Err.Description & "|" & Err.Source, "Invalid procedure call or argument|Microsoft VBScript runtime error", _
+    "an invalid number drops the texts given with it"
+Test.Equal Test.Run("Err.Raise 4294967296"), 6, "a number past Long"
 On Error Resume Next
 Test.Equal Err.Number, 0, "On Error Resume Next clears Err"
 
