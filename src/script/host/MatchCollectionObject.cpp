@@ -1,35 +1,60 @@
 #include "MatchCollectionObject.h"
 
-#include "AsciiText.h"
 #include "HostArguments.h"
 #include "MatchObject.h"
+#include "MemberName.h"
 
 #include <utility>
 
 namespace vortalux::script {
+
+namespace {
+
+Variant MatchAt(const MatchDataRef& data, size_t index)
+{
+    return Variant::FromObject(std::make_shared<MatchObject>(data, index));
+}
+
+class MatchEnumerator final : public ScriptEnumerator {
+public:
+    explicit MatchEnumerator(MatchDataRef data)
+        : m_data(std::move(data))
+    {
+    }
+
+    bool Next(Variant& item) override
+    {
+        if (m_next >= m_data->matches.Count())
+            return false;
+        item = MatchAt(m_data, m_next);
+        ++m_next;
+        return true;
+    }
+
+private:
+    MatchDataRef m_data;
+    size_t m_next = 0;
+};
+
+} // namespace
 
 MatchCollectionObject::MatchCollectionObject(MatchDataRef data)
     : m_data(std::move(data))
 {
 }
 
-Variant MatchCollectionObject::MatchAt(size_t index) const
-{
-    return Variant::FromObject(std::make_shared<MatchObject>(m_data, index));
-}
-
 Variant MatchCollectionObject::GetProperty(std::string_view name, std::vector<Variant>& args)
 {
-    if (EqualsNoCase(name, "Count")) {
+    if (IsMemberName(name, "count")) {
         RequireArgumentCount(args, 0, 0);
         return Variant::FromLong(static_cast<int32_t>(m_data->matches.Count()));
     }
-    if (name.empty() || EqualsNoCase(name, "Item")) {
+    if (name.empty() || IsMemberName(name, "item")) {
         RequireArgumentCount(args, 1, 1);
         const int32_t index = ToLong(args[0]);
         if (index < 0 || static_cast<size_t>(index) >= m_data->matches.Count())
             Raise(errc::InvalidProcedureCall);
-        return MatchAt(static_cast<size_t>(index));
+        return MatchAt(m_data, static_cast<size_t>(index));
     }
     Raise(errc::NoSuchMember);
 }
@@ -38,8 +63,13 @@ bool MatchCollectionObject::Enumerate(std::vector<Variant>& items)
 {
     items.reserve(items.size() + m_data->matches.Count());
     for (size_t i = 0; i < m_data->matches.Count(); ++i)
-        items.push_back(MatchAt(i));
+        items.push_back(MatchAt(m_data, i));
     return true;
+}
+
+std::unique_ptr<ScriptEnumerator> MatchCollectionObject::Enumerator()
+{
+    return std::make_unique<MatchEnumerator>(m_data);
 }
 
 } // namespace vortalux::script

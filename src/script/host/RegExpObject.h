@@ -27,7 +27,7 @@ public:
 
 private:
     const CompiledPattern& Compiled();
-    Variant Execute(const Variant& text);
+    Variant Execute(Variant& text);
     Variant Replace(const Variant& text, const Variant& replacement);
 
     std::string m_pattern;

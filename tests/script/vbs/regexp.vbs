@@ -75,6 +75,38 @@ For Each m In re.Execute("xyz")
 Next
 Test.Equal s, 0, "For Each over an empty collection"
 
+' For Each hands out each match as it reaches it: the loop must still visit the matches the
+' collection had, whatever the body does, and every pass gets a Match of its own.
+Dim first, previous, fresh
+re.Pattern = "(\d)"
+re.Global = True
+Set matches = re.Execute("a1b2c3")
+s = ""
+For Each m In matches
+    If IsEmpty(first) Then Set first = m
+    If IsObject(previous) Then fresh = fresh + (m Is previous)
+    Set previous = m
+    s = s & M.VALUE & m.submatches(0) & m.FirstINDEX & ";"
+    re.Pattern = "x"
+    Set matches = Nothing
+Next
+Test.Equal s, "111;223;335;", "every match visited, in order, whatever the body changes"
+Test.Same fresh, 0, "a new Match on every pass"
+Test.Equal first.Value & first.FirstIndex, "11", "a kept Match keeps its values"
+re.Pattern = "(\d)"
+Set matches = re.Execute("a1b2c3")
+s = ""
+For Each m In matches
+    s = s & m
+    If m = "2" Then Exit For
+Next
+For Each m In matches
+    s = s & m
+Next
+Test.Equal s, "12123", "a second loop starts again from the first match"
+re.Pattern = "(a)|(b)"
+re.Global = False
+
 On Error Resume Next
 Set matches = re.Execute("ab")
 Set m = matches(1)
