@@ -4,6 +4,7 @@
 #include "MatchCollectionObject.h"
 #include "MatchData.h"
 #include "MemberName.h"
+#include "RegExpPatternCache.h"
 #include "RunBudget.h"
 
 namespace vortalux::script {
@@ -52,7 +53,7 @@ const CompiledPattern& RegExpObject::Compiled()
         if (m_multiline)
             options = options | PatternOptions::Multiline;
         PatternFault fault = PatternFault::None;
-        m_compiled = CompiledPattern::Compile(m_pattern, options, &fault);
+        m_compiled = RegExpPatternCache::ForThisThread().Find(m_pattern, options, fault);
         if (!m_compiled)
             Raise(ErrorNumberOf(fault));
     }

@@ -144,6 +144,20 @@ Test.Equal re.Replace("abcd ABCD", "-"), "abcd ---D", "switched back off"
 re.Pattern = "a.c"
 Test.Same re.Test("a" & vbLf & "c"), False, "dot does not match LF"
 Test.Same re.Test("a" & vbCr & "c"), True, "but does match CR"
+' RegExp objects with the same pattern share its compiled form only under the same options.
+Dim caseless, lines
+Set caseless = New RegExp
+caseless.Pattern = "^b$"
+caseless.IgnoreCase = True
+Set lines = New RegExp
+lines.Pattern = "^b$"
+lines.Multiline = True
+re.Pattern = "^b$"
+s = ""
+For i = 1 To 2
+    s = s & re.Test("B") & caseless.Test("B") & lines.Test("a" & vbLf & "b") & re.Test("a" & vbLf & "b") & ";"
+Next
+Test.Equal s, "FalseTrueTrueFalse;FalseTrueTrueFalse;", "each with its own options, again and again"
 
 ' ---- Replace ----
 re.Pattern = "(\d)(\d)?"
