@@ -26,7 +26,15 @@ public:
     {
         if (m_next >= m_data->matches.Count())
             return false;
-        item = MatchAt(m_data, m_next);
+        // The Match of the pass before last is, unless the script kept it, held by nothing but
+        // this enumerator (the loop variable holds the last one): nobody can tell it from a new
+        // Match, so it serves again and a loop makes two objects, not one per match.
+        std::shared_ptr<MatchObject>& spare = m_spares[m_next % 2];
+        if (spare && spare.use_count() == 1)
+            spare->MoveTo(m_next);
+        else
+            spare = std::make_shared<MatchObject>(m_data, m_next);
+        item = Variant::FromObject(spare);
         ++m_next;
         return true;
     }
@@ -34,6 +42,7 @@ public:
 private:
     MatchDataRef m_data;
     size_t m_next = 0;
+    std::shared_ptr<MatchObject> m_spares[2];
 };
 
 } // namespace
