@@ -498,6 +498,18 @@ std::optional<CompiledPattern> CompiledPattern::Compile(
     return compiled;
 }
 
+size_t CompiledPattern::MemoryBytes() const
+{
+    size_t codeSize = 0;
+    size_t jitSize = 0;
+    pcre2_pattern_info(m_code.get(), PCRE2_INFO_SIZE, &codeSize);
+    if (m_jit)
+        pcre2_pattern_info(m_code.get(), PCRE2_INFO_JITSIZE, &jitSize);
+    const size_t bytes = sizeof(CompiledPattern) + codeSize + jitSize + m_translated.capacity()
+        + (m_copyStart.capacity() + m_copies.capacity()) * sizeof(uint32_t);
+    return m_locator ? bytes + sizeof(Locator) : bytes;
+}
+
 const CompiledPattern::Locator& CompiledPattern::LocatorCode() const
 {
     std::call_once(m_locator->once, [this] {

@@ -67,6 +67,10 @@ public:
     bool IsJitCompiled() const { return m_jit; }
     // Where a match can begin; a pattern anchored at the start is tried at the start only.
     MatchAnchor Anchor() const { return m_anchor; }
+    // About how much memory the pattern holds: PCRE2's code and JIT code and what is kept to
+    // compile the code that locates a slow start position. That code, made the first time a run
+    // needs it and about the size of the pattern's own, is left out.
+    size_t MemoryBytes() const;
 
     // The first match, or every match from left to right; after an empty match the next search
     // starts one character further on. The list refers to `input`.

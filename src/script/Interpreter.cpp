@@ -902,13 +902,15 @@ Interpreter::Flow Interpreter::ExecForEach(const ForEachStmt& statement)
 {
     std::vector<Variant> items;
     ArrayRef snapshot;
+    std::unique_ptr<ScriptEnumerator> enumerator;
     const bool failed = HeaderFails([&] {
         const Variant collection = Eval(*statement.collection);
         if (collection.IsArray()) {
             // Iterates the array as it was: the body may change the variable that held it.
             snapshot = collection.AsArray();
         } else if (collection.IsObject() && collection.AsObject()) {
-            if (!collection.AsObject()->Enumerate(items))
+            enumerator = collection.AsObject()->Enumerator();
+            if (!enumerator && !collection.AsObject()->Enumerate(items))
                 Raise(errc::NotACollection);
         } else if (collection.IsObject()) {
             Raise(errc::ObjectNotSet);
@@ -918,10 +920,18 @@ Interpreter::Flow Interpreter::ExecForEach(const ForEachStmt& statement)
     });
     if (failed)
         return BodyOnce(statement.body, Flow::ExitFor);
-    const size_t count = snapshot ? snapshot->Size() : items.size();
+    const size_t count = snapshot ? snapshot->Size()
+        : enumerator              ? std::numeric_limits<size_t>::max()
+                                  : items.size();
     for (size_t i = 0; i < count; ++i) {
+        Variant next;
+        if (enumerator && !enumerator->Next(next))
+            break;
         Variant& variable = AssignableVariable(*statement.variable);
-        variable = snapshot ? snapshot->Elements()[i] : items[i];
+        if (enumerator)
+            variable = std::move(next);
+        else
+            variable = snapshot ? snapshot->Elements()[i] : items[i];
         const Flow flow = ExecBlock(statement.body);
         if (flow == Flow::ExitFor)
             return Flow::Normal;

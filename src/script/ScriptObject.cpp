@@ -18,4 +18,6 @@ Variant ScriptObject::CallMethod(std::string_view, std::vector<Variant>&) { Rais
 
 bool ScriptObject::Enumerate(std::vector<Variant>&) { return false; }
 
+std::unique_ptr<ScriptEnumerator> ScriptObject::Enumerator() { return nullptr; }
+
 } // namespace vortalux::script

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "ScriptEnumerator.h"
 #include "Variant.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +16,8 @@ namespace vortalux::script {
 // ScriptError (438 "Object doesn't support this property or method" for an unknown name);
 // any other exception reaches the script as error 440 with the exception's text.
 // Objects are shared: `Set` copies the reference, `Nothing` drops it, `Is` compares identity.
+// The arguments of a call are the call's own values, which nobody reads after it: a member may
+// move from them (keep a long text without copying it).
 class ScriptObject {
 public:
     virtual ~ScriptObject() = default;
@@ -31,6 +35,9 @@ public:
     // For Each over the object: fills `items` and answers true, or answers false when the
     // object is not a collection.
     virtual bool Enumerate(std::vector<Variant>& items);
+    // For Each over a collection that makes its items as they are visited: an enumerator, or
+    // nullptr (the default) to have Enumerate list every item before the loop starts.
+    virtual std::unique_ptr<ScriptEnumerator> Enumerator();
 };
 
 } // namespace vortalux::script

@@ -2,6 +2,7 @@
 // the hand-off's arguments, released when the script lets go of them.
 #include "AsciiText.h"
 #include "Coercion.h"
+#include "MemberName.h"
 #include "ScriptArray.h"
 #include "ScriptError.h"
 #include "ScriptHost.h"
@@ -152,6 +153,19 @@ TEST_F(HostObjects, AddObjectNamesAnObjectForTheScript)
     EXPECT_EQ(m_host.Error().number, 1041);
     ASSERT_TRUE(m_host.AddCode("manager.AddUrl \"still\", \"there\", \"\""));
     EXPECT_EQ(m_received.size(), 2u);
+}
+
+// Host objects name their members with a bit test instead of a case table: only the letters may
+// fold, and no other byte may pass for one.
+TEST(MemberNames, MatchInAnyLetterCaseAndNothingElse)
+{
+    const std::pair<std::string_view, bool> names[] = {{"submatches", true}, {"SubMatches", true},
+        {"SUBMATCHES", true}, {"SubMatche", false}, {"SubMatchess", false}, {"SubMatchez", false},
+        {"", false}, {"Sub_atches", false}, {"Su\x02Matches", false}, {"SubMatche\xd3", false},
+        {"SubMatche\xf3", false}, {"SubMatche\x13", false}};
+    for (const auto& [name, expected] : names)
+        EXPECT_EQ(IsMemberName(name, "submatches"), expected) << name;
+    EXPECT_TRUE(IsMemberName("", ""));
 }
 
 } // namespace

@@ -14,6 +14,9 @@ public:
 
     std::string TypeName() const override { return "IMatch2"; }
     Variant GetProperty(std::string_view name, std::vector<Variant>& args) override;
+    // Makes this the Match of another match of the same Execute: only for an object that nobody
+    // else holds, which For Each hands out again instead of making a new one.
+    void MoveTo(size_t index) { m_index = index; }
 
     // What each Match object is counted as against the memory limit: itself, its control block
     // and the Variant that holds it (a For Each over a million matches makes them all at once).

@@ -1,9 +1,10 @@
 #include "RegExpObject.h"
 
-#include "AsciiText.h"
 #include "HostArguments.h"
 #include "MatchCollectionObject.h"
 #include "MatchData.h"
+#include "MemberName.h"
+#include "RegExpPatternCache.h"
 #include "RunBudget.h"
 
 namespace vortalux::script {
@@ -31,6 +32,16 @@ int32_t ErrorNumberOf(PatternFault fault)
 // must not pass for "no match".
 [[noreturn]] void RaiseRunTooLarge() { Raise(errc::OutOfStackSpace); }
 
+// The text of an argument: a String as it is, anything else converted into `converted`. A page
+// searched in a loop is then never copied for the search.
+std::string_view TextOf(const Variant& value, std::string& converted)
+{
+    if (value.IsString())
+        return value.AsString();
+    converted = ToString(value);
+    return converted;
+}
+
 } // namespace
 
 const CompiledPattern& RegExpObject::Compiled()
@@ -42,27 +53,25 @@ const CompiledPattern& RegExpObject::Compiled()
         if (m_multiline)
             options = options | PatternOptions::Multiline;
         PatternFault fault = PatternFault::None;
-        m_compiled = CompiledPattern::Compile(m_pattern, options, &fault);
+        m_compiled = RegExpPatternCache::ForThisThread().Find(m_pattern, options, fault);
         if (!m_compiled)
             Raise(ErrorNumberOf(fault));
     }
     return *m_compiled;
 }
 
-Variant RegExpObject::Execute(const Variant& text)
+Variant RegExpObject::Execute(Variant& text)
 {
     const CompiledPattern& pattern = Compiled();
-    std::string input = ToString(text);
-    RunBudget::CheckDeadline();
     auto data = std::make_shared<MatchData>();
-    data->charge.Reserve(input.size());
-    data->input = std::move(input);
-    pattern.Execute(data->input, m_global ? MatchScope::EveryMatch : MatchScope::FirstMatch, data->matches);
+    // The argument is this call's own copy: the matches keep it instead of copying the text again.
+    data->input = text.IsString() ? std::move(text) : Variant::FromString(ToString(text));
+    RunBudget::CheckDeadline();
+    pattern.Execute(data->Text(), m_global ? MatchScope::EveryMatch : MatchScope::FirstMatch, data->matches);
     if (data->matches.LimitExceeded())
         RaiseRunTooLarge();
     const MatchList& matches = data->matches;
-    data->charge.Reserve(
-        data->input.size() + matches.Count() * (matches.GroupCount() + 1) * 2 * sizeof(size_t));
+    data->charge.Reserve(matches.Count() * (matches.GroupCount() + 1) * 2 * sizeof(size_t));
     RunBudget::CheckDeadline();
     return Variant::FromObject(std::make_shared<MatchCollectionObject>(std::move(data)));
 }
@@ -70,8 +79,10 @@ Variant RegExpObject::Execute(const Variant& text)
 Variant RegExpObject::Replace(const Variant& text, const Variant& replacement)
 {
     const CompiledPattern& pattern = Compiled();
-    const std::string input = ToString(text);
-    const std::string with = ToString(replacement);
+    std::string convertedText;
+    std::string convertedWith;
+    const std::string_view input = TextOf(text, convertedText);
+    const std::string_view with = TextOf(replacement, convertedWith);
     RunBudget::CheckDeadline();
     CompiledPattern::Replacement outcome
         = pattern.Replace(input, with, m_global ? MatchScope::EveryMatch : MatchScope::FirstMatch);
@@ -83,19 +94,19 @@ Variant RegExpObject::Replace(const Variant& text, const Variant& replacement)
 
 Variant RegExpObject::GetProperty(std::string_view name, std::vector<Variant>& args)
 {
-    if (EqualsNoCase(name, "Pattern")) {
+    if (IsMemberName(name, "pattern")) {
         RequireArgumentCount(args, 0, 0);
         return Variant::FromString(m_pattern);
     }
-    if (EqualsNoCase(name, "IgnoreCase")) {
+    if (IsMemberName(name, "ignorecase")) {
         RequireArgumentCount(args, 0, 0);
         return Variant::FromBool(m_ignoreCase);
     }
-    if (EqualsNoCase(name, "Global")) {
+    if (IsMemberName(name, "global")) {
         RequireArgumentCount(args, 0, 0);
         return Variant::FromBool(m_global);
     }
-    if (EqualsNoCase(name, "Multiline")) {
+    if (IsMemberName(name, "multiline")) {
         RequireArgumentCount(args, 0, 0);
         return Variant::FromBool(m_multiline);
     }
@@ -105,15 +116,15 @@ Variant RegExpObject::GetProperty(std::string_view name, std::vector<Variant>& a
 void RegExpObject::SetProperty(std::string_view name, std::vector<Variant>& args, const Variant& value)
 {
     RequireArgumentCount(args, 0, 0);
-    if (EqualsNoCase(name, "Pattern")) {
+    if (IsMemberName(name, "pattern")) {
         m_pattern = ToString(value);
         m_compiled.reset();
-    } else if (EqualsNoCase(name, "IgnoreCase")) {
+    } else if (IsMemberName(name, "ignorecase")) {
         m_ignoreCase = ToBool(value);
         m_compiled.reset();
-    } else if (EqualsNoCase(name, "Global")) {
+    } else if (IsMemberName(name, "global")) {
         m_global = ToBool(value);
-    } else if (EqualsNoCase(name, "Multiline")) {
+    } else if (IsMemberName(name, "multiline")) {
         m_multiline = ToBool(value);
         m_compiled.reset();
     } else {
@@ -123,21 +134,22 @@ void RegExpObject::SetProperty(std::string_view name, std::vector<Variant>& args
 
 Variant RegExpObject::CallMethod(std::string_view name, std::vector<Variant>& args)
 {
-    if (EqualsNoCase(name, "Test")) {
+    if (IsMemberName(name, "test")) {
         RequireArgumentCount(args, 1, 1);
         const CompiledPattern& pattern = Compiled();
-        const std::string input = ToString(args[0]);
+        std::string converted;
+        const std::string_view input = TextOf(args[0], converted);
         RunBudget::CheckDeadline();
         const MatchList matches = pattern.Execute(input, MatchScope::FirstMatch);
         if (matches.LimitExceeded())
             RaiseRunTooLarge();
         return Variant::FromBool(!matches.Empty());
     }
-    if (EqualsNoCase(name, "Execute")) {
+    if (IsMemberName(name, "execute")) {
         RequireArgumentCount(args, 1, 1);
         return Execute(args[0]);
     }
-    if (EqualsNoCase(name, "Replace")) {
+    if (IsMemberName(name, "replace")) {
         RequireArgumentCount(args, 2, 2);
         return Replace(args[0], args[1]);
     }

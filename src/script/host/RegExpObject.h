@@ -3,7 +3,7 @@
 #include "CompiledPattern.h"
 #include "ScriptObject.h"
 
-#include <optional>
+#include <memory>
 #include <string>
 
 namespace vortalux::script {
@@ -15,8 +15,9 @@ namespace vortalux::script {
 //   Execute(text)                                  a Matches collection: the first match, or every
 //                                                  match with Global
 //   Replace(text, replacement)                     "$1".."$99", "$&", "$`", "$'", "$$"
-// The pattern is compiled when first used after a change; an invalid one raises 5017 "Syntax error
-// in regular expression" or the more precise 5018-5021. A run that exceeds the pattern layer's
+// The pattern is compiled when first used after a change, or taken from the patterns its thread
+// compiled last (RegExpPatternCache); an invalid one raises 5017 "Syntax error in regular
+// expression" or the more precise 5018-5021. A run that exceeds the pattern layer's
 // limits raises 28 "Out of stack space" rather than passing for no match.
 class RegExpObject final : public ScriptObject {
 public:
@@ -27,15 +28,15 @@ public:
 
 private:
     const CompiledPattern& Compiled();
-    Variant Execute(const Variant& text);
+    Variant Execute(Variant& text);
     Variant Replace(const Variant& text, const Variant& replacement);
 
     std::string m_pattern;
     bool m_ignoreCase = false;
     bool m_global = false;
     bool m_multiline = false;
-    // Dropped whenever the pattern or an option changes.
-    std::optional<CompiledPattern> m_compiled;
+    // Dropped whenever the pattern or an option changes; may be shared with the thread's cache.
+    std::shared_ptr<const CompiledPattern> m_compiled;
 };
 
 } // namespace vortalux::script

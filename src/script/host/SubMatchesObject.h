@@ -15,9 +15,11 @@ public:
     Variant GetProperty(std::string_view name, std::vector<Variant>& args) override;
     bool Enumerate(std::vector<Variant>& items) override;
 
-private:
-    Variant GroupAt(size_t group) const;
+    // Item(`which`) of the groups of match `index`: what `m.SubMatches(i)` reads, answered
+    // without making the collection.
+    static Variant Item(const MatchData& data, size_t index, const Variant& which);
 
+private:
     MatchDataRef m_data;
     size_t m_index;
 };

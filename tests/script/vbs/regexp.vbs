@@ -75,6 +75,38 @@ For Each m In re.Execute("xyz")
 Next
 Test.Equal s, 0, "For Each over an empty collection"
 
+' For Each hands out each match as it reaches it: the loop must still visit the matches the
+' collection had, whatever the body does, and every pass gets a Match of its own.
+Dim first, previous, fresh
+re.Pattern = "(\d)"
+re.Global = True
+Set matches = re.Execute("a1b2c3")
+s = ""
+For Each m In matches
+    If IsEmpty(first) Then Set first = m
+    If IsObject(previous) Then fresh = fresh + (m Is previous)
+    Set previous = m
+    s = s & M.VALUE & m.submatches(0) & m.FirstINDEX & ";"
+    re.Pattern = "x"
+    Set matches = Nothing
+Next
+Test.Equal s, "111;223;335;", "every match visited, in order, whatever the body changes"
+Test.Same fresh, 0, "a new Match on every pass"
+Test.Equal first.Value & first.FirstIndex, "11", "a kept Match keeps its values"
+re.Pattern = "(\d)"
+Set matches = re.Execute("a1b2c3")
+s = ""
+For Each m In matches
+    s = s & m
+    If m = "2" Then Exit For
+Next
+For Each m In matches
+    s = s & m
+Next
+Test.Equal s, "12123", "a second loop starts again from the first match"
+re.Pattern = "(a)|(b)"
+re.Global = False
+
 On Error Resume Next
 Set matches = re.Execute("ab")
 Set m = matches(1)
@@ -112,6 +144,20 @@ Test.Equal re.Replace("abcd ABCD", "-"), "abcd ---D", "switched back off"
 re.Pattern = "a.c"
 Test.Same re.Test("a" & vbLf & "c"), False, "dot does not match LF"
 Test.Same re.Test("a" & vbCr & "c"), True, "but does match CR"
+' RegExp objects with the same pattern share its compiled form only under the same options.
+Dim caseless, lines
+Set caseless = New RegExp
+caseless.Pattern = "^b$"
+caseless.IgnoreCase = True
+Set lines = New RegExp
+lines.Pattern = "^b$"
+lines.Multiline = True
+re.Pattern = "^b$"
+s = ""
+For i = 1 To 2
+    s = s & re.Test("B") & caseless.Test("B") & lines.Test("a" & vbLf & "b") & re.Test("a" & vbLf & "b") & ";"
+Next
+Test.Equal s, "FalseTrueTrueFalse;FalseTrueTrueFalse;", "each with its own options, again and again"
 
 ' ---- Replace ----
 re.Pattern = "(\d)(\d)?"
