@@ -232,6 +232,7 @@ Interpreter::Interpreter(const ObjectFactoryMap& factories, const RunLimits& lim
     , m_err(std::make_shared<ErrObject>())
 {
     m_spareFrames.reserve(MaxSpareFrames);
+    m_spareArguments.reserve(MaxSpareFrames);
     AddGlobal("err", GlobalVariable {"Err", Variant::FromObject(m_err), true});
 }
 
@@ -634,7 +635,7 @@ void Interpreter::ExecCall(const CallStmt& statement)
             GetMember(object, FindMember(*instance, member), statement.args, false);
             return;
         }
-        std::vector<Variant> args = EvalArguments(statement.args);
+        ArgumentValues args = EvalArguments(statement.args);
         object->CallMethod(member.name, args);
         return;
     }
@@ -667,7 +668,7 @@ void Interpreter::ExecCall(const CallStmt& statement)
         if (!variable->AsObject())
             Raise(errc::ObjectNotSet);
         ObjectRef object = variable->AsObject();
-        std::vector<Variant> args = EvalArguments(statement.args);
+        ArgumentValues args = EvalArguments(statement.args);
         object->CallMethod("", args);
         return;
     }
@@ -710,7 +711,7 @@ void Interpreter::ExecAssign(const AssignStmt& statement)
         if (call.target->kind == ExprKind::Member) {
             const auto& member = static_cast<const MemberExpr&>(*call.target);
             ObjectRef object = EvalObject(member.object.get());
-            std::vector<Variant> args = EvalArguments(call.args);
+            ArgumentValues args = EvalArguments(call.args);
             Variant value = Eval(*statement.value);
             if (const ClassInstance* instance = OwnInstance(object)) {
                 AssignMember(
@@ -723,7 +724,7 @@ void Interpreter::ExecAssign(const AssignStmt& statement)
         if (call.target->kind == ExprKind::Identifier) {
             const auto& id = static_cast<const IdentifierExpr&>(*call.target);
             if (id.binding == BindingKind::Member && MemberField(id) == nullptr) {
-                std::vector<Variant> args = EvalArguments(call.args);
+                ArgumentValues args = EvalArguments(call.args);
                 Variant value = Eval(*statement.value);
                 AssignMember(m_frame->self, OwnMember(id), args, std::move(value), statement.isSet, true);
                 return;
@@ -763,7 +764,7 @@ void Interpreter::ExecAssign(const AssignStmt& statement)
 void Interpreter::AssignDefaultMember(
     ObjectRef object, std::span<const ExprPtr> args, const AssignStmt& statement)
 {
-    std::vector<Variant> values = EvalArguments(args);
+    ArgumentValues values = EvalArguments(args);
     Variant value = Eval(*statement.value);
     if (const ClassInstance* instance = OwnInstance(object)) {
         AssignMember(object, FindMember(*instance, ""), values, std::move(value), statement.isSet, false);
@@ -1232,7 +1233,7 @@ Variant Interpreter::IndexValue(const Variant& container, std::span<const ExprPt
         if (!container.AsObject())
             Raise(errc::ObjectNotSet);
         ObjectRef object = container.AsObject();
-        std::vector<Variant> values = EvalArguments(args);
+        ArgumentValues values = EvalArguments(args);
         return object->GetProperty("", values);
     }
     if (args.empty())
@@ -1248,7 +1249,7 @@ Variant Interpreter::EvalCall(const CallExpr& call)
         ObjectRef object = EvalObject(member.object.get());
         if (const ClassInstance* instance = OwnInstance(object))
             return GetMember(object, FindMember(*instance, member), call.args, false);
-        std::vector<Variant> args = EvalArguments(call.args);
+        ArgumentValues args = EvalArguments(call.args);
         return object->GetProperty(member.name, args);
     }
     if (call.target->kind != ExprKind::Identifier)
@@ -1320,13 +1321,26 @@ ObjectRef Interpreter::EvalObject(const Expr* objectExpr)
     return value.AsObject();
 }
 
-std::vector<Variant> Interpreter::EvalArguments(std::span<const ExprPtr> args)
+Interpreter::ArgumentValues Interpreter::EvalArguments(std::span<const ExprPtr> args)
 {
     std::vector<Variant> values;
+    if (!m_spareArguments.empty()) {
+        values = std::move(m_spareArguments.back());
+        m_spareArguments.pop_back();
+    }
     values.reserve(args.size());
     for (const ExprPtr& arg : args)
         values.push_back(arg ? Eval(*arg) : Variant());
-    return values;
+    return ArgumentValues(*this, std::move(values));
+}
+
+Interpreter::ArgumentValues::~ArgumentValues()
+{
+    m_values.clear();
+    // The spares' room is reserved up front, so keeping one allocates nothing here.
+    if (m_values.capacity() <= 16 && m_values.capacity() > 0
+        && m_owner.m_spareArguments.size() < MaxSpareFrames)
+        m_owner.m_spareArguments.push_back(std::move(m_values));
 }
 
 // ---- Calls ----
@@ -1336,7 +1350,7 @@ Variant Interpreter::CallBuiltin(int index, std::span<const ExprPtr> args)
     const BuiltinFunction& builtin = BuiltinAt(index);
     if (static_cast<int>(args.size()) < builtin.minArgs || static_cast<int>(args.size()) > builtin.maxArgs)
         Raise(errc::WrongArgumentCount);
-    std::vector<Variant> values = EvalArguments(args);
+    ArgumentValues values = EvalArguments(args);
     return builtin.function(*this, values);
 }
 

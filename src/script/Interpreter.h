@@ -163,7 +163,25 @@ private:
     const Variant* PeekValue(const Expr& expr) const;
     Variant EvalMember(const MemberExpr& member);
     ObjectRef EvalObject(const Expr* objectExpr);
-    std::vector<Variant> EvalArguments(std::span<const ExprPtr> args);
+    // A call's argument values, in a vector lent by the interpreter and given back cleared when
+    // the call is over: calls of built-ins and host objects allocate nothing once warm.
+    class ArgumentValues {
+    public:
+        ArgumentValues(Interpreter& owner, std::vector<Variant> values)
+            : m_owner(owner)
+            , m_values(std::move(values))
+        {
+        }
+        ~ArgumentValues();
+        ArgumentValues(const ArgumentValues&) = delete;
+        ArgumentValues& operator=(const ArgumentValues&) = delete;
+        operator std::vector<Variant>&() { return m_values; }
+
+    private:
+        Interpreter& m_owner;
+        std::vector<Variant> m_values;
+    };
+    ArgumentValues EvalArguments(std::span<const ExprPtr> args);
     bool EvalCondition(const Expr& condition);
     Variant IndexValue(const Variant& container, std::span<const ExprPtr> args);
     // Subscripts of an element; 9 "Subscript out of range" beyond 64 of them.
@@ -240,6 +258,7 @@ private:
     std::shared_ptr<ErrObject> m_err;
 
     std::vector<FrameBuffers> m_spareFrames; // room for MaxSpareFrames reserved
+    std::vector<std::vector<Variant>> m_spareArguments; // room for MaxSpareFrames reserved
     Frame* m_frame = nullptr;
     int m_callDepth = 0;
     int m_currentLine = 0;
