@@ -97,7 +97,20 @@ public:
     {
         if (m_pictures >= MaxPictures)
             return DefaultAnswer(request);
-        const QString path = m_output + QStringLiteral("/message-%1.png").arg(++m_pictures);
+        PhotographThenEnter(m_output + QStringLiteral("/message-%1.png").arg(++m_pictures));
+        return m_boxes.Present(request);
+    }
+
+    std::optional<std::string> AskText(const TextRequest& request) override
+    {
+        PhotographThenEnter(m_output + QStringLiteral("/inputbox.png"));
+        return m_boxes.AskText(request);
+    }
+
+private:
+    // Once the box is up: its picture, then Enter.
+    void PhotographThenEnter(const QString& path)
+    {
         QTimer::singleShot(400, [this, path] {
             QWidget* box = QApplication::activeModalWidget();
             m_ok = box != nullptr && Save(box, path) && m_ok;
@@ -106,10 +119,8 @@ public:
                 QApplication::sendEvent(box, &enter);
             }
         });
-        return m_boxes.Present(request);
     }
 
-private:
     static constexpr int MaxPictures = 3;
     QtMessagePresenter m_boxes;
     QString m_output;
@@ -192,6 +203,11 @@ int main(int argc, char** argv)
         window.findChild<QPushButton*>(QStringLiteral("btnOk"))->click();
     });
     window.exec();
+
+    // The box a definition's InputBox opens; Enter confirms the text it was given.
+    const std::optional<std::string> folder = AskText(
+        TextRequest {"Save pictures", "Folder for the pictures of this thread:", "~/Pictures/forum", {}, {}});
+    ok = folder == "~/Pictures/forum" && ok;
     SetMessagePresenter(nullptr);
     std::cout << handedOver.str();
     return ok ? 0 : 1;
