@@ -1759,18 +1759,24 @@ void Interpreter::EndInstances()
     } catch (const std::exception&) {
         // Nothing is left to report to.
     }
-    // From here on instances and references are orphans: no script code runs for them.
+    // From here on instances and references are orphans: no script code runs for them, and an
+    // orphan freed no longer tells the interpreter.
     m_link->interpreter = nullptr;
-    for (ClassInstance* instance : m_terminating)
-        delete instance;
-    m_terminating.clear();
     // Instances still alive are held by the host or by one another (a cycle, which VBScript
-    // leaks): emptying their fields frees the cycles, and orphans answer no member anyway.
+    // leaks): emptying their fields frees the cycles, and orphans answer no member anyway. The
+    // fields of all of them are taken out before any is freed: freeing an instance that still
+    // held others would free those too, leaving them in m_instances.
     std::vector<Variant> fields;
     for (ClassInstance* instance : m_instances) {
         for (Variant& field : instance->Fields())
             fields.push_back(std::move(field));
     }
+    // Those whose Terminate never ran (a Terminate before them failed past its own handling).
+    for (ClassInstance* instance : m_terminating) {
+        m_instances.erase(instance);
+        delete instance;
+    }
+    m_terminating.clear();
     m_instances.clear();
     fields.clear();
 }

@@ -129,6 +129,30 @@ TEST(ClassInstance, TheEndOfTheScriptTerminatesGlobalsInOrderAndFreesCycles)
     }
 }
 
+TEST(ClassInstance, ATerminatePastTheTimeLimitAtTheEndFreesTheRestWithoutTheirs)
+{
+    // a's Terminate runs out of time while a holds b and b holds c: b waits for its Terminate,
+    // and freeing it frees c, which an earlier version then read after it was gone.
+    auto host = std::make_unique<ScriptHost>();
+    auto sink = std::make_shared<Sink>();
+    host->AddObject("Sink", sink);
+    host->SetTimeLimit(std::chrono::milliseconds(100));
+    ASSERT_TRUE(host->AddCode("Class T\n"
+                              "  Public N, Other\n"
+                              "  Sub Class_Terminate()\n"
+                              "    Sink.Add N\n"
+                              "    If N = \"a\" Then Do : Loop\n"
+                              "  End Sub\n"
+                              "End Class\n"
+                              "Dim a\n"
+                              "Set a = New T : a.N = \"a\"\n"
+                              "Set a.Other = New T : a.Other.N = \"b\"\n"
+                              "Set a.Other.Other = New T : a.Other.Other.N = \"c\"\n"))
+        << host->Error().description;
+    host.reset();
+    EXPECT_EQ(sink->log, "a;");
+}
+
 TEST(ClassInstance, NewRegExpComesFromTheHostFactory)
 {
     ScriptHost host;
