@@ -1104,16 +1104,18 @@ Variant Interpreter::EvalBinary(const BinaryExpr& binary)
     if (binary.depth > 16)
         CheckNativeStack();
     // Operands that are plain variables or literals are read where they are. The left one only
-    // when the right one cannot change it (a call may assign to it through ByRef).
+    // when the right one cannot change it (a call may assign to it through ByRef); objects never,
+    // since the operator calls their default member, which may assign to the variable and free
+    // the object while it runs.
     Variant leftValue;
     Variant rightValue;
     const Variant* rightPeek = PeekValue(*binary.right);
     const Variant* leftPeek = rightPeek != nullptr ? PeekValue(*binary.left) : nullptr;
-    if (leftPeek == nullptr) {
+    if (leftPeek == nullptr || leftPeek->IsObject()) {
         leftValue = Eval(*binary.left);
         leftPeek = &leftValue;
     }
-    if (rightPeek == nullptr) {
+    if (rightPeek == nullptr || rightPeek->IsObject()) {
         rightValue = Eval(*binary.right);
         rightPeek = &rightValue;
     }

@@ -97,3 +97,19 @@ Function Many(p1, p2, p3, p4, p5, p6, p7, p8, p9, p10)
 End Function
 Test.Same Many(1, 2, 3, 4, 5, 6, 7, 8, 9, 10), CInt(20), "many parameters and locals"
 Test.Same Fresh(0), True, "a small frame after a large one"
+
+' ---- An operand whose default member lets go of it ----
+Class SelfDropper
+    Public Default Property Get Value()
+        Set dropper = Nothing
+        Value = 5
+    End Property
+End Class
+Dim dropper
+total = 0
+For i = 1 To 3
+    Set dropper = New SelfDropper
+    total = total + (dropper + 1)
+    Test.Check dropper Is Nothing, "the default member ran on pass " & i
+Next
+Test.Same total, CInt(18), "and its value was used each time"
