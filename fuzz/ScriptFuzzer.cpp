@@ -1,13 +1,18 @@
 // Feeds arbitrary bytes to the VBScript host: lexer, parser and a short bounded run of the
-// global statements and of a procedure named Main, with no host objects. What Main answers is
-// then used as host code uses it (its default member, a release after the interpreter went),
-// which exercises class instances, their Class_Terminate and GetRef references.
+// global statements and of a procedure named Main, with the host objects that touch nothing
+// outside the process (`Scripting.Dictionary`, `VBScript.RegExp`; never the shell or the file
+// system). What Main answers is then used as host code uses it (its default member, a release
+// after the interpreter went), which exercises class instances, their Class_Terminate and GetRef
+// references.
+#include "DictionaryObject.h"
 #include "MessageBox.h"
+#include "RegExpObject.h"
 #include "ScriptError.h"
 #include "ScriptHost.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -30,6 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)installed;
 
     vortalux::script::ScriptHost host;
+    host.RegisterObjectFactory(
+        "Scripting.Dictionary", [] { return std::make_shared<vortalux::script::DictionaryObject>(); });
+    host.RegisterObjectFactory(
+        "VBScript.RegExp", [] { return std::make_shared<vortalux::script::RegExpObject>(); });
     host.SetTimeLimit(std::chrono::milliseconds(20));
     host.SetMaxCallDepth(40);
     host.SetMemoryLimit(size_t {64} << 20);
