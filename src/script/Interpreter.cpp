@@ -1522,7 +1522,10 @@ ClassInstance* Interpreter::OwnInstance(const ObjectRef& object) const
 {
     // ClassInstance is final: comparing the type is exact, and much quicker than a cast that
     // searches the hierarchy on every member call.
-    if (object == nullptr || typeid(*object) != typeid(ClassInstance))
+    if (object == nullptr)
+        return nullptr;
+    const ScriptObject& target = *object;
+    if (typeid(target) != typeid(ClassInstance))
         return nullptr;
     auto* instance = static_cast<ClassInstance*>(object.get());
     return instance->Owner() == this ? instance : nullptr;
